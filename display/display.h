@@ -1,0 +1,37 @@
+// The display: DirectDraw 7 set-up, restore and release, page presentation, and the
+// set-up log with its Czech error texts.
+#pragma once
+
+#include <cstdint>
+
+#include <windows.h>
+#include <ddraw.h>
+
+// Set-up, restore and release. Result codes pass through unchanged; 0 is success.
+HRESULT InitDirectDraw(HWND hwnd, int32_t width, int32_t height);
+HRESULT RestoreSurfaces();
+void ReleaseDirectDraw();
+
+// Presentation, once per tick: LockPage, then (only after 1) copy the frame and FlipPages.
+// LockPage returns 1 and the page's address when the current page is locked at 32 bits.
+int LockPage(void** pixels);
+// The row pitch in bytes that the last successful LockPage reported.
+LONG LockedPagePitch();
+void FlipPages();
+
+// "DirectX.log" in the working directory, rewritten at every start.
+void LogStart();
+void LogLine(const char* text);
+// The Czech text (Windows-1250) for a result code; never null.
+const char* DDErrorText(HRESULT code);
+
+// Module-wide display state, owned by the set-up and presentation code.
+extern LPDIRECTDRAW7 lpDD;
+extern LPDIRECTDRAWSURFACE7 lpDDSPrimary;
+extern LPDIRECTDRAWSURFACE7 lpDDSBack;
+extern LPDIRECTDRAWSURFACE7 lpDDSOne;
+extern LPDIRECTDRAWSURFACE7 lpDDSTwo;
+extern DDSURFACEDESC2 ddsd;
+extern int32_t DisplayWidth;
+extern int32_t DisplayHeight;
+extern int32_t bPageOne;

@@ -1,0 +1,13 @@
+// Writing pictures as 24-bit uncompressed BMP files, and the numbered screenshot names.
+#pragma once
+
+#include <cstdint>
+
+#include "image/image.h"
+
+// Writes image (image order) to path. Returns 1 when the whole file was written, else 0.
+int SaveBmp(const char* path, const Image* image);
+
+// Saves Width x Height pixels in image order under the first free "Screenshot%2x.bmp"
+// name in the working directory. Returns what SaveBmp returned.
+int TakeScreenshot(const uint32_t* pixels);

@@ -1,0 +1,30 @@
+// The picture records shared by the TGA reader, the BMP writer and the compositor,
+// and the screen size that the frame, the display mode and the screenshots all follow.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr int32_t Width = 320;
+inline constexpr int32_t Height = 200;
+
+// Pixels in image order: red in bits 0-7, green 8-15, blue 16-23, alpha (or 0) 24-31.
+// Rows from the top, no gaps. Allocated with malloc; the owner frees pixels, then the record.
+struct Image {
+    uint32_t* pixels;
+    int32_t width;
+    int32_t height;
+};
+
+// A colour-mapped or greyscale picture kept as the file stores it. The palette is in
+// display order (blue in bits 0-7, red in 16-23); one index byte per pixel, rows from the top.
+struct IndexedImage {
+    uint32_t* palette;
+    uint8_t* indices;
+    int32_t paletteSize;
+    int32_t width;
+    int32_t height;
+};
+
+// Frees the pixel block, then the record. Null is allowed.
+void FreeImage(Image* image);
+void FreeIndexedImage(IndexedImage* image);

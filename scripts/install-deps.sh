@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing varnelo need, when missing.
+set -euo pipefail
+
+packages=(
+    cmake g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
+    libsdl2-dev libstb-dev libpixman-1-dev
+    xvfb xauth x11-utils xdotool imagemagick python3 python3-pil
+    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
