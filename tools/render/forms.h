@@ -1,0 +1,12 @@
+// The forms of varnelo-render. Each parses the arguments after the program name and
+// returns the exit code: 0 success, 1 a file could not be read or written, 2 bad usage.
+#pragma once
+
+#include <cstdio>
+
+enum class PictureLoad { TrueColour, Indexed };
+
+int RunPictureForm(int argc, char** argv, PictureLoad load);
+int RunFrameForm(int argc, char** argv);
+
+void PrintUsage(FILE* stream);
