@@ -1,5 +1,6 @@
 // The frame form of varnelo-render: the frame the running program shows for a mouse position.
 // It goes through ComposeFrame and the screenshot's swap, so its file equals an F12 screenshot.
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -59,15 +60,27 @@ bool ParseFrameOptions(int argc, char** argv, FrameOptions& options) {
     return haveAt && options.outputPath != nullptr && *options.outputPath != '\0';
 }
 
+// Worded as the picture form words it: a file that is missing reads differently from one
+// that opens but is not a picture the reader takes.
+void ReportUnreadable(const char* path) {
+    FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        std::fprintf(stderr, "varnelo-render: cannot open %s: %s\n", path, std::strerror(errno));
+        return;
+    }
+    std::fclose(file);
+    std::fprintf(stderr, "varnelo-render: %s cannot be read as a TGA picture\n", path);
+}
+
 int Render(const FrameOptions& options) {
     Spot = LoadTga(options.spotPath);
     if (Spot == nullptr) {
-        std::fprintf(stderr, "varnelo-render: cannot read the picture %s\n", options.spotPath);
+        ReportUnreadable(options.spotPath);
         return 1;
     }
     Scene = LoadTga(options.scenePath);
     if (Scene == nullptr) {
-        std::fprintf(stderr, "varnelo-render: cannot read the picture %s\n", options.scenePath);
+        ReportUnreadable(options.scenePath);
         return 1;
     }
     FrameBuffer = static_cast<uint32_t*>(std::malloc(size_t{Width} * size_t{Height} * sizeof(uint32_t)));
