@@ -1,0 +1,155 @@
+// The application shell: start-up, the message loop and shutdown in WinMain, and the window
+// procedure that handles the keys, the closing of the window and the frame step on every tick.
+#include "app/app.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "display/display.h"
+#include "image/bmp.h"
+#include "image/tga.h"
+#include "mix/compositor.h"
+
+int32_t bScreenshot = 0;
+
+namespace {
+
+constexpr UINT FrameTimerId = 0;
+constexpr UINT FrameTimerMs = 20;
+constexpr size_t FrameRowBytes = size_t{Width} * 4;
+constexpr size_t FrameBytes = FrameRowBytes * size_t{Height};
+
+// Where the spot goes when the platform cannot tell the cursor position: where it last was.
+POINT LastCursor = {Width / 2, Height / 2};
+
+void FreePicture(Image*& picture) {
+    FreeImage(picture);
+    picture = nullptr;
+}
+
+void FreeFrameBuffer() {
+    std::free(FrameBuffer);
+    FrameBuffer = nullptr;
+}
+
+// Pages normally lie Width * 4 bytes a row apart and take the frame in one block; a display
+// that pads its rows gets them one by one, and a page too narrow for a row is left alone.
+void CopyFrameToPage(void* page, LONG pitch) {
+    auto* target = static_cast<uint8_t*>(page);
+    if (pitch < 0 || static_cast<size_t>(pitch) < FrameRowBytes) return;
+    if (static_cast<size_t>(pitch) == FrameRowBytes) {
+        std::memcpy(target, FrameBuffer, FrameBytes);
+        return;
+    }
+    for (int32_t row = 0; row < Height; ++row) {
+        std::memcpy(target + static_cast<size_t>(row) * static_cast<size_t>(pitch),
+                    FrameBuffer + static_cast<size_t>(row) * static_cast<size_t>(Width), FrameRowBytes);
+    }
+}
+
+void FrameStep() {
+    POINT cursor;
+    if (GetCursorPos(&cursor)) LastCursor = cursor;
+    ComposeFrame(LastCursor.x, LastCursor.y);
+
+    void* page = nullptr;
+    if (LockPage(&page)) {
+        CopyFrameToPage(page, LockedPagePitch());
+        // Even an unused page goes through FlipPages, the only way to unlock it again.
+        FlipPages();
+    }
+
+    // After presentation, so that the file holds the very frame this tick showed.
+    if (bScreenshot) {
+        SwapRedBlue();
+        TakeScreenshot(FrameBuffer);
+        bScreenshot = 0;
+    }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int cmdShow) {
+    WNDCLASSEXA windowClass;
+    std::memset(&windowClass, 0, sizeof windowClass);
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.cbClsExtra = 0;
+    windowClass.cbWndExtra = 0;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, IDI_APPLICATION);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszMenuName = nullptr;
+    windowClass.lpszClassName = "Pelloran";
+    windowClass.hIconSm = LoadIconA(nullptr, IDI_APPLICATION);
+    // Without a window nothing could ever close it and end the message loop.
+    if (!RegisterClassExA(&windowClass)) return 0;
+
+    HWND window = CreateWindowExA(0, "Pelloran", "Varnelo", WS_DLGFRAME, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  Width, Height, nullptr, nullptr, instance, nullptr);
+    if (window == nullptr) return 0;
+    ShowWindow(window, cmdShow);
+    UpdateWindow(window);
+    ShowCursor(FALSE);
+
+    // A failed set-up is told by the log alone; the frames are then skipped.
+    InitDirectDraw(window, Width, Height);
+
+    FrameBuffer = static_cast<uint32_t*>(std::malloc(FrameBytes));
+    if (FrameBuffer == nullptr) return 0;
+    Spot = LoadTga("spot.tga");
+    if (Spot == nullptr) {
+        FreeFrameBuffer();
+        return 0;
+    }
+    Scene = LoadTga("scr.tga");
+    if (Scene == nullptr) {
+        FreePicture(Spot);
+        FreeFrameBuffer();
+        return 0;
+    }
+
+    // Only now: every tick reads the frame buffer and both pictures without asking.
+    SetTimer(window, FrameTimerId, FrameTimerMs, nullptr);
+    SetCursorPos(Width >> 1, Height >> 1);
+
+    MSG message;
+    std::memset(&message, 0, sizeof message);
+    BOOL received;
+    // A failing GetMessageA answers -1 forever; looping on it would spin without end.
+    while ((received = GetMessageA(&message, nullptr, 0, 0)) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+
+    FreeFrameBuffer();
+    FreePicture(Spot);
+    FreePicture(Scene);
+    return received == 0 ? static_cast<int>(message.wParam) : 0;
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_DESTROY:
+            ReleaseDirectDraw();
+            PostQuitMessage(0);
+            return 0;
+        case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE) {
+                ShowCursor(TRUE);
+                // Closes, destroys and posts the quit message before it returns.
+                SendMessageA(window, WM_CLOSE, 0, 0);
+            } else if (wParam == VK_F12) {
+                bScreenshot = 1;
+            }
+            // No key reaches default processing, so none can trigger a system action.
+            return 0;
+        case WM_TIMER:
+            FrameStep();
+            return 0;
+        default:
+            return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
