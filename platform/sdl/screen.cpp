@@ -1,0 +1,309 @@
+// The one desktop window behind the stand-ins: full screen, scaling, pointer mapping and the
+// display being taken away.
+#include "platform/sdl/screen.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace screen {
+namespace {
+
+struct Fit {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
+struct State {
+    SDL_Window* window = nullptr;
+    bool fullScreen = false;
+    bool away = false;
+    uint32_t lossCount = 0;
+    int pictureWidth = 0;  // 0: the window's own size
+    int pictureHeight = 0;
+
+    // What is on the window surface now, so a resize or expose can repaint it
+    // and a steady picture only updates its own rectangle.
+    std::vector<uint8_t> lastFrame;
+    int lastWidth = 0, lastHeight = 0;
+    SDL_Surface* paintedSurface = nullptr;
+    int paintedWidth = 0, paintedHeight = 0;
+    Fit paintedFit;
+    std::vector<int> sourceColumn;  // for each target column of the fit, its picture column
+};
+
+State state;
+
+void PictureSize(int& width, int& height) {
+    if (state.pictureWidth > 0 && state.pictureHeight > 0) {
+        width = state.pictureWidth;
+        height = state.pictureHeight;
+    } else {
+        SDL_GetWindowSize(state.window, &width, &height);
+    }
+}
+
+// The largest rectangle of the picture's aspect that fits the window, centred.
+Fit FitPicture(int windowWidth, int windowHeight, int width, int height) {
+    Fit fit;
+    if (width <= 0 || height <= 0 || windowWidth <= 0 || windowHeight <= 0) return fit;
+    if (int64_t{windowWidth} * height <= int64_t{windowHeight} * width) {
+        fit.w = windowWidth;
+        fit.h = static_cast<int>(int64_t{windowWidth} * height / width);
+    } else {
+        fit.h = windowHeight;
+        fit.w = static_cast<int>(int64_t{windowHeight} * width / height);
+    }
+    fit.w = std::max(fit.w, 1);
+    fit.h = std::max(fit.h, 1);
+    fit.x = (windowWidth - fit.w) / 2;
+    fit.y = (windowHeight - fit.h) / 2;
+    return fit;
+}
+
+Fit CurrentFit() {
+    int windowWidth = 0, windowHeight = 0, width = 0, height = 0;
+    SDL_GetWindowSize(state.window, &windowWidth, &windowHeight);
+    PictureSize(width, height);
+    return FitPicture(windowWidth, windowHeight, width, height);
+}
+
+bool IsXrgb(const SDL_PixelFormat* format) {
+    return format->BytesPerPixel == 4 && format->Rmask == 0x00FF0000 && format->Gmask == 0x0000FF00 &&
+           format->Bmask == 0x000000FF;
+}
+
+// Nearest-pixel scaling straight into a 32-bit window surface: each target row is scaled once
+// and repeated rows are copied, which keeps a 50 Hz picture cheap.
+void ScaleInto(SDL_Surface* target, const Fit& fit, const uint8_t* pixels, int width, int height,
+               int pitch) {
+    if (static_cast<int>(state.sourceColumn.size()) != fit.w) {
+        state.sourceColumn.resize(static_cast<size_t>(fit.w));
+        for (int column = 0; column < fit.w; ++column) {
+            state.sourceColumn[static_cast<size_t>(column)] =
+                static_cast<int>(int64_t{column} * width / fit.w);
+        }
+    }
+    auto* base = static_cast<uint8_t*>(target->pixels);
+    int previousSource = -1;
+    uint32_t* previousRow = nullptr;
+    for (int row = 0; row < fit.h; ++row) {
+        const int source = static_cast<int>(int64_t{row} * height / fit.h);
+        auto* out = reinterpret_cast<uint32_t*>(base + static_cast<size_t>(fit.y + row) * static_cast<size_t>(target->pitch)) + fit.x;
+        if (source == previousSource) {
+            std::memcpy(out, previousRow, static_cast<size_t>(fit.w) * 4);
+        } else {
+            const auto* in = reinterpret_cast<const uint32_t*>(pixels + static_cast<size_t>(source) * static_cast<size_t>(pitch));
+            for (int column = 0; column < fit.w; ++column) out[column] = in[state.sourceColumn[static_cast<size_t>(column)]];
+        }
+        previousSource = source;
+        previousRow = out;
+    }
+}
+
+void ScaleAnyFormat(SDL_Surface* target, const Fit& fit, const uint8_t* pixels, int width, int height,
+                    int pitch) {
+    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(pixels), width, height, 32,
+                                                             pitch, SDL_PIXELFORMAT_RGB888);
+    if (source == nullptr) return;
+    SDL_Rect to{fit.x, fit.y, fit.w, fit.h};
+    SDL_BlitScaled(source, nullptr, target, &to);
+    SDL_FreeSurface(source);
+}
+
+void Paint(const uint8_t* pixels, int width, int height, int pitch) {
+    SDL_Surface* target = SDL_GetWindowSurface(state.window);
+    if (target == nullptr) return;
+    const Fit fit = FitPicture(target->w, target->h, width, height);
+    const bool whole = target != state.paintedSurface || target->w != state.paintedWidth ||
+                       target->h != state.paintedHeight || fit.x != state.paintedFit.x ||
+                       fit.y != state.paintedFit.y || fit.w != state.paintedFit.w || fit.h != state.paintedFit.h;
+    if (whole) {
+        // The bars around a letterboxed picture stay black; they are drawn only on a change.
+        SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+        state.sourceColumn.clear();
+    }
+    if (fit.w > 0 && SDL_LockSurface(target) == 0) {
+        if (IsXrgb(target->format)) {
+            ScaleInto(target, fit, pixels, width, height, pitch);
+        } else {
+            SDL_UnlockSurface(target);
+            ScaleAnyFormat(target, fit, pixels, width, height, pitch);
+            SDL_LockSurface(target);
+        }
+        SDL_UnlockSurface(target);
+    }
+    if (whole) {
+        SDL_UpdateWindowSurface(state.window);
+    } else {
+        SDL_Rect rect{fit.x, fit.y, fit.w, fit.h};
+        SDL_UpdateWindowSurfaceRects(state.window, &rect, 1);
+    }
+    state.paintedSurface = target;
+    state.paintedWidth = target->w;
+    state.paintedHeight = target->h;
+    state.paintedFit = fit;
+}
+
+void Repaint() {
+    if (state.window == nullptr) return;
+    if (state.lastFrame.empty()) {
+        PaintBlack();
+        return;
+    }
+    Paint(state.lastFrame.data(), state.lastWidth, state.lastHeight, state.lastWidth * 4);
+}
+
+}  // namespace
+
+bool Open(const char* title, int width, int height) {
+    if (state.window != nullptr) return false;
+    if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "varnelo: no display to open the window on (%s)\n", SDL_GetError());
+        return false;
+    }
+    state.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                                    SDL_WINDOW_HIDDEN);
+    if (state.window == nullptr) {
+        std::fprintf(stderr, "varnelo: cannot open the window (%s)\n", SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+void Close() {
+    if (state.window != nullptr) SDL_DestroyWindow(state.window);
+    state = State{};
+}
+
+bool IsOpen() { return state.window != nullptr; }
+SDL_Window* Window() { return state.window; }
+
+void Show() {
+    if (state.window != nullptr) SDL_ShowWindow(state.window);
+}
+
+void PaintBlack() {
+    if (state.window == nullptr) return;
+    SDL_Surface* target = SDL_GetWindowSurface(state.window);
+    if (target == nullptr) return;
+    SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+    SDL_UpdateWindowSurface(state.window);
+    state.paintedSurface = nullptr;
+}
+
+void EnterFullScreen() {
+    if (state.window == nullptr || state.fullScreen) return;
+    state.fullScreen = true;
+    SDL_Rect desktop{};
+    if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(state.window), &desktop) != 0) return;
+    // Cover the desktop by hand first: a desktop without a window manager ignores full-screen
+    // requests, and SDL ignores placement once its full-screen flag is set.
+    SDL_SetWindowBordered(state.window, SDL_FALSE);
+    SDL_SetWindowPosition(state.window, desktop.x, desktop.y);
+    SDL_SetWindowSize(state.window, desktop.w, desktop.h);
+    SDL_SetWindowFullscreen(state.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    // The change arrives asynchronously; the cursor is placed right after set-up, in the
+    // coordinates of the new size, so wait for it a little.
+    const Uint64 deadline = SDL_GetTicks64() + 1000;
+    int width = 0, height = 0;
+    do {
+        SDL_PumpEvents();
+        SDL_GetWindowSize(state.window, &width, &height);
+        if (width == desktop.w && height == desktop.h) break;
+        SDL_Delay(2);
+    } while (SDL_GetTicks64() < deadline);
+    Repaint();
+}
+
+void LeaveFullScreen() {
+    if (state.window == nullptr || !state.fullScreen) return;
+    state.fullScreen = false;
+    state.away = false;
+    SDL_SetWindowFullscreen(state.window, 0);
+}
+
+bool IsFullScreen() { return state.fullScreen; }
+
+void SetPictureSize(int width, int height) {
+    state.pictureWidth = width;
+    state.pictureHeight = height;
+}
+
+void Present(const uint8_t* pixels, int width, int height, int pitch) {
+    if (state.window == nullptr || pixels == nullptr || width <= 0 || height <= 0) return;
+    const size_t rowBytes = static_cast<size_t>(width) * 4;
+    state.lastFrame.resize(rowBytes * static_cast<size_t>(height));
+    for (int row = 0; row < height; ++row) {
+        std::memcpy(state.lastFrame.data() + rowBytes * static_cast<size_t>(row),
+                    pixels + static_cast<size_t>(row) * static_cast<size_t>(pitch), rowBytes);
+    }
+    state.lastWidth = width;
+    state.lastHeight = height;
+    Paint(state.lastFrame.data(), width, height, width * 4);
+}
+
+void HandleWindowEvent(const SDL_WindowEvent& event) {
+    switch (event.event) {
+        case SDL_WINDOWEVENT_MINIMIZED:
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            if (state.fullScreen && !state.away) {
+                state.away = true;
+                ++state.lossCount;
+            }
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            state.away = false;
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            Repaint();
+            break;
+        default:
+            break;
+    }
+}
+
+uint32_t LossCount() { return state.lossCount; }
+bool Available() { return !state.away; }
+
+bool PointerInPicture(int& x, int& y) {
+    if (state.window == nullptr) return false;
+    int pointerX = 0, pointerY = 0, width = 0, height = 0;
+    if (SDL_GetMouseFocus() == state.window) {
+        // Kept current by the pointer events the message loop pumps; SDL's global position
+        // is a cache that a pointer warped by another program does not refresh.
+        SDL_GetMouseState(&pointerX, &pointerY);
+    } else {
+        int windowX = 0, windowY = 0;
+        SDL_GetGlobalMouseState(&pointerX, &pointerY);
+        SDL_GetWindowPosition(state.window, &windowX, &windowY);
+        pointerX -= windowX;
+        pointerY -= windowY;
+    }
+    PictureSize(width, height);
+    const Fit fit = CurrentFit();
+    if (fit.w <= 0 || fit.h <= 0) return false;
+    const int64_t insideX = std::clamp<int64_t>(pointerX - fit.x, 0, fit.w - 1);
+    const int64_t insideY = std::clamp<int64_t>(pointerY - fit.y, 0, fit.h - 1);
+    x = static_cast<int>(insideX * width / fit.w);
+    y = static_cast<int>(insideY * height / fit.h);
+    return true;
+}
+
+void MovePointerToPicture(int x, int y) {
+    if (state.window == nullptr) return;
+    int width = 0, height = 0;
+    PictureSize(width, height);
+    const Fit fit = CurrentFit();
+    if (width <= 0 || height <= 0) return;
+    x = std::clamp(x, 0, width - 1);
+    y = std::clamp(y, 0, height - 1);
+    // The middle of the scaled pixel, so that reading the position back gives the same pixel.
+    const int windowX = fit.x + static_cast<int>((int64_t{2} * x + 1) * fit.w / (int64_t{2} * width));
+    const int windowY = fit.y + static_cast<int>((int64_t{2} * y + 1) * fit.h / (int64_t{2} * height));
+    SDL_WarpMouseInWindow(state.window, windowX, windowY);
+}
+
+}  // namespace screen
