@@ -64,7 +64,7 @@ HRESULT Record(const void* object, std::string method, std::string args, HRESULT
     call.method = std::move(method);
     call.args = std::move(args);
     if (desc != nullptr) {
-        call.desc = *desc;
+        std::memcpy(&call.desc, desc, sizeof(call.desc));  // padding included: tests compare whole records
     }
     call.result = result;
     registry().calls.push_back(std::move(call));
@@ -320,6 +320,10 @@ void Reset() {
     registry() = Registry{};
     Surfaces().clear();
     DirectDraws().clear();
+}
+
+void ForgetCalls() {
+    registry().calls.clear();
 }
 
 void Script(std::string_view method, std::vector<HRESULT> results) {

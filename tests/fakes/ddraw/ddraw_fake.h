@@ -27,6 +27,9 @@ struct Call {
 // Forgets every call, script and object and goes back to 32-bit surfaces with no row padding.
 void Reset();
 
+// Forgets the calls so far, keeping objects and scripts.
+void ForgetCalls();
+
 // Queues results for the next calls of a method ("Lock", "BltFast", "DirectDrawCreateEx", ...),
 // whichever object they hit; a call with nothing queued succeeds.
 void Script(std::string_view method, std::vector<HRESULT> results);
