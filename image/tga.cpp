@@ -179,16 +179,6 @@ size_t PictureRow(const TgaHeader& header, uint32_t k) {
     return (header.descriptor & TopRowFirst) ? k : header.height - 1u - k;
 }
 
-// Blanks what a file that ended in row k of its pixel data did not reach: the rows after
-// k in file order, which lie together at one end of the picture.
-template <typename Value>
-void BlankUnreachedRows(Value* plane, const TgaHeader& header, uint32_t k) {
-    const size_t width = header.width;
-    const size_t rowsLeft = header.height - 1u - k;
-    Value* first = (header.descriptor & TopRowFirst) ? plane + (k + 1) * width : plane;
-    std::fill_n(first, rowsLeft * width, Value{0});
-}
-
 // Fills a picture row from the file. Returns how many of its pixels the file supplied.
 int32_t ReadTrueColourRow(uint32_t* row, const TgaPrelude& prelude, TgaStream* stream,
                           RlePacket* packet) {
@@ -227,8 +217,11 @@ Image* LoadTgaFrom(FILE* file) {
     const size_t count = static_cast<size_t>(header.width) * header.height;
     if (count > SIZE_MAX / sizeof(uint32_t)) return nullptr;
 
+    // Zeroed, so that what a short file does not supply is black. The pages of a large
+    // block that the file never reaches are then never touched at all.
     Image* image = static_cast<Image*>(std::malloc(sizeof(Image)));
-    uint32_t* pixels = static_cast<uint32_t*>(std::malloc(std::max<size_t>(count, 1) * sizeof(uint32_t)));
+    uint32_t* pixels =
+        static_cast<uint32_t*>(std::calloc(std::max<size_t>(count, 1), sizeof(uint32_t)));
     if (image == nullptr || pixels == nullptr) {
         std::free(pixels);
         std::free(image);
@@ -241,12 +234,7 @@ Image* LoadTgaFrom(FILE* file) {
     RlePacket packet = {};
     for (uint32_t k = 0; k < header.height; ++k) {
         uint32_t* row = pixels + PictureRow(header, k) * header.width;
-        const int32_t supplied = ReadTrueColourRow(row, prelude, &stream, &packet);
-        if (supplied < image->width) {
-            std::fill(row + supplied, row + header.width, 0u);
-            BlankUnreachedRows(pixels, header, k);
-            break;
-        }
+        if (ReadTrueColourRow(row, prelude, &stream, &packet) < image->width) break;
     }
     return image;
 }
@@ -263,7 +251,7 @@ IndexedImage* LoadTgaIndexedFrom(FILE* file) {
     const size_t paletteSize = header.colourMapLength;
 
     IndexedImage* image = static_cast<IndexedImage*>(std::malloc(sizeof(IndexedImage)));
-    uint8_t* indices = static_cast<uint8_t*>(std::malloc(std::max<size_t>(count, 1)));
+    uint8_t* indices = static_cast<uint8_t*>(std::calloc(std::max<size_t>(count, 1), 1));
     uint32_t* palette =
         static_cast<uint32_t*>(std::malloc(std::max<size_t>(paletteSize, 1) * sizeof(uint32_t)));
     if (image == nullptr || indices == nullptr || palette == nullptr) {
@@ -291,11 +279,7 @@ IndexedImage* LoadTgaIndexedFrom(FILE* file) {
         const int32_t supplied =
             prelude.runLength ? DecodeRleIndex8(row, image->width, &stream, &packet)
                               : ReadRow<1>(row, image->width, &stream, FromIndex);
-        if (supplied < image->width) {
-            std::fill(row + supplied, row + header.width, uint8_t{0});
-            BlankUnreachedRows(indices, header, k);
-            break;
-        }
+        if (supplied < image->width) break;
     }
     return image;
 }

@@ -54,7 +54,7 @@ struct RlePacket {
 // Each decodes one row of count values (the picture's width): the carried packet first,
 // then packets read from the stream. Nothing is written past count values. Returns how
 // many values were written: fewer than count only when the file ended, and then the rest
-// of the row is left untouched for the caller to blank.
+// of the row is left untouched.
 //   DecodeRleIndex32: one byte per value, written zero-extended as a word;
 //   DecodeRle16/24/32: pixels of 2, 3 or 4 bytes, written in image order;
 //   DecodeRleIndex8: one byte per value, written as it was read.
@@ -71,5 +71,6 @@ int32_t DecodeRleIndex8(uint8_t* destination, int32_t count, TgaStream* stream,
 // large to hold. Pixels that a short file did not supply are black.
 Image* LoadTga(const char* path);
 
-// Colour-mapped and greyscale files only (types 1, 3, 9 and 11); null otherwise.
+// Colour-mapped and greyscale files only (types 1, 3, 9 and 11); null otherwise, and in
+// the same cases as LoadTga. Indices that a short file did not supply are 0.
 IndexedImage* LoadTgaIndexed(const char* path);
