@@ -95,7 +95,17 @@ struct FakeSurface final : IDirectDrawSurface7 {
           height(surfaceHeight),
           bitCount(registry().bitCount),
           pitch(static_cast<LONG>(surfaceWidth * (bitCount / 8)) + registry().rowPadding),
-          memory(static_cast<size_t>(pitch) * surfaceHeight) {}
+          memory(MemorySize()) {}
+
+    // Room for every row even when a test makes the pitch shorter than a row.
+    size_t MemorySize() const {
+        if (height == 0) {
+            return 0;
+        }
+        const size_t rowBytes = static_cast<size_t>(width) * (bitCount / 8);
+        const size_t rowStep = static_cast<size_t>(std::max<LONG>(pitch, 0));
+        return (height - 1) * rowStep + std::max(rowStep, rowBytes);
+    }
 
     ULONG Release() override {
         references = references > 0 ? references - 1 : 0;
@@ -197,7 +207,7 @@ struct FakeSurface final : IDirectDrawSurface7 {
 
 private:
     HRESULT CopyFrom(DWORD x, DWORD y, const FakeSurface* from, const RECT* rect) {
-        if (from == nullptr || from->bitCount != bitCount) {
+        if (from == nullptr || from->bitCount != bitCount || from->pitch < 0 || pitch < 0) {
             return DDERR_INVALIDPARAMS;
         }
         if (from->locked || locked) {
