@@ -1,6 +1,5 @@
-// A recording double of the DirectDraw 7 slice that display/ calls: linked in place of the real
-// DirectDraw, it logs every call with its arguments, answers with scripted results and hands out
-// real page memory.
+// A recording double of the DirectDraw 7 slice that display/ calls, linked in place of the real one:
+// it logs every call with its arguments, answers with scripted results and hands out real page memory.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +10,9 @@
 #include <windows.h>
 #include <ddraw.h>
 
+// Unscripted calls behave as a strict driver would: a wrong dwSize gets DDERR_INVALIDPARAMS, a
+// second Lock DDERR_SURFACEBUSY, an Unlock of an unlocked surface DDERR_NOTLOCKED, and BltFast
+// from or onto a locked surface DDERR_SURFACEBUSY.
 namespace ddraw_fake {
 
 struct Call {
