@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, then builds and tests the release build,
-# the sanitizer build and the fuzz targets.
+# the sanitizer build and the fuzz targets, then the Windows builds, checked under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,3 +13,15 @@ for preset in release asan fuzz; do
     cmake --build --preset "$preset" -j "$jobs"
     ctest --preset "$preset" -j "$jobs"
 done
+
+# The Windows builds: the 32-bit varnelo.exe for users, and the 64-bit build whose tests run
+# here under wine64, since this kernel runs no 32-bit programs.
+echo "=== windows ==="
+windows_started=$SECONDS
+for preset in windows-x86 windows-x64; do
+    cmake --preset "$preset" -DVARNELO_WERROR=ON
+    cmake --build --preset "$preset" -j "$jobs"
+done
+tests/windows/with-wine-prefix.sh ctest --preset windows-x64 -j "$jobs"
+tests/windows/run-wine-checks.sh
+echo "Windows builds and checks took $((SECONDS - windows_started)) s"
