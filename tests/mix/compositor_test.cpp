@@ -161,7 +161,12 @@ TEST_F(CompositorTest, StampClipsPixelByPixelAtEveryEdgeAndCorner) {
     for (const Placement& p : Placements) {
         ClearFrame();
         DrawSpot(p.x, p.y);
-        EXPECT_EQ(frame, ModelStamp(spot, p.x, p.y)) << p.where;
+        const std::vector<uint32_t> stamped = ModelStamp(spot, p.x, p.y);
+        EXPECT_EQ(frame, stamped) << p.where;
+        // The whole frame step must not leave any of the last frame behind around the spot.
+        std::fill(frame.begin(), frame.end(), 0xDEADBEEF);
+        ComposeFrame(p.x, p.y);
+        EXPECT_EQ(frame, ModelMultiply(stamped, scene.pixels)) << p.where << ", composed";
     }
 }
 
