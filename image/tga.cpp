@@ -108,10 +108,12 @@ int32_t DecodeRle(Value* destination, int32_t count, TgaStream* stream, RlePacke
             packet->remaining = (header & 0x7Fu) + 1;
         }
         const uint32_t n = std::min(packet->remaining, total - written);
-        const uint32_t done =
-            packet->repeats
-                ? (std::fill_n(destination + written, n, static_cast<Value>(packet->value)), n)
-                : ReadValues<Bytes>(stream, destination + written, n, convert);
+        uint32_t done = n;
+        if (packet->repeats) {
+            std::fill_n(destination + written, n, static_cast<Value>(packet->value));
+        } else {
+            done = ReadValues<Bytes>(stream, destination + written, n, convert);
+        }
         written += done;
         packet->remaining -= done;
         if (done < n) break;
