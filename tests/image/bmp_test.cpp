@@ -1,7 +1,5 @@
 // The files SaveBmp writes, byte by byte, its failures, and the names TakeScreenshot picks
 // in a working directory of its own.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
