@@ -59,7 +59,7 @@ expected_full_log() {
 # The log when the display mode is refused with DDERR_UNSUPPORTED; the Czech text is in
 # Windows-1250 (0xED i-acute, 0xE1 a-acute).
 expected_refused_mode_log() {
-    expected_full_log | head -n 7
+    expected_full_log | sed -n 1,7p
     printf 'Operace nen\xed podporov\xe1na !\r\n'
 }
 
@@ -99,7 +99,8 @@ window_exists() {
 # Prints "LEFT TOP" of the named X window.
 window_corner() {
     local window
-    window=$(xdotool search --name "$1" | head -n 1) || return 1
+    window=$(xdotool search --name "$1") || return 1
+    window=${window%%$'\n'*}
     xdotool getwindowgeometry --shell "$window" | awk -F= '/^X=/{x=$2} /^Y=/{y=$2} END{print x, y}'
 }
 
@@ -136,20 +137,26 @@ start_wine() {
 # ---- checks ----------------------------------------------------------------------------
 
 check_x86_is_pe32_for_i386() {
-    local exe
+    local exe header
     for exe in "$x86_build/platform/varnelo.exe" "$x86_build/tools/render/varnelo-render.exe"; do
         [ -f "$exe" ] || fail "missing: $exe" || return 1
-        objdump -f "$exe" | grep -q "file format pei-i386" || fail "$exe is not pei-i386" || return 1
-        file -b "$exe" | grep -q "^PE32 executable .*Intel 80386" || fail "$exe: $(file -b "$exe")" || return 1
+        # Read whole before matching: grep -q leaving early would fail the pipe under pipefail.
+        header=$(objdump -f -p "$exe") || fail "cannot read $exe" || return 1
+        grep -q "file format pei-i386" <<<"$header" || fail "$exe is not pei-i386" || return 1
+        grep -q "^architecture: i386," <<<"$header" || fail "$exe is not for i386" || return 1
+        grep -Eq "^Magic\s+010b\s+\(PE32\)" <<<"$header" || fail "$exe is not PE32" || return 1
     done
-    file -b "$x86_build/platform/varnelo.exe" | grep -q "(GUI)" || fail "varnelo.exe is not a GUI program"
+    header=$(objdump -p "$x86_build/platform/varnelo.exe")
+    grep -q "(Windows GUI)" <<<"$header" || fail "varnelo.exe is not a GUI program"
 }
 
 check_x64_is_pe32plus_for_x86_64() {
-    local exe
+    local exe header
     for exe in "$x64_build/platform/varnelo.exe" "$x64_build/tools/render/varnelo-render.exe"; do
         [ -f "$exe" ] || fail "missing: $exe" || return 1
-        objdump -f "$exe" | grep -q "file format pei-x86-64" || fail "$exe is not pei-x86-64" || return 1
+        header=$(objdump -f -p "$exe") || fail "cannot read $exe" || return 1
+        grep -q "file format pei-x86-64" <<<"$header" || fail "$exe is not pei-x86-64" || return 1
+        grep -Eq "^Magic\s+020b\s+\(PE32\+\)" <<<"$header" || fail "$exe is not PE32+" || return 1
     done
 }
 
