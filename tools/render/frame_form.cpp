@@ -22,7 +22,7 @@ struct FrameOptions {
     int32_t y = 0;
 };
 
-// One signed 32-bit number filling [begin, end) exactly; no sign of "+", no spaces.
+// One signed 32-bit number filling [begin, end) exactly: a "+", a space or an overflow is bad usage.
 bool ParseCoordinate(const char* begin, const char* end, int32_t& value) {
     if (begin == end) return false;
     const auto [stop, error] = std::from_chars(begin, end, value);
