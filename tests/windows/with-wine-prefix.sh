@@ -10,11 +10,16 @@ cleanup() {
     wine_stop
     rm -rf "$workdir"
 }
+child=""
 trap cleanup EXIT
-trap 'exit 130' INT TERM
+# A signal must reach the command too, and the prefix still be cleaned up afterwards.
+trap '[ -n "$child" ] && kill "$child" 2>/dev/null; exit 143' INT TERM
 
 if ! wine_make_prefix "$workdir/prefix"; then
     echo "with-wine-prefix: could not create a Wine prefix" >&2
     exit 1
 fi
-"$@"
+# In the background so that the trap above runs at once rather than after the command.
+"$@" &
+child=$!
+wait "$child"
