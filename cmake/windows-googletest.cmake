@@ -5,7 +5,6 @@ set(VARNELO_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources
 
 if(WIN32 AND (NOT DEFINED VARNELO_TESTS OR VARNELO_TESTS))
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
     add_subdirectory(${VARNELO_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
     foreach(library gtest gtest_main gmock gmock_main)
         if(NOT TARGET GTest::${library})
@@ -16,7 +15,4 @@ if(WIN32 AND (NOT DEFINED VARNELO_TESTS OR VARNELO_TESTS))
     file(WRITE ${config_dir}/GTestConfig.cmake
          "# The GTest:: targets already exist: made from the sources in this build.\n")
     set(GTest_DIR ${config_dir} CACHE PATH "" FORCE)
-    # Discovering tests means running the test programs: under Wine that belongs to the
-    # test run, which provides the prefix, not to the build.
-    set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
 endif()
