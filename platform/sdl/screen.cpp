@@ -162,6 +162,15 @@ bool Open(const char* title, int width, int height) {
         std::fprintf(stderr, "varnelo: no display to open the window on (%s)\n", SDL_GetError());
         return false;
     }
+    // SDL falls back to drivers that draw into memory only; nobody would see the demo there,
+    // unless they were asked for by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (SDL_getenv("SDL_VIDEODRIVER") == nullptr && driver != nullptr &&
+        (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+        std::fprintf(stderr, "varnelo: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset)\n");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
     state.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                                     SDL_WINDOW_HIDDEN);
     if (state.window == nullptr) {
