@@ -73,32 +73,46 @@ bool IsXrgb(const SDL_PixelFormat* format) {
            format->Bmask == 0x000000FF;
 }
 
-// Nearest-pixel scaling straight into a 32-bit window surface: each target row is scaled once
-// and repeated rows are copied, which keeps a 50 Hz picture cheap.
-void ScaleInto(SDL_Surface* target, const Fit& fit, const uint8_t* pixels, int width, int height,
-               int pitch) {
+// Nearest-pixel scaling straight into a 32-bit window surface, of the picture rows
+// [firstRow, endRow) only: each target row is scaled once and repeated rows are copied.
+// Returns the band of the window it drew.
+SDL_Rect ScaleInto(SDL_Surface* target, const Fit& fit, const uint8_t* pixels, int width, int height, int pitch,
+                   int firstRow, int endRow) {
     if (static_cast<int>(state.sourceColumn.size()) != fit.w) {
         state.sourceColumn.resize(static_cast<size_t>(fit.w));
         for (int column = 0; column < fit.w; ++column) {
-            state.sourceColumn[static_cast<size_t>(column)] =
-                static_cast<int>(int64_t{column} * width / fit.w);
+            state.sourceColumn[static_cast<size_t>(column)] = static_cast<int>(int64_t{column} * width / fit.w);
         }
     }
+    // Target row r shows picture row r * height / fit.h, so picture row s covers the target
+    // rows from ceil(s * fit.h / height) on.
+    const int targetBegin = static_cast<int>((int64_t{firstRow} * fit.h + height - 1) / height);
+    const int targetEnd = static_cast<int>((int64_t{endRow} * fit.h + height - 1) / height);
+    const int repeat = fit.w % width == 0 ? fit.w / width : 0;
     auto* base = static_cast<uint8_t*>(target->pixels);
     int previousSource = -1;
     uint32_t* previousRow = nullptr;
-    for (int row = 0; row < fit.h; ++row) {
+    for (int row = targetBegin; row < targetEnd; ++row) {
         const int source = static_cast<int>(int64_t{row} * height / fit.h);
-        auto* out = reinterpret_cast<uint32_t*>(base + static_cast<size_t>(fit.y + row) * static_cast<size_t>(target->pitch)) + fit.x;
+        auto* out = reinterpret_cast<uint32_t*>(base + static_cast<size_t>(fit.y + row) * static_cast<size_t>(target->pitch)) +
+                    fit.x;
         if (source == previousSource) {
             std::memcpy(out, previousRow, static_cast<size_t>(fit.w) * 4);
         } else {
             const auto* in = reinterpret_cast<const uint32_t*>(pixels + static_cast<size_t>(source) * static_cast<size_t>(pitch));
-            for (int column = 0; column < fit.w; ++column) out[column] = in[state.sourceColumn[static_cast<size_t>(column)]];
+            if (repeat > 0) {
+                uint32_t* next = out;
+                for (int column = 0; column < width; ++column) {
+                    for (int copy = 0; copy < repeat; ++copy) *next++ = in[column];
+                }
+            } else {
+                for (int column = 0; column < fit.w; ++column) out[column] = in[state.sourceColumn[static_cast<size_t>(column)]];
+            }
         }
         previousSource = source;
         previousRow = out;
     }
+    return SDL_Rect{fit.x, fit.y + targetBegin, fit.w, targetEnd - targetBegin};
 }
 
 void ScaleAnyFormat(SDL_Surface* target, const Fit& fit, const uint8_t* pixels, int width, int height,
@@ -111,7 +125,11 @@ void ScaleAnyFormat(SDL_Surface* target, const Fit& fit, const uint8_t* pixels, 
     SDL_FreeSurface(source);
 }
 
-void Paint(const uint8_t* pixels, int width, int height, int pitch) {
+// Paints the picture rows [firstRow, endRow) of the last frame; everything when the window
+// surface is new or has changed size.
+void Paint(int firstRow, int endRow) {
+    const uint8_t* pixels = state.lastFrame.data();
+    const int width = state.lastWidth, height = state.lastHeight, pitch = state.lastWidth * 4;
     SDL_Surface* target = SDL_GetWindowSurface(state.window);
     if (target == nullptr) return;
     const Fit fit = FitPicture(target->w, target->h, width, height);
@@ -122,22 +140,22 @@ void Paint(const uint8_t* pixels, int width, int height, int pitch) {
         // The bars around a letterboxed picture stay black; they are drawn only on a change.
         SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
         state.sourceColumn.clear();
+        firstRow = 0;
+        endRow = height;
     }
-    if (fit.w > 0 && SDL_LockSurface(target) == 0) {
-        if (IsXrgb(target->format)) {
-            ScaleInto(target, fit, pixels, width, height, pitch);
-        } else {
+    SDL_Rect band{fit.x, fit.y, fit.w, fit.h};
+    if (fit.w > 0 && firstRow < endRow) {
+        if (IsXrgb(target->format) && SDL_LockSurface(target) == 0) {
+            band = ScaleInto(target, fit, pixels, width, height, pitch, firstRow, endRow);
             SDL_UnlockSurface(target);
+        } else {
             ScaleAnyFormat(target, fit, pixels, width, height, pitch);
-            SDL_LockSurface(target);
         }
-        SDL_UnlockSurface(target);
     }
     if (whole) {
         SDL_UpdateWindowSurface(state.window);
-    } else {
-        SDL_Rect rect{fit.x, fit.y, fit.w, fit.h};
-        SDL_UpdateWindowSurfaceRects(state.window, &rect, 1);
+    } else if (band.h > 0 && firstRow < endRow) {
+        SDL_UpdateWindowSurfaceRects(state.window, &band, 1);
     }
     state.paintedSurface = target;
     state.paintedWidth = target->w;
@@ -151,13 +169,17 @@ void Repaint() {
         PaintBlack();
         return;
     }
-    Paint(state.lastFrame.data(), state.lastWidth, state.lastHeight, state.lastWidth * 4);
+    Paint(0, state.lastHeight);
 }
 
 }  // namespace
 
 bool Open(const char* title, int width, int height) {
     if (state.window != nullptr) return false;
+    // The window surface goes straight to the display server (shared memory on X11). SDL would
+    // otherwise emulate it with a GL texture, which on a software GL costs a good part of a core
+    // at 50 frames a second. The environment can still ask for it.
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
     if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "varnelo: no display to open the window on (%s)\n", SDL_GetError());
         return false;
@@ -242,14 +264,22 @@ void SetPictureSize(int width, int height) {
 void Present(const uint8_t* pixels, int width, int height, int pitch) {
     if (state.window == nullptr || pixels == nullptr || width <= 0 || height <= 0) return;
     const size_t rowBytes = static_cast<size_t>(width) * 4;
+    const bool sameSize = width == state.lastWidth && height == state.lastHeight;
     state.lastFrame.resize(rowBytes * static_cast<size_t>(height));
-    for (int row = 0; row < height; ++row) {
-        std::memcpy(state.lastFrame.data() + rowBytes * static_cast<size_t>(row),
-                    pixels + static_cast<size_t>(row) * static_cast<size_t>(pitch), rowBytes);
-    }
     state.lastWidth = width;
     state.lastHeight = height;
-    Paint(state.lastFrame.data(), width, height, width * 4);
+    // Only the rows that changed since the last frame are scaled and sent: a spot that
+    // stands still costs a comparison, a moving one the band it covers.
+    int firstChanged = height, endChanged = 0;
+    for (int row = 0; row < height; ++row) {
+        const uint8_t* in = pixels + static_cast<size_t>(row) * static_cast<size_t>(pitch);
+        uint8_t* kept = state.lastFrame.data() + rowBytes * static_cast<size_t>(row);
+        if (sameSize && std::memcmp(kept, in, rowBytes) == 0) continue;
+        std::memcpy(kept, in, rowBytes);
+        firstChanged = std::min(firstChanged, row);
+        endChanged = row + 1;
+    }
+    Paint(firstChanged, endChanged);
 }
 
 void HandleWindowEvent(const SDL_WindowEvent& event) {
