@@ -237,6 +237,31 @@ check_refused_mode_run() {
     cmp -s "$run/DirectX.log" <(expected_refused_mode_log) || fail "DirectX.log grew after the refusal" || return 1
 }
 
+# render_on_both OUTPUT ARGS...: runs both varnelo-render builds, each in its own folder
+# holding the pictures, and compares the OUTPUT files they write.
+render_on_both() {
+    local output=$1
+    shift
+    (cd "$world/run" && wine_run varnelo-render.exe "$@" >/dev/null 2>&1) ||
+        fail "varnelo-render.exe $* failed" || return 1
+    (cd "$world/linux" && "$linux_render" "$@" >/dev/null) || fail "varnelo-render $* failed" || return 1
+    cmp "$world/run/$output" "$world/linux/$output" || fail "the Windows $output differs" || return 1
+}
+
+# The Windows varnelo-render reads the pictures and writes its BMPs through the Windows C
+# runtime; its files must be the very bytes that the Linux build writes.
+check_windows_render_matches_linux() {
+    world=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-wine-check.XXXXXX")
+    mkdir "$world/run" "$world/linux"
+    cp "$assets/spot.tga" "$assets/scr.tga" "$world/linux/" || return 1
+    cp "$x64_build/tools/render/varnelo-render.exe" "$assets/spot.tga" "$assets/scr.tga" "$world/run/" ||
+        return 1
+    wine_make_prefix "$world/prefix" || fail "could not create a Wine prefix" || return 1
+    # A frame with the spot half off the right edge, and the scene converted alone.
+    render_on_both frame.bmp --at 300,40 -o frame.bmp || return 1
+    render_on_both scene.bmp --picture scr.tga -o scene.bmp
+}
+
 # ---- runner ----------------------------------------------------------------------------
 
 passed=0
@@ -245,7 +270,8 @@ check_pid=""
 # Stopped from outside (a CI time limit), the running check still tears its world down.
 trap '[ -n "$check_pid" ] && kill "$check_pid" 2>/dev/null && wait "$check_pid"; exit 143' INT TERM
 for check in check_x86_is_pe32_for_i386 check_x64_is_pe32plus_for_x86_64 \
-    check_programs_need_only_system_dlls check_desktop_run_end_to_end check_refused_mode_run; do
+    check_programs_need_only_system_dlls check_windows_render_matches_linux \
+    check_desktop_run_end_to_end check_refused_mode_run; do
     started=$SECONDS
     # Each check in a subshell, so its world is torn down however it ends.
     (
