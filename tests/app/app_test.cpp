@@ -24,7 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 using win32_fake::Step;
 
-// The program's own window-class record as Windows would size it on this target.
+// A frame row in bytes: Width pixels of 32 bits.
 constexpr size_t kRowBytes = size_t{Width} * 4;
 
 // An uncompressed 24-bit TGA, rows from the top, of a picture given pixel by pixel.
