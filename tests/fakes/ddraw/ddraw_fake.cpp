@@ -177,12 +177,15 @@ struct FakeSurface final : IDirectDrawSurface7 {
         if (result == DD_OK) {
             result = CopyFrom(x, y, from, sourceRect);
         }
-        const std::string rect = sourceRect == nullptr
-                                     ? "null"
-                                     : "{" + std::to_string(sourceRect->left) + "," +
-                                           std::to_string(sourceRect->top) + "," +
-                                           std::to_string(sourceRect->right) + "," +
-                                           std::to_string(sourceRect->bottom) + "}";
+        // Appended piece by piece: gcc 12 misreports `"literal" + std::string` under -Wrestrict.
+        std::string rect = "null";
+        if (sourceRect != nullptr) {
+            rect = "{";
+            rect += std::to_string(sourceRect->left) + ",";
+            rect += std::to_string(sourceRect->top) + ",";
+            rect += std::to_string(sourceRect->right) + ",";
+            rect += std::to_string(sourceRect->bottom) + "}";
+        }
         return Record(this, "BltFast",
                       "x=" + std::to_string(x) + ", y=" + std::to_string(y) + ", source=" + NameOf(source) +
                           ", rect=" + rect + ", flags=" + Hex(flags),
