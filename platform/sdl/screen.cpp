@@ -189,7 +189,7 @@ bool Open(const char* title, int width, int height) {
     const char* driver = SDL_GetCurrentVideoDriver();
     if (SDL_getenv("SDL_VIDEODRIVER") == nullptr && driver != nullptr &&
         (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
-        std::fprintf(stderr, "varnelo: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset)\n");
+        std::fprintf(stderr, "varnelo: no display to open the window on (no X11 or Wayland display could be opened)\n");
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }

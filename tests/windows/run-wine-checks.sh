@@ -72,7 +72,7 @@ begin_world() {
     mkdir "$world/run"
     cp "$x64_build/platform/varnelo.exe" "$assets/spot.tga" "$assets/scr.tga" "$world/run/" || return 1
     # -displayfd picks a free display number, so parallel runs do not collide.
-    Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$world/display" >"$world/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -noreset -screen 0 640x480x24 -nolisten tcp 3>"$world/display" >"$world/xvfb.log" 2>&1 &
     xvfb_pid=$!
     wait_until 30 test -s "$world/display" || fail "Xvfb did not start" || return 1
     export DISPLAY=":$(head -n 1 "$world/display")"
