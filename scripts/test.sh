@@ -17,11 +17,9 @@ done
 # The Windows builds: the 32-bit varnelo.exe for users, and the 64-bit build whose tests run
 # here under wine64, since this kernel runs no 32-bit programs.
 echo "=== windows ==="
-windows_started=$SECONDS
 for preset in windows-x86 windows-x64; do
     cmake --preset "$preset" -DVARNELO_WERROR=ON
     cmake --build --preset "$preset" -j "$jobs"
 done
 tests/windows/with-wine-prefix.sh ctest --preset windows-x64 -j "$jobs"
 tests/windows/run-wine-checks.sh
-echo "Windows builds and checks took $((SECONDS - windows_started)) s"

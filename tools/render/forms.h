@@ -10,3 +10,7 @@ int RunPictureForm(int argc, char** argv, PictureLoad load);
 int RunFrameForm(int argc, char** argv);
 
 void PrintUsage(FILE* stream);
+
+// One line on stderr for a picture the loaders refused, telling a file that cannot be opened
+// from one that opens but is not a picture they take.
+void ReportUnreadable(const char* path);

@@ -60,18 +60,6 @@ bool ParseFrameOptions(int argc, char** argv, FrameOptions& options) {
     return haveAt && options.outputPath != nullptr && *options.outputPath != '\0';
 }
 
-// Worded as the picture form words it: a file that is missing reads differently from one
-// that opens but is not a picture the reader takes.
-void ReportUnreadable(const char* path) {
-    FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        std::fprintf(stderr, "varnelo-render: cannot open %s: %s\n", path, std::strerror(errno));
-        return;
-    }
-    std::fclose(file);
-    std::fprintf(stderr, "varnelo-render: %s cannot be read as a TGA picture\n", path);
-}
-
 int Render(const FrameOptions& options) {
     Spot = LoadTga(options.spotPath);
     if (Spot == nullptr) {

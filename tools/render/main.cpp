@@ -1,5 +1,6 @@
 // varnelo-render: converts TGA pictures to BMP and renders the demo's frames offline.
 // The form is chosen by the option that names its input.
+#include <cerrno>
 #include <cstring>
 
 #include "tools/render/forms.h"
@@ -21,6 +22,16 @@ void PrintUsage(FILE* stream) {
         "       varnelo-render --indexed IN.tga -o OUT.bmp\n"
         "       varnelo-render [--spot FILE] [--scene FILE] --at X,Y -o OUT.bmp\n",
         stream);
+}
+
+void ReportUnreadable(const char* path) {
+    FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        std::fprintf(stderr, "varnelo-render: cannot open %s: %s\n", path, std::strerror(errno));
+        return;
+    }
+    std::fclose(file);
+    std::fprintf(stderr, "varnelo-render: %s cannot be read as a TGA picture\n", path);
 }
 
 int main(int argc, char** argv) {

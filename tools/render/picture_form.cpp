@@ -57,18 +57,6 @@ Image* ApplyPalette(const IndexedImage& indexed) {
     return image;
 }
 
-// The loaders say only "no picture"; telling an unreadable file from a refused one is
-// worth a second look at the file when reporting.
-void ReportUnreadable(const char* path) {
-    FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        std::fprintf(stderr, "varnelo-render: cannot open %s: %s\n", path, std::strerror(errno));
-        return;
-    }
-    std::fclose(file);
-    std::fprintf(stderr, "varnelo-render: %s cannot be read as a TGA picture\n", path);
-}
-
 Image* Load(const char* path, PictureLoad load) {
     if (load == PictureLoad::TrueColour) return LoadTga(path);
     IndexedImage* indexed = LoadTgaIndexed(path);
