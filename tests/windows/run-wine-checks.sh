@@ -136,31 +136,33 @@ start_wine() {
 
 # ---- checks ----------------------------------------------------------------------------
 
-check_x86_is_pe32_for_i386() {
-    local exe header
-    for exe in "$x86_build/platform/varnelo.exe" "$x86_build/tools/render/varnelo-render.exe"; do
+# expect_pe_format BUILD FORMAT MAGIC [ARCHITECTURE]: both programs of BUILD have the given
+# object format, optional-header magic and, when named, architecture.
+expect_pe_format() {
+    local build=$1 format=$2 magic=$3 architecture=${4:-} exe header
+    for exe in "$build/platform/varnelo.exe" "$build/tools/render/varnelo-render.exe"; do
         [ -f "$exe" ] || fail "missing: $exe" || return 1
         # Read whole before matching: grep -q leaving early would fail the pipe under pipefail.
         header=$(objdump -f -p "$exe") || fail "cannot read $exe" || return 1
-        grep -q "file format pei-i386" <<<"$header" || fail "$exe is not pei-i386" || return 1
-        grep -q "^architecture: i386," <<<"$header" || fail "$exe is not for i386" || return 1
-        grep -Eq "^Magic\s+010b\s+\(PE32\)" <<<"$header" || fail "$exe is not PE32" || return 1
+        grep -q "file format $format" <<<"$header" || fail "$exe is not $format" || return 1
+        if [ -n "$architecture" ]; then
+            grep -q "^architecture: $architecture," <<<"$header" || fail "$exe is not for $architecture" || return 1
+        fi
+        grep -Eq "^Magic\s+$magic" <<<"$header" || fail "$exe is not $magic" || return 1
     done
+}
+
+check_x86_is_pe32_for_i386() {
+    expect_pe_format "$x86_build" pei-i386 '010b\s+\(PE32\)' i386 || return 1
+    local header
     header=$(objdump -p "$x86_build/platform/varnelo.exe")
     grep -q "(Windows GUI)" <<<"$header" || fail "varnelo.exe is not a GUI program"
 }
 
 check_x64_is_pe32plus_for_x86_64() {
-    local exe header
-    for exe in "$x64_build/platform/varnelo.exe" "$x64_build/tools/render/varnelo-render.exe"; do
-        [ -f "$exe" ] || fail "missing: $exe" || return 1
-        header=$(objdump -f -p "$exe") || fail "cannot read $exe" || return 1
-        grep -q "file format pei-x86-64" <<<"$header" || fail "$exe is not pei-x86-64" || return 1
-        grep -Eq "^Magic\s+020b\s+\(PE32\+\)" <<<"$header" || fail "$exe is not PE32+" || return 1
-    done
+    expect_pe_format "$x64_build" pei-x86-64 '020b\s+\(PE32\+\)'
 }
 
-# A bare Windows has the system DLLs only: no libstdc++, libgcc, winpthread or SDL.
 check_programs_need_only_system_dlls() {
     local exe dlls
     for exe in "$x86_build/platform/varnelo.exe" "$x86_build/tools/render/varnelo-render.exe" \
