@@ -1,21 +1,15 @@
-// The SDL2 stand-in for the slice of USER32 and GDI32 the program uses: one window class and
-// window, a blocking message queue fed by SDL events, drift-free timers, virtual-key codes and
-// the cursor in picture coordinates.
+// The stand-in for the slice of USER32 and GDI32 the program uses, on any screen: one window
+// class and window, a message queue fed by the screen's input, drift-free coalesced timers,
+// and the cursor in picture coordinates.
 #include <windows.h>
 
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <memory>
-#include <mutex>
+#include <cstdint>
+#include <deque>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include <SDL.h>
-
-#include "platform/sdl/screen.h"
-#include "platform/sdl/standins.h"
+#include "platform/core/standins.h"
+#include "platform/screen.h"
 
 struct HINSTANCE__ ProgramInstanceObject;
 struct HWND__ WindowObject;
@@ -30,53 +24,11 @@ struct RegisteredClass {
     WNDPROC procedure;
 };
 
-// One tick source per timer: a thread that sleeps until absolute due times, so the period
-// does not drift, and pushes at most one pending tick, as Windows coalesces WM_TIMER.
-class TickThread {
-public:
-    TickThread(UINT_PTR id, UINT periodMs, Uint32 eventType)
-        : id_(id), period_(std::chrono::milliseconds(periodMs == 0 ? 1 : periodMs)), eventType_(eventType) {
-        thread_ = std::thread([this] { Run(); });
-    }
-    ~TickThread() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stopping_ = true;
-        }
-        wake_.notify_all();
-        thread_.join();
-    }
-    UINT_PTR Id() const { return id_; }
-    // Called when the message loop hands the tick out; only then may the next one be queued.
-    void Delivered() { pending_.store(false); }
-
-private:
-    void Run() {
-        auto due = std::chrono::steady_clock::now() + period_;
-        std::unique_lock<std::mutex> lock(mutex_);
-        while (!wake_.wait_until(lock, due, [this] { return stopping_; })) {
-            if (!pending_.exchange(true)) {
-                SDL_Event event{};
-                event.type = eventType_;
-                event.user.code = 0;
-                event.user.data1 = this;
-                if (SDL_PushEvent(&event) != 1) pending_.store(false);
-            }
-            due += period_;
-            // After a long stall (a suspended process) start afresh instead of catching up.
-            const auto now = std::chrono::steady_clock::now();
-            if (due + 10 * period_ < now) due = now + period_;
-        }
-    }
-
-    const UINT_PTR id_;
-    const std::chrono::steady_clock::duration period_;
-    const Uint32 eventType_;
-    std::atomic<bool> pending_{false};
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool stopping_ = false;
-    std::thread thread_;
+// A window timer: due times on a fixed grid from its start, so the period does not drift.
+struct Timer {
+    UINT_PTR id;
+    uint64_t periodMs;
+    uint64_t dueMs;
 };
 
 struct State {
@@ -86,8 +38,8 @@ struct State {
     bool quitPosted = false;
     int quitCode = 0;
     int cursorCount = 0;
-    Uint32 tickEventType = 0;
-    std::vector<std::unique_ptr<TickThread>> timers;
+    std::deque<MSG> posted;
+    std::vector<Timer> timers;
     POINT lastCursor{0, 0};
 };
 
@@ -95,11 +47,10 @@ State state;
 
 bool IsOurWindow(HWND window) { return window == &WindowObject && state.windowAlive; }
 
-void StopTimers() { state.timers.clear(); }
-
 void DestroyOurWindow() {
     if (!state.windowAlive) return;
-    StopTimers();
+    state.timers.clear();
+    state.posted.clear();
     // The procedure still sees a live window while it handles WM_DESTROY, as on Windows.
     state.windowProcedure(&WindowObject, WM_DESTROY, 0, 0);
     state.windowAlive = false;
@@ -107,103 +58,35 @@ void DestroyOurWindow() {
     screen::Close();
 }
 
-// Windows virtual-key codes for the keys SDL reports; keys without one are not delivered.
-WPARAM VirtualKey(const SDL_Keysym& key) {
-    const SDL_Keycode code = key.sym;
-    if (code >= SDLK_a && code <= SDLK_z) return static_cast<WPARAM>('A' + (code - SDLK_a));
-    if (code >= SDLK_0 && code <= SDLK_9) return static_cast<WPARAM>('0' + (code - SDLK_0));
-    if (code >= SDLK_F1 && code <= SDLK_F12) return static_cast<WPARAM>(VK_F1 + (code - SDLK_F1));
-    if (code >= SDLK_F13 && code <= SDLK_F24) return static_cast<WPARAM>(VK_F1 + 12 + (code - SDLK_F13));
-    if (code >= SDLK_KP_1 && code <= SDLK_KP_9) return static_cast<WPARAM>(0x61 + (code - SDLK_KP_1));
-    switch (code) {
-        case SDLK_ESCAPE: return VK_ESCAPE;
-        case SDLK_BACKSPACE: return VK_BACK;
-        case SDLK_TAB: return VK_TAB;
-        case SDLK_RETURN:
-        case SDLK_KP_ENTER: return VK_RETURN;
-        case SDLK_LSHIFT:
-        case SDLK_RSHIFT: return VK_SHIFT;
-        case SDLK_LCTRL:
-        case SDLK_RCTRL: return VK_CONTROL;
-        case SDLK_LALT:
-        case SDLK_RALT: return VK_MENU;
-        case SDLK_PAUSE: return VK_PAUSE;
-        case SDLK_SPACE: return VK_SPACE;
-        case SDLK_PAGEUP: return VK_PRIOR;
-        case SDLK_PAGEDOWN: return VK_NEXT;
-        case SDLK_END: return VK_END;
-        case SDLK_HOME: return VK_HOME;
-        case SDLK_LEFT: return VK_LEFT;
-        case SDLK_UP: return VK_UP;
-        case SDLK_RIGHT: return VK_RIGHT;
-        case SDLK_DOWN: return VK_DOWN;
-        case SDLK_INSERT: return VK_INSERT;
-        case SDLK_DELETE: return VK_DELETE;
-        case SDLK_CAPSLOCK: return 0x14;
-        case SDLK_PRINTSCREEN: return 0x2C;
-        case SDLK_KP_0: return 0x60;
-        case SDLK_KP_MULTIPLY: return 0x6A;
-        case SDLK_KP_PLUS: return 0x6B;
-        case SDLK_KP_MINUS: return 0x6D;
-        case SDLK_KP_PERIOD: return 0x6E;
-        case SDLK_KP_DIVIDE: return 0x6F;
-        case SDLK_NUMLOCKCLEAR: return 0x90;
-        case SDLK_SCROLLLOCK: return 0x91;
-        case SDLK_SEMICOLON: return 0xBA;
-        case SDLK_EQUALS: return 0xBB;
-        case SDLK_COMMA: return 0xBC;
-        case SDLK_MINUS: return 0xBD;
-        case SDLK_PERIOD: return 0xBE;
-        case SDLK_SLASH: return 0xBF;
-        case SDLK_BACKQUOTE: return 0xC0;
-        case SDLK_LEFTBRACKET: return 0xDB;
-        case SDLK_BACKSLASH: return 0xDC;
-        case SDLK_RIGHTBRACKET: return 0xDD;
-        case SDLK_QUOTE: return 0xDE;
-        default: return 0;
-    }
+void Post(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!state.windowAlive) return;
+    MSG msg{};
+    msg.hwnd = &WindowObject;
+    msg.message = message;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    state.posted.push_back(msg);
 }
 
-// Turns one SDL event into a message for the program; false for events it has no message for.
-bool Translate(const SDL_Event& event, MSG& message) {
-    message.hwnd = &WindowObject;
-    message.wParam = 0;
-    message.lParam = 0;
-    if (event.type == state.tickEventType) {
-        auto* timer = static_cast<TickThread*>(event.user.data1);
-        for (const auto& running : state.timers) {
-            if (running.get() != timer) continue;
-            timer->Delivered();
-            message.message = WM_TIMER;
-            message.wParam = timer->Id();
-            return true;
-        }
-        return false;  // a tick of a timer that has stopped since
+// As Windows does, a timer makes a WM_TIMER only when the queue is empty, and ticks missed
+// meanwhile are one: the next due time is the first grid point after now, not a backlog.
+bool TakeDueTick(uint64_t now, MSG& msg) {
+    for (Timer& timer : state.timers) {
+        if (timer.dueMs > now) continue;
+        timer.dueMs += (now - timer.dueMs) / timer.periodMs * timer.periodMs + timer.periodMs;
+        msg = MSG{};
+        msg.hwnd = &WindowObject;
+        msg.message = WM_TIMER;
+        msg.wParam = timer.id;
+        return true;
     }
-    switch (event.type) {
-        case SDL_KEYDOWN: {
-            const WPARAM key = VirtualKey(event.key.keysym);
-            if (key == 0) return false;
-            message.message = WM_KEYDOWN;
-            message.wParam = key;
-            // Repeat count 1, the scan code, and bit 30 for a key that was already down.
-            message.lParam = static_cast<LPARAM>(1 | (static_cast<LPARAM>(event.key.keysym.scancode & 0xFF) << 16) |
-                                                 (event.key.repeat ? (LPARAM{1} << 30) : 0));
-            return true;
-        }
-        case SDL_QUIT:
-            message.message = WM_CLOSE;
-            return true;
-        case SDL_WINDOWEVENT:
-            if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
-                message.message = WM_CLOSE;
-                return true;
-            }
-            screen::HandleWindowEvent(event.window);
-            return false;
-        default:
-            return false;
-    }
+    return false;
+}
+
+uint64_t NextDue() {
+    uint64_t next = UINT64_MAX;
+    for (const Timer& timer : state.timers) next = timer.dueMs < next ? timer.dueMs : next;
+    return next;
 }
 
 }  // namespace
@@ -213,12 +96,20 @@ namespace standins {
 HINSTANCE ProgramInstance() { return &ProgramInstanceObject; }
 
 void ShutDown() {
-    StopTimers();
+    state.timers.clear();
+    state.posted.clear();
     state.windowAlive = false;
     state.windowProcedure = nullptr;
     screen::Close();
-    SDL_Quit();
 }
+
+void PostKeyDown(unsigned virtualKey, unsigned scanCode, bool repeat) {
+    // Repeat count 1, the scan code, and bit 30 for a key that was already down.
+    Post(WM_KEYDOWN, virtualKey,
+         static_cast<LPARAM>(1 | (static_cast<LPARAM>(scanCode & 0xFF) << 16) | (repeat ? (LPARAM{1} << 30) : 0)));
+}
+
+void PostClose() { Post(WM_CLOSE, 0, 0); }
 
 }  // namespace standins
 
@@ -247,7 +138,6 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD, i
     }
     if (procedure == nullptr) return nullptr;
     if (!screen::Open(windowName != nullptr ? windowName : "", width, height)) return nullptr;
-    if (state.tickEventType == 0) state.tickEventType = SDL_RegisterEvents(1);
     state.windowProcedure = procedure;
     state.windowAlive = true;
     state.quitPosted = false;
@@ -268,20 +158,21 @@ BOOL WINAPI UpdateWindow(HWND window) {
 
 int WINAPI ShowCursor(BOOL show) {
     state.cursorCount += show ? 1 : -1;
-    SDL_ShowCursor(state.cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    screen::ShowPointer(state.cursorCount >= 0);
     return state.cursorCount;
 }
 
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC timerFunc) {
     // Callback timers are not part of the slice; the program takes its ticks as messages.
     if (!IsOurWindow(window) || timerFunc != nullptr) return 0;
-    for (auto it = state.timers.begin(); it != state.timers.end(); ++it) {
-        if ((*it)->Id() == id) {
-            state.timers.erase(it);
-            break;
+    const uint64_t period = elapseMs == 0 ? 1 : elapseMs;
+    for (Timer& timer : state.timers) {
+        if (timer.id == id) {
+            timer = Timer{id, period, screen::NowMs() + period};  // restarts it
+            return id == 0 ? 1 : id;
         }
     }
-    state.timers.push_back(std::make_unique<TickThread>(id, elapseMs, state.tickEventType));
+    state.timers.push_back(Timer{id, period, screen::NowMs() + period});
     return id == 0 ? 1 : id;
 }
 
@@ -309,16 +200,23 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND, UINT, UINT) {
             msg->wParam = static_cast<WPARAM>(state.quitCode);
             return FALSE;
         }
-        SDL_Event event;
-        // Blocks in the X connection until an event or a pushed tick arrives.
-        if (SDL_WaitEvent(&event) == 0) return -1;
-        if (Translate(event, *msg)) {
-            msg->time = SDL_GetTicks();
+        const uint64_t now = screen::NowMs();
+        bool taken = false;
+        if (!state.posted.empty()) {
+            *msg = state.posted.front();
+            state.posted.pop_front();
+            taken = true;
+        } else {
+            taken = TakeDueTick(now, *msg);
+        }
+        if (taken) {
+            msg->time = static_cast<DWORD>(now);
             int x = 0, y = 0;
             if (screen::PointerInPicture(x, y)) state.lastCursor = POINT{x, y};
             msg->pt = state.lastCursor;
             return TRUE;
         }
+        screen::WaitForInput(NextDue());
     }
 }
 
