@@ -7,6 +7,7 @@ packages=(
     libsdl2-dev libstb-dev libpixman-1-dev
     xvfb xauth x11-utils xdotool imagemagick python3 python3-pil
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64
+    emscripten chromium
 )
 
 missing=()
@@ -15,6 +16,8 @@ for package in "${packages[@]}"; do
         missing+=("$package")
     fi
 done
+# The browser checks run under node with npm; a machine with its own node keeps it.
+command -v npm >/dev/null || missing+=(npm)
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, then builds and tests the release build,
-# the sanitizer build and the fuzz targets, then the Windows builds, checked under Wine.
+# the sanitizer build and the fuzz targets, then the Windows builds, checked under Wine, then
+# the web build, checked under node and in headless Chromium.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,3 +24,13 @@ for preset in windows-x86 windows-x64; do
 done
 tests/windows/with-wine-prefix.sh ctest --preset windows-x64 -j "$jobs"
 tests/windows/run-wine-checks.sh
+
+# The web build: the image and mix tests under node, then the page in headless Chromium
+# against the release build's varnelo-render.
+echo "=== web ==="
+export NODE_PATH=/usr/share/nodejs  # Debian's emscripten finds its own node modules there
+cmake --preset web -DVARNELO_WERROR=ON
+cmake --build --preset web -j "$jobs"
+ctest --preset web -j "$jobs"
+(cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+node tests/web/page_test.mjs build/web/page build/release/tools/render/varnelo-render assets
