@@ -1,5 +1,5 @@
 // Serves a page folder on 127.0.0.1 and opens it in Debian's headless Chromium, for the page's
-// checks and its benchmark. Resolves once the program has shown its first frame.
+// checks and its benchmark.
 import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
@@ -21,14 +21,16 @@ function serve(folder) {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
-export async function launchPage(pageDir, scratch, viewport = { width: 1100, height: 600 }) {
+// Resolves once the page has loaded; on the program's page, window.firstFrame resolves at its
+// first frame.
+export async function openPage(pageDir, scratch, viewport = { width: 1100, height: 600 }) {
   const server = await serve(path.resolve(pageDir));
   const browser = await puppeteer.launch({
     executablePath: '/usr/bin/chromium',
     headless: true,
     // Root needs --no-sandbox; the rest keeps Chromium from reaching for the network.
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync', `--user-data-dir=${path.join(scratch, 'profile')}`],
+      '--disable-component-update', '--disable-sync', `--user-data-dir=${fs.mkdtempSync(path.join(scratch, 'profile-'))}`],
   });
   const close = async () => {
     await browser.close();
@@ -45,15 +47,26 @@ export async function launchPage(pageDir, scratch, viewport = { width: 1100, hei
     await page.evaluateOnNewDocument(() => {
       window.addEventListener('DOMContentLoaded', () => {
         window.firstFrame = new Promise((resolve) =>
-          document.getElementById('screen').addEventListener('varnelo-frame', resolve, { once: true }));
+          document.getElementById('screen')?.addEventListener('varnelo-frame', resolve, { once: true }));
       });
     });
     await page.goto(`http://127.0.0.1:${server.address().port}/`);
-    await page.waitForFunction(() => window.firstFrame !== undefined);
-    await page.evaluate(() => window.firstFrame);
     return { browser, page, downloads, close };
   } catch (error) {
     await close();
+    throw error;
+  }
+}
+
+// The program's page, once it has shown its first frame.
+export async function launchPage(pageDir, scratch, viewport) {
+  const opened = await openPage(pageDir, scratch, viewport);
+  try {
+    await opened.page.waitForFunction(() => window.firstFrame !== undefined);
+    await opened.page.evaluate(() => window.firstFrame);
+    return opened;
+  } catch (error) {
+    await opened.close();
     throw error;
   }
 }
