@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, then builds and tests the release build,
-# the sanitizer build and the fuzz targets, then the Windows builds, checked under Wine.
+# the sanitizer build and the fuzz targets, then the Windows builds, checked under Wine, and
+# last checks that every build renders the same bytes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,3 +24,8 @@ for preset in windows-x86 windows-x64; do
     tests/windows/with-wine-prefix.sh ctest --preset "$preset" -j "$jobs"
 done
 tests/windows/run-wine-checks.sh
+
+echo "=== same bytes from every build ==="
+tests/windows/same-bytes-everywhere.sh assets build/release/tools/render/varnelo-render \
+    build/asan/tools/render/varnelo-render build/windows-x86/tools/render/varnelo-render.exe \
+    build/windows-x64/tools/render/varnelo-render.exe
