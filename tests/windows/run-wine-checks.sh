@@ -144,11 +144,11 @@ start_wine() {
 }
 
 # Prints the ELF class (1 for 32-bit, 2 for 64-bit) of the loader that runs varnelo.exe in
-# this world's prefix. Wine shows a program's Windows command line as the process's own, so
-# the wrappers around it (timeout, cmd, start) do not match; nor do other prefixes' runs.
+# this world's prefix. Wine gives the process the command line the program was started with,
+# so the wrappers around it (timeout, cmd, start) do not match; nor do other prefixes' runs.
 loader_elf_class() {
     local pid
-    for pid in $(pgrep -u "$(id -u)" -f '^([^ ]*\\)?varnelo\.exe( |$)'); do
+    for pid in $(pgrep -u "$(id -u)" -f '^([^ ]*[\\/])?varnelo\.exe( |$)'); do
         tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
         od -An -j4 -N1 -tu1 "/proc/$pid/exe" | tr -d ' '
         return 0
