@@ -11,21 +11,18 @@ assets=$(readlink -f "$1")
 shift
 work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-same-bytes.XXXXXX")
 trap 'wine_stop; rm -rf "$work"' EXIT
-[ -n "${WINEPREFIX:-}" ] || wine_make_prefix "$work/prefix" || { echo "could not create a Wine prefix"; exit 1; }
+# A prefix of its own, so that stopping its wineserver at the end touches no one else's.
+export WINEPREFIX="$work/prefix"
 
-# The pictures: the bundled pair, a 64 x 64 spot whose bytes run through every value 48 times
-# (a different value in each channel of a pixel), and a scene of seeded noise to mix it with.
+# The pictures, written by ImageMagick: the bundled pair, a 64 x 64 spot whose bytes run
+# through every value 48 times (a different value in each channel of a pixel), and a
+# run-length scene of seeded noise to mix it with.
 mkdir "$work/in"
 cp "$assets/spot.tga" "$assets/scr.tga" "$work/in/"
-python3 - "$work/in" <<'EOF'
-import random, struct, sys
-def write_tga(path, width, height, data):
-    with open(path, "wb") as f:
-        f.write(struct.pack("<BBBHHBHHHHBB", 0, 0, 2, 0, 0, 0, 0, 0, width, height, 24, 0x20) + bytes(data))
-write_tga(sys.argv[1] + "/bytes.tga", 64, 64, [i % 256 for i in range(64 * 64 * 3)])
-noise = random.Random(9)
-write_tga(sys.argv[1] + "/noise.tga", 320, 200, [noise.randrange(256) for _ in range(320 * 200 * 3)])
-EOF
+/usr/bin/python3 -c 'import sys; sys.stdout.buffer.write(bytes(i % 256 for i in range(64 * 64 * 3)))' |
+    convert -size 64x64 -depth 8 rgb:- -type TrueColor -orient TopLeft "$work/in/bytes.tga" || exit 1
+convert -seed 9 -size 320x200 xc:gray +noise Random -type TrueColor -orient TopLeft -compress RLE \
+    "$work/in/noise.tga" || exit 1
 
 # Spot centres inside, on and across every edge and corner, and far outside the frame.
 positions=("160,100" "100,60" "0,0" "319,0" "0,199" "319,199" "-47,-47" "367,247" "-30,100" "350,100"
@@ -43,6 +40,7 @@ render_all() {
     local render=$1 out=$2 job
     cp -r "$work/in" "$out"
     if [[ "$render" == *.exe ]]; then
+        [ -d "$WINEPREFIX" ] || wine_make_prefix "$WINEPREFIX" || { echo "could not create a Wine prefix"; return 1; }
         cp "$render" "$out/"
         {
             printf '@echo off\r\n'
