@@ -15,3 +15,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # A bare Windows has no libgcc, libstdc++ or winpthread DLLs: link all of them in.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+
+# ctest and GoogleTest's test discovery start the test programs of either build through this.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/windows/wine-run.sh)

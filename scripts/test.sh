@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, then builds and tests the release build,
 # the sanitizer build and the fuzz targets, then the Windows builds, checked under Wine, then
-# the web build, checked under node and in headless Chromium.
+# checks that every build renders the same bytes, and last the web build, checked under node
+# and in headless Chromium.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,15 +16,20 @@ for preset in release asan fuzz; do
     ctest --preset "$preset" -j "$jobs"
 done
 
-# The Windows builds: the 32-bit varnelo.exe for users, and the 64-bit build whose tests run
-# here under wine64, since this kernel runs no 32-bit programs.
+# The Windows builds, the 32-bit varnelo.exe for users and the 64-bit one, each with its unit
+# tests run under Wine, which hands the 32-bit programs to its 32-bit loader.
 echo "=== windows ==="
 for preset in windows-x86 windows-x64; do
     cmake --preset "$preset" -DVARNELO_WERROR=ON
     cmake --build --preset "$preset" -j "$jobs"
+    tests/windows/with-wine-prefix.sh ctest --preset "$preset" -j "$jobs"
 done
-tests/windows/with-wine-prefix.sh ctest --preset windows-x64 -j "$jobs"
 tests/windows/run-wine-checks.sh
+
+echo "=== same bytes from every build ==="
+tests/windows/same-bytes-everywhere.sh assets build/release/tools/render/varnelo-render \
+    build/asan/tools/render/varnelo-render build/windows-x86/tools/render/varnelo-render.exe \
+    build/windows-x64/tools/render/varnelo-render.exe
 
 # The web build: the image and mix tests under node, then the page in headless Chromium
 # against the release build's varnelo-render.

@@ -1,8 +1,8 @@
-# Sourced by the Wine scripts: how this machine runs 64-bit Windows programs, and the
-# life cycle of a throwaway Wine prefix.
+# Sourced by the Wine scripts: how this machine runs Windows programs, and the life cycle
+# of a throwaway Wine prefix.
 
-# wine64 straight, not the /usr/bin/wine wrapper: this kernel cannot start the 32-bit
-# loader that the wrapper would reach for first.
+# One 64-bit prefix serves both builds: wine64 runs the PE32+ programs itself and hands each
+# PE32 program to the 32-bit loader beside it (/usr/lib/wine/wine, from wine32:i386).
 export WINELOADER=/usr/lib/wine/wine64
 export WINESERVER=/usr/lib/wine/wineserver64
 export WINEARCH=win64
