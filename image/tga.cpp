@@ -170,16 +170,16 @@ enum class Takes { AnyKind, IndexedKinds };
 // rest is read, so a file that is no TGA at all is named so.
 bool ReadPrelude(FILE* file, Takes takes, TgaStream* stream, TgaPrelude* prelude) {
     prelude->header = ReadTgaHeader(file);
-    if (std::ferror(file)) return Fail(std::strerror(errno));
-    if (std::feof(file)) return Fail(std::ftell(file) == 0 ? "empty file" : "file ends inside the header");
     const TgaHeader& header = prelude->header;
     prelude->kind = header.imageType & 0x07;
     prelude->runLength = (header.imageType & RunLengthFlag) != 0;
-    if (prelude->kind < KindColourMapped || prelude->kind > KindGreyscale) {
-        // The format defines no type above 15 and no colour-map type above 1.
-        if (header.imageType > 15 || header.colourMapType > 1) return Fail("not a TGA file");
-        return FailWithNumber("unsupported image type %u", header.imageType);
-    }
+    const bool takenKind = prelude->kind >= KindColourMapped && prelude->kind <= KindGreyscale;
+    if (std::ferror(file)) return Fail(std::strerror(errno));
+    // The format defines no type above 15 and no colour-map type above 1; fields that a short
+    // file did not reach are 0 and tell nothing.
+    if (!takenKind && (header.imageType > 15 || header.colourMapType > 1)) return Fail("not a TGA file");
+    if (std::feof(file)) return Fail(std::ftell(file) == 0 ? "empty file" : "file ends inside the header");
+    if (!takenKind) return FailWithNumber("unsupported image type %u", header.imageType);
     if (takes == Takes::IndexedKinds && prelude->kind == KindTrueColour) {
         return FailWithNumber("image type %u is true-colour, not indexed", header.imageType);
     }
