@@ -165,9 +165,10 @@ int SaveUnderFreeName(const Image& image, uint32_t first) {
         std::snprintf(name, sizeof name, "Screenshot%2x.bmp", static_cast<unsigned>(n));
         FILE* file = CreateNew(name);
         if (file == nullptr) {
+            const int error = errno;
             // Some systems answer a directory under the name with another error than "exists".
-            if (errno == EEXIST || Exists(name)) continue;
-            return Fail(std::strerror(errno));
+            if (error == EEXIST || Exists(name)) continue;
+            return Fail(std::strerror(error));
         }
         if (WriteAndClose(file, image) == 1) return 1;
         std::remove(name);
