@@ -4,9 +4,6 @@
 #include <windows.h>
 #include <ddraw.h>
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -20,30 +17,6 @@ namespace {
 constexpr DWORD MaxSurfaceSide = 16384;
 
 class DirectDraw;
-
-// Flip times for the frame-timing benchmark, when VARNELO_FLIP_TRACE names a file.
-class FlipTrace {
-public:
-    FlipTrace() {
-        const char* path = std::getenv("VARNELO_FLIP_TRACE");
-        if (path != nullptr && *path != '\0') file_ = std::fopen(path, "w");
-    }
-    ~FlipTrace() {
-        if (file_ != nullptr) std::fclose(file_);
-    }
-    FlipTrace(const FlipTrace&) = delete;
-    FlipTrace& operator=(const FlipTrace&) = delete;
-    void Record() {
-        if (file_ == nullptr) return;
-        const auto now = std::chrono::steady_clock::now().time_since_epoch();
-        std::fprintf(file_, "%lld\n",
-                     static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
-        std::fflush(file_);  // readable while the program runs
-    }
-
-private:
-    FILE* file_ = nullptr;
-};
 
 class Surface final : public IDirectDrawSurface7 {
 public:
@@ -223,7 +196,6 @@ public:
     }
 
     void Present(const Surface& front) {
-        trace_.Record();
         if (screen::Available()) {
             screen::Present(front.pixels_.data(), static_cast<int>(front.width_), static_cast<int>(front.height_),
                             front.pitch_);
@@ -263,7 +235,6 @@ private:
     bool exclusive_ = false;
     DWORD modeWidth_ = 0, modeHeight_ = 0;
     std::vector<Surface*> surfaces_;
-    FlipTrace trace_;
 };
 
 ULONG Surface::Release() {

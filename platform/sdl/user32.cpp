@@ -1,10 +1,11 @@
 // The SDL2 stand-in for the slice of USER32 and GDI32 the program uses: one window class and
 // window, a blocking message queue fed by SDL events, drift-free timers, virtual-key codes and
-// the cursor in picture coordinates.
+// the cursor in picture coordinates, and message boxes as lines on stderr.
 #include <windows.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -342,4 +343,11 @@ void WINAPI PostQuitMessage(int exitCode) {
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
     if (message == WM_CLOSE && IsOurWindow(window)) DestroyOurWindow();
     return 0;
+}
+
+// A program started from a shell has its terminal: the text goes to stderr, one line, headed by
+// the caption as a command-line tool's messages are, and the box is answered at once.
+int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) {
+    std::fprintf(stderr, "%s: %s\n", caption != nullptr ? caption : "Error", text != nullptr ? text : "");
+    return 1;  // IDOK
 }
