@@ -2,6 +2,7 @@
 // procedure that handles the keys, the closing of the window and the frame step on every tick.
 #include "app/app.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -18,6 +19,8 @@ constexpr UINT FrameTimerId = 0;
 constexpr UINT FrameTimerMs = 20;
 constexpr size_t FrameRowBytes = size_t{Width} * 4;
 constexpr size_t FrameBytes = FrameRowBytes * size_t{Height};
+// What a start-up that failed ends with.
+constexpr int StartFailed = 1;
 
 // Where the spot goes when the platform cannot tell the cursor position: where it last was.
 POINT LastCursor = {Width / 2, Height / 2};
@@ -45,6 +48,24 @@ void CopyFrameToPage(void* page, LONG pitch) {
         std::memcpy(target + static_cast<size_t>(row) * static_cast<size_t>(pitch),
                     FrameBuffer + static_cast<size_t>(row) * static_cast<size_t>(Width), FrameRowBytes);
     }
+}
+
+// A start-up that cannot go on says what failed and why before it ends. A program with
+// windows has no console on Windows, so the text goes into a message box; it is shown with
+// the display given back and the cursor visible, so that the box can be seen and answered.
+int FailStart(HWND window, const char* what, const char* why = nullptr) {
+    char text[256];
+    if (why != nullptr) {
+        std::snprintf(text, sizeof text, "%s: %s", what, why);
+    } else {
+        std::snprintf(text, sizeof text, "%s", what);
+    }
+    if (window != nullptr) {
+        ShowCursor(TRUE);
+        ReleaseDirectDraw();
+    }
+    MessageBoxA(window, text, "varnelo", MB_OK | MB_ICONERROR);
+    return StartFailed;
 }
 
 void FrameStep() {
@@ -85,11 +106,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int cmdShow) {
     windowClass.lpszClassName = "Pelloran";
     windowClass.hIconSm = LoadIconA(nullptr, IDI_APPLICATION);
     // Without a window nothing could ever close it and end the message loop.
-    if (!RegisterClassExA(&windowClass)) return 0;
+    if (!RegisterClassExA(&windowClass)) return FailStart(nullptr, "cannot register the window class");
 
     HWND window = CreateWindowExA(0, "Pelloran", "Varnelo", WS_DLGFRAME, CW_USEDEFAULT, CW_USEDEFAULT,
                                   Width, Height, nullptr, nullptr, instance, nullptr);
-    if (window == nullptr) return 0;
+    if (window == nullptr) return FailStart(nullptr, "cannot create the window");
     ShowWindow(window, cmdShow);
     UpdateWindow(window);
     ShowCursor(FALSE);
@@ -98,17 +119,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int cmdShow) {
     InitDirectDraw(window, Width, Height);
 
     FrameBuffer = static_cast<uint32_t*>(std::malloc(FrameBytes));
-    if (FrameBuffer == nullptr) return 0;
+    if (FrameBuffer == nullptr) return FailStart(window, "out of memory for the frame");
     Spot = LoadTga("spot.tga");
     if (Spot == nullptr) {
         FreeFrameBuffer();
-        return 0;
+        return FailStart(window, "cannot read spot.tga", TgaFailureReason());
     }
     Scene = LoadTga("scr.tga");
     if (Scene == nullptr) {
         FreePicture(Spot);
         FreeFrameBuffer();
-        return 0;
+        return FailStart(window, "cannot read scr.tga", TgaFailureReason());
     }
 
     // Only now: every tick reads the frame buffer and both pictures without asking.

@@ -2,9 +2,18 @@
 // the back buffer and the primary chain is flipped, restoring lost surfaces on the way.
 #include "display/display.h"
 
+#include <chrono>
+
 int32_t bPageOne = 0;
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How long one presentation may wait for a display that stays busy: well under the 20 ms
+// between frames, so that a driver answering "still drawing" for good cannot hold the
+// message loop, and Esc with it. Past it the frame is given up like any other.
+constexpr Clock::duration BusyLimit = std::chrono::milliseconds(4);
 
 LONG lockedPitch = 0;
 
@@ -12,13 +21,16 @@ LPDIRECTDRAWSURFACE7 CurrentPage() {
     return bPageOne != 0 ? lpDDSOne : lpDDSTwo;
 }
 
-// Repeats a call while the display is still busy with the previous one; a lost surface gets one
-// restore and the frame is dropped. Any other result ends the loop.
+// Repeats a call while the display is still busy with the previous one, until the deadline;
+// a lost surface gets one restore and the frame is dropped. Any other result ends the loop.
 template <typename Call>
-void RunUntilSettled(Call call) {
+void RunUntilSettled(Clock::time_point deadline, Call call) {
     for (;;) {
         const HRESULT result = call();
         if (result == DDERR_WASSTILLDRAWING) {
+            if (Clock::now() >= deadline) {
+                return;
+            }
             continue;
         }
         if (result == DDERR_SURFACELOST) {
@@ -40,7 +52,8 @@ int LockPage(void** pixels) {
     if (page->Lock(nullptr, &ddsd, DDLOCK_SURFACEMEMORYPTR, nullptr) != DD_OK) {
         return 0;
     }
-    if (ddsd.ddpfPixelFormat.dwRGBBitCount != 32) {
+    // A page without memory to copy into is as useless as one of the wrong depth.
+    if (ddsd.ddpfPixelFormat.dwRGBBitCount != 32 || ddsd.lpSurface == nullptr) {
         page->Unlock(nullptr);
         return 0;
     }
@@ -71,10 +84,12 @@ void FlipPages() {
     if (lpDDSPrimary == nullptr) {
         return;
     }
+    // One wait for the copy and the flip together.
+    const Clock::time_point deadline = Clock::now() + BusyLimit;
     if (lpDDSBack != nullptr && source != nullptr) {
-        RunUntilSettled([&] {
+        RunUntilSettled(deadline, [&] {
             return lpDDSBack->BltFast(0, 0, source, &copyRect, DDBLTFAST_NOCOLORKEY);
         });
     }
-    RunUntilSettled([] { return lpDDSPrimary->Flip(nullptr, 0); });
+    RunUntilSettled(deadline, [] { return lpDDSPrimary->Flip(nullptr, 0); });
 }

@@ -1,17 +1,65 @@
 // The BMP writer: 24-bit uncompressed files with bottom-up rows, and the screenshot names.
 #include "image/bmp.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 
 constexpr uint32_t FileHeaderBytes = 14;
 constexpr uint32_t InfoHeaderBytes = 40;
 constexpr uint32_t PixelsPerMetre = 96;
+constexpr uint32_t LastScreenshotNumber = 0xFFFFFFFF;  // "%2x" of the widest number
+
+// The reason the last failed save on this thread gave, for BmpFailureReason.
+thread_local char failureReason[64] = "";
+
+int Fail(const char* reason) {
+    std::snprintf(failureReason, sizeof failureReason, "%s", reason);
+    return 0;
+}
+
+uint64_t StrideOf(int32_t width) {
+    return (static_cast<uint64_t>(width) * 3 + 3) / 4 * 4;
+}
+
+// Creates name only if nothing exists under it yet, so that a file made by someone else in
+// the meantime is never truncated.
+FILE* CreateNew(const char* name) {
+#ifdef _WIN32
+    const int descriptor = _open(name, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    FILE* file = descriptor < 0 ? nullptr : _fdopen(descriptor, "wb");
+    if (descriptor >= 0 && file == nullptr) _close(descriptor);
+#else
+    const int descriptor = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    FILE* file = descriptor < 0 ? nullptr : fdopen(descriptor, "wb");
+    if (descriptor >= 0 && file == nullptr) close(descriptor);
+#endif
+    return file;
+}
+
+bool IsRegularFile(FILE* file) {
+#ifdef _WIN32
+    struct _stat64 status;
+    return _fstat64(_fileno(file), &status) == 0 && (status.st_mode & _S_IFMT) == _S_IFREG;
+#else
+    struct stat status;
+    return fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
+#endif
+}
 
 void Put16(uint8_t* at, uint32_t value) {
     at[0] = static_cast<uint8_t>(value);
@@ -58,61 +106,111 @@ bool Exists(const char* name) {
     return std::filesystem::exists(std::filesystem::symlink_status(name, error));
 }
 
-}  // namespace
-
-int SaveBmp(const char* path, const Image* image) {
-    if (image == nullptr || image->width < 0 || image->height < 0) return 0;
-    // Each row is padded to whole 4-byte words. The file's size fields are 32 bits wide,
-    // so a picture whose file could not state its own size is refused rather than
-    // written with sizes that lie.
-    const uint64_t stride = (static_cast<uint64_t>(image->width) * 3 + 3) / 4 * 4;
-    const uint64_t pixelBytes = stride * static_cast<uint64_t>(image->height);
-    if (pixelBytes > UINT32_MAX - FileHeaderBytes - InfoHeaderBytes) return 0;
-
+// Writes the whole file into an open stream and closes it. Returns 1 when every byte
+// reached the file, else 0 with the reason recorded.
+int WriteAndClose(FILE* file, const Image& image) {
+    const uint64_t stride = StrideOf(image.width);
+    const uint64_t pixelBytes = stride * static_cast<uint64_t>(image.height);
     uint8_t* row = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(stride) + 1, 1));
-    if (row == nullptr) return 0;
-    FILE* file = std::fopen(path, "wb");
-    if (file == nullptr) {
-        std::free(row);
-        return 0;
+    if (row == nullptr) {
+        std::fclose(file);
+        return Fail("out of memory");
     }
-
-    WriteHeaders(file, *image, 0, 0);
+    int error = 0;
+    WriteHeaders(file, image, 0, 0);
     bool written = true;
-    for (int32_t y = image->height - 1; y >= 0 && written; --y) {
-        const uint32_t* pixels = image->pixels + static_cast<size_t>(y) * image->width;
-        for (size_t x = 0; x < static_cast<size_t>(image->width); ++x) {
+    for (int32_t y = image.height - 1; y >= 0 && written; --y) {
+        const uint32_t* pixels = image.pixels + static_cast<size_t>(y) * image.width;
+        for (size_t x = 0; x < static_cast<size_t>(image.width); ++x) {
             const uint32_t p = pixels[x];
             row[3 * x] = static_cast<uint8_t>(p >> 16);
             row[3 * x + 1] = static_cast<uint8_t>(p >> 8);
             row[3 * x + 2] = static_cast<uint8_t>(p);
         }
         written = std::fwrite(row, 1, static_cast<size_t>(stride), file) == stride;
+        if (!written) error = errno;
     }
     if (written) {
         // A seek that fails would put the final headers after the pixels.
         written = std::fseek(file, 0, SEEK_SET) == 0;
         if (written) {
-            WriteHeaders(file, *image,
+            WriteHeaders(file, image,
                          static_cast<uint32_t>(FileHeaderBytes + InfoHeaderBytes + pixelBytes),
                          static_cast<uint32_t>(pixelBytes));
+        } else {
+            error = errno;
         }
     }
     // Writes are buffered: a full disk may only show when the buffer is flushed on close,
     // and a file that did not reach the disk is not a saved screenshot.
+    if (written && std::fflush(file) != 0) {
+        written = false;
+        error = errno;
+    }
     written = written && !std::ferror(file);
-    written = std::fclose(file) == 0 && written;
+    if (std::fclose(file) != 0 && written) {
+        written = false;
+        error = errno;
+    }
     std::free(row);
-    return written ? 1 : 0;
+    if (written) return 1;
+    return Fail(error != 0 ? std::strerror(error) : "write error");
+}
+
+// Saves under the first free name from `first` on. A name is taken only by creating its
+// file, and a file that could not be written whole is removed again: it was ours.
+int SaveUnderFreeName(const Image& image, uint32_t first) {
+    char name[32];
+    for (uint64_t n = first; n <= LastScreenshotNumber; ++n) {
+        std::snprintf(name, sizeof name, "Screenshot%2x.bmp", static_cast<unsigned>(n));
+        FILE* file = CreateNew(name);
+        if (file == nullptr) {
+            const int error = errno;
+            // Some systems answer a directory under the name with another error than "exists".
+            if (error == EEXIST || Exists(name)) continue;
+            return Fail(std::strerror(error));
+        }
+        if (WriteAndClose(file, image) == 1) return 1;
+        std::remove(name);
+        return 0;
+    }
+    return Fail("every screenshot name is taken");
+}
+
+}  // namespace
+
+bool BmpCanHold(int32_t width, int32_t height) {
+    if (width < 0 || height < 0) return false;
+    // The file's size fields are 32 bits wide.
+    const uint64_t pixelBytes = StrideOf(width) * static_cast<uint64_t>(height);
+    return pixelBytes <= UINT32_MAX - FileHeaderBytes - InfoHeaderBytes;
+}
+
+int SaveBmp(const char* path, const Image* image) {
+    if (image == nullptr || image->width < 0 || image->height < 0) return Fail("no picture");
+    // A picture whose file could not state its own size is refused rather than written
+    // with sizes that lie.
+    if (!BmpCanHold(image->width, image->height)) return Fail("too large for BMP");
+    FILE* file = std::fopen(path, "wb");
+    if (file == nullptr) return Fail(std::strerror(errno));
+    // A device or a pipe named as the output is written to but never removed.
+    const bool regular = IsRegularFile(file);
+    if (WriteAndClose(file, *image) == 1) return 1;
+    // A file cut short would pass for a picture; the reason survives the removal.
+    if (regular) std::remove(path);
+    return 0;
+}
+
+const char* BmpFailureReason() {
+    return failureReason;
 }
 
 int TakeScreenshot(const uint32_t* pixels) {
     // The search starts at 0 on every call, so a gap left by a deleted file is filled first.
-    char name[32];
-    for (unsigned n = 0;; ++n) {
-        std::snprintf(name, sizeof name, "Screenshot%2x.bmp", n);
-        if (!Exists(name)) break;
-    }
+    return TakeScreenshotFrom(pixels, 0);
+}
+
+int TakeScreenshotFrom(const uint32_t* pixels, uint32_t first) {
     const Image image = {const_cast<uint32_t*>(pixels), Width, Height};
-    return SaveBmp(name, &image);
+    return SaveUnderFreeName(image, first);
 }

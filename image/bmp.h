@@ -5,11 +5,24 @@
 
 #include "image/image.h"
 
+// Whether a picture of this size can be written: its file must state its size in the
+// format's 32-bit fields. Lets a caller refuse a picture before doing any work on it.
+bool BmpCanHold(int32_t width, int32_t height);
+
 // Writes image (image order) to path. Returns 1 when the whole file reached the disk, else
-// 0: also when a buffered write fails only as the file is closed, and for a picture whose
-// file could not state its size in the format's 32-bit fields.
+// 0: also when a buffered write fails only as the file is closed, and for a picture that
+// BmpCanHold refuses. A regular file that could not be written whole is removed.
 int SaveBmp(const char* path, const Image* image);
 
 // Saves Width x Height pixels in image order under the first free "Screenshot%2x.bmp"
-// name in the working directory. Returns what SaveBmp returned.
+// name in the working directory, created afresh so that no file is ever overwritten.
+// Returns 1 on success, 0 when the file could not be written (none is left) or every
+// name up to "Screenshotffffffff.bmp" is taken.
 int TakeScreenshot(const uint32_t* pixels);
+// The same search, from the number `first` on instead of 0.
+int TakeScreenshotFrom(const uint32_t* pixels, uint32_t first);
+
+// Why the last failed save on this thread failed, in a few words: the system's reason
+// ("No space left on device", "Is a directory", ...), "too large for BMP", or "every
+// screenshot name is taken". Valid until the next save.
+const char* BmpFailureReason();

@@ -3,6 +3,7 @@
 #include "image/tga.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,28 @@ enum : uint8_t { KindColourMapped = 1, KindTrueColour = 2, KindGreyscale = 3 };
 constexpr uint8_t RunLengthFlag = 0x08;
 constexpr uint8_t TopRowFirst = 0x20;
 constexpr int ColourSlots = 256;
+
+// The reason the last failed load on this thread gave, for TgaFailureReason.
+thread_local char failureReason[96] = "";
+
+// Records why a load fails; returns false so that a failing step can end with it.
+bool Fail(const char* reason) {
+    std::snprintf(failureReason, sizeof failureReason, "%s", reason);
+    return false;
+}
+
+bool FailWithNumber(const char* format, unsigned number) {
+    std::snprintf(failureReason, sizeof failureReason, format, number);
+    return false;
+}
+
+// A read that came back short either met the end of the file or an error of the system.
+bool FailShort(const TgaStream& stream, const char* part) {
+    if (std::ferror(stream.file)) return Fail(std::strerror(errno));
+    char reason[64];
+    std::snprintf(reason, sizeof reason, "file ends inside the %s", part);
+    return Fail(reason);
+}
 
 uint8_t ReadField8(FILE* file) {
     uint8_t value = 0;
@@ -138,19 +161,33 @@ struct TgaPrelude {
     uint32_t colours[ColourSlots];
 };
 
-// Reads up to the pixel data. False when the file ends before it, or when its map
-// entries have a size this reader cannot tell the length of.
-bool ReadPrelude(FILE* file, TgaStream* stream, TgaPrelude* prelude) {
+// Which image kinds a load takes.
+enum class Takes { AnyKind, IndexedKinds };
+
+// Reads up to the pixel data. False, with the reason recorded, when the file is of a kind
+// the load does not take, ends before the pixel data, or has map entries of a size this
+// reader cannot tell the length of. The kind is judged from the header alone, before the
+// rest is read, so a file that is no TGA at all is named so.
+bool ReadPrelude(FILE* file, Takes takes, TgaStream* stream, TgaPrelude* prelude) {
     prelude->header = ReadTgaHeader(file);
-    if (std::feof(file) || std::ferror(file)) return false;
     const TgaHeader& header = prelude->header;
     prelude->kind = header.imageType & 0x07;
     prelude->runLength = (header.imageType & RunLengthFlag) != 0;
+    const bool takenKind = prelude->kind >= KindColourMapped && prelude->kind <= KindGreyscale;
+    if (std::ferror(file)) return Fail(std::strerror(errno));
+    // The format defines no type above 15 and no colour-map type above 1; fields that a short
+    // file did not reach are 0 and tell nothing.
+    if (!takenKind && (header.imageType > 15 || header.colourMapType > 1)) return Fail("not a TGA file");
+    if (std::feof(file)) return Fail(std::ftell(file) == 0 ? "empty file" : "file ends inside the header");
+    if (!takenKind) return FailWithNumber("unsupported image type %u", header.imageType);
+    if (takes == Takes::IndexedKinds && prelude->kind == KindTrueColour) {
+        return FailWithNumber("image type %u is true-colour, not indexed", header.imageType);
+    }
     std::fill_n(prelude->colours, ColourSlots, 0u);
 
     OpenTgaStream(stream, file);
     uint8_t scratch[256];
-    if (!ReadTgaBytes(stream, scratch, header.idLength)) return false;
+    if (!ReadTgaBytes(stream, scratch, header.idLength)) return FailShort(*stream, "image ID");
 
     if (header.colourMapLength != 0) {
         size_t entryBytes = 0;
@@ -160,13 +197,14 @@ bool ReadPrelude(FILE* file, TgaStream* stream, TgaPrelude* prelude) {
             case 16: entryBytes = 2; convert = From16; break;
             case 24: entryBytes = 3; convert = From24; break;
             case 32: entryBytes = 4; convert = From24; break;  // the map's alpha is not kept
-            default: return false;
+            default:
+                return FailWithNumber("colour map entry size %u not supported", header.colourMapEntrySize);
         }
         // Entries past the table's 256 slots cannot be named by an 8-bit index; they are
         // read past so that the pixels are found where they are.
         for (uint32_t i = 0; i < header.colourMapLength; ++i) {
             uint8_t entry[4];
-            if (!ReadTgaBytes(stream, entry, entryBytes)) return false;
+            if (!ReadTgaBytes(stream, entry, entryBytes)) return FailShort(*stream, "colour map");
             if (i < ColourSlots) prelude->colours[i] = convert(entry);
         }
     }
@@ -174,6 +212,15 @@ bool ReadPrelude(FILE* file, TgaStream* stream, TgaPrelude* prelude) {
         for (uint32_t i = 0; i < ColourSlots; ++i) prelude->colours[i] = PackImageOrder(i, i, i);
     }
     return true;
+}
+
+// Asks the caller's check, if any, before pixel memory is taken.
+bool SizeAccepted(const TgaHeader& header, TgaSizeCheck accept) {
+    if (accept == nullptr || accept(header.width, header.height)) return true;
+    char reason[64];
+    std::snprintf(reason, sizeof reason, "a picture of %u x %u is not taken here", unsigned{header.width},
+                  unsigned{header.height});
+    return Fail(reason);
 }
 
 // The picture row that the k-th row of the file fills.
@@ -209,15 +256,18 @@ int32_t ReadTrueColourRow(uint32_t* row, const TgaPrelude& prelude, TgaStream* s
 }
 
 // Runs the true-colour load on an open file; the caller closes it.
-Image* LoadTgaFrom(FILE* file) {
+Image* LoadTgaFrom(FILE* file, TgaSizeCheck accept) {
     TgaStream stream;
     TgaPrelude prelude;
-    if (!ReadPrelude(file, &stream, &prelude)) return nullptr;
-    if (prelude.kind < KindColourMapped || prelude.kind > KindGreyscale) return nullptr;
+    if (!ReadPrelude(file, Takes::AnyKind, &stream, &prelude)) return nullptr;
 
     const TgaHeader& header = prelude.header;
+    if (!SizeAccepted(header, accept)) return nullptr;
     const size_t count = static_cast<size_t>(header.width) * header.height;
-    if (count > SIZE_MAX / sizeof(uint32_t)) return nullptr;
+    if (count > SIZE_MAX / sizeof(uint32_t)) {
+        Fail("too large to hold in memory");
+        return nullptr;
+    }
 
     // Zeroed, so that what a short file does not supply is black. The pages of a large
     // block that the file never reaches are then never touched at all.
@@ -227,6 +277,7 @@ Image* LoadTgaFrom(FILE* file) {
     if (image == nullptr || pixels == nullptr) {
         std::free(pixels);
         std::free(image);
+        Fail("out of memory");
         return nullptr;
     }
     image->pixels = pixels;
@@ -242,24 +293,26 @@ Image* LoadTgaFrom(FILE* file) {
 }
 
 // Runs the indexed load on an open file; the caller closes it.
-IndexedImage* LoadTgaIndexedFrom(FILE* file) {
+IndexedImage* LoadTgaIndexedFrom(FILE* file, TgaSizeCheck accept) {
     TgaStream stream;
     TgaPrelude prelude;
-    if (!ReadPrelude(file, &stream, &prelude)) return nullptr;
-    if (prelude.kind != KindColourMapped && prelude.kind != KindGreyscale) return nullptr;
+    if (!ReadPrelude(file, Takes::IndexedKinds, &stream, &prelude)) return nullptr;
 
     const TgaHeader& header = prelude.header;
+    if (!SizeAccepted(header, accept)) return nullptr;
     const size_t count = static_cast<size_t>(header.width) * header.height;
-    const size_t paletteSize = header.colourMapLength;
+    // Every index a byte can hold has an entry, whatever the file's map covered, so that a
+    // reader of palette[index] never leaves the block.
+    const size_t paletteEntries = std::max<size_t>(header.colourMapLength, ColourSlots);
 
     IndexedImage* image = static_cast<IndexedImage*>(std::malloc(sizeof(IndexedImage)));
     uint8_t* indices = static_cast<uint8_t*>(std::calloc(std::max<size_t>(count, 1), 1));
-    uint32_t* palette =
-        static_cast<uint32_t*>(std::malloc(std::max<size_t>(paletteSize, 1) * sizeof(uint32_t)));
+    uint32_t* palette = static_cast<uint32_t*>(std::malloc(paletteEntries * sizeof(uint32_t)));
     if (image == nullptr || indices == nullptr || palette == nullptr) {
         std::free(palette);
         std::free(indices);
         std::free(image);
+        Fail("out of memory");
         return nullptr;
     }
     image->palette = palette;
@@ -268,9 +321,11 @@ IndexedImage* LoadTgaIndexedFrom(FILE* file) {
     image->width = header.width;
     image->height = header.height;
 
-    // The palette is in display order: blue in the low byte. Entries past the table's
-    // 256 slots can never be named by an index and are left black.
-    for (size_t i = 0; i < paletteSize; ++i) {
+    // The palette is in display order: blue in the low byte. It is the colour table, so an
+    // index the map did not reach is black and a greyscale file's are its grey levels, as in
+    // the true-colour load. Entries past the table's 256 slots can never be named by an
+    // index and are left black.
+    for (size_t i = 0; i < paletteEntries; ++i) {
         const uint32_t colour = i < ColourSlots ? prelude.colours[i] : 0;
         palette[i] = (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
     }
@@ -348,18 +403,28 @@ int32_t DecodeRleIndex8(uint8_t* destination, int32_t count, TgaStream* stream,
     return DecodeRle<1>(destination, count, stream, packet, FromIndex);
 }
 
-Image* LoadTga(const char* path) {
+Image* LoadTga(const char* path, TgaSizeCheck accept) {
     FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return nullptr;
-    Image* image = LoadTgaFrom(file);
+    if (file == nullptr) {
+        Fail(std::strerror(errno));
+        return nullptr;
+    }
+    Image* image = LoadTgaFrom(file, accept);
     std::fclose(file);
     return image;
 }
 
-IndexedImage* LoadTgaIndexed(const char* path) {
+IndexedImage* LoadTgaIndexed(const char* path, TgaSizeCheck accept) {
     FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return nullptr;
-    IndexedImage* image = LoadTgaIndexedFrom(file);
+    if (file == nullptr) {
+        Fail(std::strerror(errno));
+        return nullptr;
+    }
+    IndexedImage* image = LoadTgaIndexedFrom(file, accept);
     std::fclose(file);
     return image;
+}
+
+const char* TgaFailureReason() {
+    return failureReason;
 }

@@ -66,11 +66,22 @@ int32_t DecodeRle32(uint32_t* destination, int32_t count, TgaStream* stream, Rle
 int32_t DecodeRleIndex8(uint8_t* destination, int32_t count, TgaStream* stream,
                         RlePacket* packet);
 
+// Asked with the size a header declares before any pixel memory is taken; false refuses
+// the load. Lets a caller that cannot use a picture that large refuse it cheaply.
+using TgaSizeCheck = bool (*)(int32_t width, int32_t height);
+
 // Returns a newly allocated picture in image order, or null when the file cannot be
-// opened, is not a kind that this reader takes, ends before its pixel data, or is too
-// large to hold. Pixels that a short file did not supply are black.
-Image* LoadTga(const char* path);
+// opened, is not a kind that this reader takes, ends before its pixel data, is too
+// large to hold or is refused by `accept`. Pixels that a short file did not supply are black.
+Image* LoadTga(const char* path, TgaSizeCheck accept = nullptr);
 
 // Colour-mapped and greyscale files only (types 1, 3, 9 and 11); null otherwise, and in
-// the same cases as LoadTga. Indices that a short file did not supply are 0.
-IndexedImage* LoadTgaIndexed(const char* path);
+// the same cases as LoadTga. Indices that a short file did not supply are 0. The palette
+// always has at least 256 entries, one for every index, those the file's map did not give
+// black (grey levels for a greyscale file); paletteSize says how many entries the file gave.
+IndexedImage* LoadTgaIndexed(const char* path, TgaSizeCheck accept = nullptr);
+
+// Why the last load on this thread returned null, in a few English words: "not a TGA
+// file", "unsupported image type 4", "file ends inside the header", or the system's reason
+// when the file could not be opened or read. Valid until the next load.
+const char* TgaFailureReason();

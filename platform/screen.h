@@ -47,7 +47,7 @@ void WaitForInput(uint64_t dueMs);
 // Milliseconds from an arbitrary start, never going back.
 uint64_t NowMs();
 
-// MessageBoxA: puts the text in front of the user.
+// MessageBoxA: puts the text, under its caption, in front of the user.
 void Tell(const char* caption, const char* text);
 
 // The entry point, after the program returned: lets go of everything and says it ended.

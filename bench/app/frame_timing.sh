@@ -3,19 +3,21 @@
 # (SDL_Delay(20) between presents) measured the same way, as the yardstick. Reports the CPU
 # time used, the frames presented and the spread of the intervals between them.
 # usage: bench/app/frame_timing.sh [BUILD_DIR]     (default: build/release)
-# The build needs the targets varnelo and varnelo_reference_loop.
+# The build needs the targets varnelo, varnelo_reference_loop and varnelo_flip_stamps, which
+# records the presents of either program from outside it.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 project=$(cd "$here/../.." && pwd)
 build=$(cd "${1:-$project/build/release}" && pwd)
 program="$build/platform/varnelo"
 reference="$build/bench/app/varnelo_reference_loop"
+stamper="$build/bench/app/libvarnelo_flip_stamps.so"
 seconds=10
 screen=960x720x24
 python=/usr/bin/python3
 
-for binary in "$program" "$reference"; do
-    [ -x "$binary" ] || { echo "frame_timing.sh: $binary is missing; build it first" >&2; exit 2; }
+for binary in "$program" "$reference" "$stamper"; do
+    [ -f "$binary" ] || { echo "frame_timing.sh: $binary is missing; build it first" >&2; exit 2; }
 done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-bench-XXXXXX")
@@ -55,7 +57,7 @@ for step in range($seconds * 50 + 100):
     mover_pid=$!
 }
 
-# Starts a program with a flip trace, measures it once it presents, then lets it quit.
+# Starts a program with its presents stamped, measures it once it presents, then lets it quit.
 # The pointer stands still, or circles when the third argument says "moving".
 measure() {
     local name=$1 quit=$2 pointer=$3
@@ -64,7 +66,7 @@ measure() {
     mkdir -p "$work/$name"
     cp "$project/assets/spot.tga" "$project/assets/scr.tga" "$work/$name/"
     # exec: the background job is the program itself, whose /proc entry gets measured
-    (cd "$work/$name" && VARNELO_FLIP_TRACE="$trace" exec "$@" >/dev/null 2>&1) &
+    (cd "$work/$name" && LD_PRELOAD="$stamper" FLIP_STAMPS="$trace" exec "$@" >/dev/null 2>&1) &
     run_pid=$!
     wait_for 20 test -s "$trace" || { echo "$name never presented a frame" >&2; exit 1; }
     sleep 1  # past start-up

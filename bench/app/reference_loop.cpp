@@ -1,12 +1,9 @@
 // The yardstick for the demo's frame timing: a plain SDL2 loop that presents a 320 x 200
 // streaming texture and sleeps with SDL_Delay(20) between frames, until it is asked to quit.
-// VARNELO_FLIP_TRACE names a file that receives the time of each present, in microseconds.
 #include <SDL.h>
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 int main(int, char**) {
@@ -24,9 +21,6 @@ int main(int, char**) {
         std::fprintf(stderr, "reference loop: %s\n", SDL_GetError());
         return 1;
     }
-    const char* tracePath = std::getenv("VARNELO_FLIP_TRACE");
-    FILE* trace = tracePath != nullptr ? std::fopen(tracePath, "w") : nullptr;
-
     std::vector<uint32_t> pixels(320 * 200);
     bool running = true;
     for (uint32_t frame = 0; running; ++frame) {
@@ -39,15 +33,8 @@ int main(int, char**) {
         SDL_RenderClear(renderer);
         SDL_RenderCopy(renderer, texture, nullptr, nullptr);
         SDL_RenderPresent(renderer);
-        if (trace != nullptr) {
-            const auto now = std::chrono::steady_clock::now().time_since_epoch();
-            std::fprintf(trace, "%lld\n",
-                         static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
-            std::fflush(trace);
-        }
         SDL_Delay(20);
     }
-    if (trace != nullptr) std::fclose(trace);
     SDL_DestroyTexture(texture);
     SDL_DestroyRenderer(renderer);
     SDL_DestroyWindow(window);

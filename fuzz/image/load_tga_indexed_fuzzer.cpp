@@ -1,5 +1,5 @@
 // libFuzzer target for LoadTgaIndexed: any bytes must give null or a picture of the size
-// its header states whose indices and palette can all be read.
+// its header states whose indices, palette and colour of every index can all be read.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         uint32_t mix = 0;
         const size_t count = static_cast<size_t>(image->width) * static_cast<size_t>(image->height);
-        for (size_t i = 0; i < count; ++i) mix += image->indices[i];
+        for (size_t i = 0; i < count; ++i) mix += image->palette[image->indices[i]];
         for (int32_t i = 0; i < image->paletteSize; ++i) mix ^= image->palette[i];
         volatile uint32_t sink = mix;
         (void)sink;

@@ -1,6 +1,6 @@
 // The stand-in for the slice of USER32 and GDI32 the program uses, on any screen: one window
 // class and window, a message queue fed by the screen's input, drift-free coalesced timers,
-// and the cursor in picture coordinates.
+// the cursor in picture coordinates, and message boxes the screen puts in front of the user.
 #include <windows.h>
 
 #include <cstdint>
@@ -240,4 +240,10 @@ void WINAPI PostQuitMessage(int exitCode) {
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
     if (message == WM_CLOSE && IsOurWindow(window)) DestroyOurWindow();
     return 0;
+}
+
+// The box is answered at once: the screen shows the text where its user will see it.
+int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) {
+    screen::Tell(caption != nullptr ? caption : "Error", text != nullptr ? text : "");
+    return 1;  // IDOK
 }

@@ -139,6 +139,9 @@ struct WNDCLASSEXA {
 #define VK_F1 0x70
 #define VK_F12 0x7B
 
+#define MB_OK 0x00000000L
+#define MB_ICONERROR 0x00000010L
+
 // USER32 and GDI32, as far as start-up and the window procedure use them.
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
@@ -159,3 +162,4 @@ LRESULT WINAPI DispatchMessageA(const MSG* msg);
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void WINAPI PostQuitMessage(int exitCode);
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+int WINAPI MessageBoxA(HWND window, LPCSTR text, LPCSTR caption, UINT type);

@@ -449,9 +449,9 @@ uint64_t NowMs() {
             .count());
 }
 
-void Tell(const char* caption, const char* text) {
-    std::fprintf(stderr, "%s: %s\n", caption != nullptr ? caption : "varnelo", text != nullptr ? text : "");
-}
+// A program started from a shell has its terminal: the text goes to stderr, one line, headed by
+// the caption as a command-line tool's messages are.
+void Tell(const char* caption, const char* text) { std::fprintf(stderr, "%s: %s\n", caption, text); }
 
 void Finish(int) {
     Close();

@@ -247,26 +247,29 @@ struct EarlyReturn {
     const char* name;
     void (*arrange)();
     bool displaySetUp;
-    const char* lastCall;
+    const char* message;  // the call that tells the user, the last one of the run
 };
 
 class AppEarlyReturnTest : public AppTest, public ::testing::WithParamInterface<EarlyReturn> {};
 
-TEST_P(AppEarlyReturnTest, ReturnsZeroBeforeTheTimerStarts) {
+TEST_P(AppEarlyReturnTest, TellsWhyAndFailsBeforeTheTimerStarts) {
     GetParam().arrange();
     const int exitCode = RunProgram({{WM_TIMER, 0}, {WM_KEYDOWN, VK_ESCAPE}});
 
-    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(exitCode, 1);
     EXPECT_TRUE(win32_fake::CallsOf("SetTimer").empty());
     EXPECT_TRUE(win32_fake::CallsOf("GetMessageA").empty());
-    EXPECT_EQ(win32_fake::Calls().back(), GetParam().lastCall);
+    EXPECT_EQ(win32_fake::Calls().back(), GetParam().message);
     EXPECT_TRUE(ddraw_fake::CallTexts("Lock").empty()) << "no frame is ever drawn";
     EXPECT_EQ(FrameBuffer, nullptr);
     EXPECT_EQ(Spot, nullptr);
     EXPECT_EQ(Scene, nullptr);
     if (GetParam().displaySetUp) {
-        // Set up before any picture was read: its log is already complete.
+        // Set up before any picture was read: its log is already complete. The box is shown
+        // with the display given back and the cursor visible again.
         EXPECT_EQ(LineCount("DirectX.log"), 17);
+        EXPECT_EQ(lpDD, nullptr);
+        EXPECT_EQ(win32_fake::CursorCount(), 0);
     } else {
         EXPECT_FALSE(fs::exists("DirectX.log"));
         EXPECT_TRUE(ddraw_fake::Calls().empty());
@@ -276,13 +279,16 @@ TEST_P(AppEarlyReturnTest, ReturnsZeroBeforeTheTimerStarts) {
 INSTANTIATE_TEST_SUITE_P(
     , AppEarlyReturnTest,
     ::testing::Values(
-        EarlyReturn{"NoSpot", [] { fs::remove("spot.tga"); }, true, "ShowCursor(0)"},
-        EarlyReturn{"NoScene", [] { fs::remove("scr.tga"); }, true, "ShowCursor(0)"},
-        EarlyReturn{"SpotNotAPicture", [] { std::ofstream("spot.tga") << "not a picture"; }, true, "ShowCursor(0)"},
-        EarlyReturn{"ClassRefused", [] { win32_fake::FailRegisterClass(); }, false, "RegisterClassExA(\"Pelloran\")"},
+        EarlyReturn{"NoSpot", [] { fs::remove("spot.tga"); }, true,
+                    "MessageBoxA(window, \"cannot read spot.tga: No such file or directory\", \"varnelo\", 0x10)"},
+        EarlyReturn{"NoScene", [] { fs::remove("scr.tga"); }, true,
+                    "MessageBoxA(window, \"cannot read scr.tga: No such file or directory\", \"varnelo\", 0x10)"},
+        EarlyReturn{"SpotNotAPicture", [] { std::ofstream("spot.tga") << "not a picture"; }, true,
+                    "MessageBoxA(window, \"cannot read spot.tga: not a TGA file\", \"varnelo\", 0x10)"},
+        EarlyReturn{"ClassRefused", [] { win32_fake::FailRegisterClass(); }, false,
+                    "MessageBoxA(null, \"cannot register the window class\", \"varnelo\", 0x10)"},
         EarlyReturn{"WindowRefused", [] { win32_fake::FailCreateWindow(); }, false,
-                    "CreateWindowExA(0x0, \"Pelloran\", \"Varnelo\", 0x400000, 0x80000000, 0x80000000, 320, 200, "
-                    "null, null, instance, null)"}),
+                    "MessageBoxA(null, \"cannot create the window\", \"varnelo\", 0x10)"}),
     CaseName<EarlyReturn>);
 
 TEST_F(AppTest, NoKeyButEscapeAndF12DoesAnythingOrReachesDefaultProcessing) {

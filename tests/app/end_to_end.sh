@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program under Xvfb: the pointer steers the spot, F12 saves a screenshot, Esc quits.
-# Checks the exit code, the screenshot against varnelo-render, the display log, and the screen.
+# Checks the exit code, the screenshot against varnelo-render, the display log, and the screen;
+# then that a start-up without its spot, or without a display, fails and says why.
 # usage: end_to_end.sh VARNELO VARNELO_RENDER ASSETS_DIR LSAN_SUPPRESSIONS
 set -euo pipefail
 
@@ -125,4 +126,20 @@ lit = sum(1 for y in range(height) for x in range(width) if shown[x, y] != (0, 0
 print(f"screen: {lit} lit pixels, {wrong} differing from the frame scaled into {fit_w}x{fit_h}+{fit_x}+{fit_y}")
 sys.exit(0 if wrong == 0 and lit > 0 else 1)
 PY
+# A start-up that cannot go on ends with 1 and one line on stderr; the log is written all the same.
+start_fails() {
+    local folder=$1 expected=$2
+    shift 2
+    local code=0
+    (cd "$folder" && exec timeout -k 5 30 env "$@" "LSAN_OPTIONS=suppressions=$suppressions:print_suppressions=0" \
+        "$program" >stdout 2>stderr) || code=$?
+    [ "$code" -eq 1 ] || fail "start-up in $folder ended with $code, not 1"
+    grep -qxF "$expected" "$folder/stderr" || fail "no \"$expected\" on stderr: $(cat "$folder/stderr")"
+}
+mkdir "$work/no-spot" "$work/no-display"
+cp "$assets/scr.tga" "$work/no-spot/"
+start_fails "$work/no-spot" "varnelo: cannot read spot.tga: No such file or directory"
+[ "$(wc -l <"$work/no-spot/DirectX.log")" -eq 17 ] || fail "a start-up without its spot did not write the log"
+start_fails "$work/no-display" "varnelo: cannot create the window" -u DISPLAY -u WAYLAND_DISPLAY
+
 echo "PASS"

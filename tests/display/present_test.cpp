@@ -72,6 +72,38 @@ TEST_F(PresentTest, RefusedLockLeavesThePageForTheNextTick) {
     EXPECT_EQ(pixels, ddraw_fake::Memory(lpDDSTwo).data());
 }
 
+TEST_F(PresentTest, LockWithoutMemoryIsARefusedLock) {
+    ddraw_fake::NullLockPointer();
+    int sentinel = 0;
+    void* pixels = &sentinel;
+
+    EXPECT_EQ(LockPage(&pixels), 0);
+    EXPECT_EQ(pixels, &sentinel);
+    EXPECT_FALSE(ddraw_fake::IsLocked(lpDDSTwo));
+    EXPECT_EQ(CallTargets(), (std::vector<std::string>{"Offscreen2.Lock", "Offscreen2.Unlock"}));
+}
+
+// A display that never stops drawing may cost the frame, but FlipPages must come back; the
+// other call of the pair is still made once.
+TEST_F(PresentTest, DisplayBusyForeverGivesUpTheFrame) {
+    for (const char* busy : {"BltFast", "Flip"}) {
+        SCOPED_TRACE(busy);
+        ddraw_fake::Reset();
+        ClearDisplayState();
+        ASSERT_EQ(InitDirectDraw(kWindow, 320, 200), DD_OK);
+        void* pixels = nullptr;
+        ASSERT_EQ(LockPage(&pixels), 1);
+        ddraw_fake::ScriptForever(busy, DDERR_WASSTILLDRAWING);
+        ddraw_fake::ForgetCalls();
+
+        FlipPages();
+        const std::vector<std::string> blts = CallTexts("BltFast"), flips = CallTexts("Flip");
+        EXPECT_GE((busy == std::string("BltFast") ? blts : flips).size(), 2u);
+        EXPECT_EQ((busy == std::string("BltFast") ? flips : blts).size(), 1u);
+        EXPECT_EQ(bPageOne, 1);
+    }
+}
+
 TEST_F(PresentTest, PaddedRowsReportTheirPitch) {
     DisplayTest::TearDown();
     DisplayTest::SetUp();

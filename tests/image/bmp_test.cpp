@@ -1,5 +1,10 @@
 // The files SaveBmp writes, byte by byte, its failures, and the names TakeScreenshot picks
 // in a working directory of its own.
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/resource.h>
+#endif
+
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
@@ -102,10 +107,68 @@ TEST(SaveBmp, EmptyPictureIsJustTheHeaders) {
     EXPECT_EQ(Le32(file, 2), 54u);
 }
 
-TEST(SaveBmp, FullDiskFails) {
+// A full disk, a device and a limit on file sizes are POSIX things.
+#ifndef _WIN32
+// While it lives, files of this process cannot grow past `bytes`: a full disk for one
+// process, on a regular file. The signal such a write raises is ignored so the write fails.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &previous_);
+        previousHandler_ = signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = previous_;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &previous_);
+        signal(SIGXFSZ, previousHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit previous_{};
+    sighandler_t previousHandler_;
+};
+
+TEST(SaveBmp, FailuresTellTheReason) {
+    ScratchDir dir;
     uint32_t pixel = 0x00112233;
     const Image image = {&pixel, 1, 1};
     EXPECT_EQ(SaveBmp("/dev/full", &image), 0);
+    EXPECT_STREQ(BmpFailureReason(), "No space left on device");
+    EXPECT_TRUE(std::filesystem::exists("/dev/full")) << "a device is never removed";
+    EXPECT_EQ(SaveBmp(dir.path().c_str(), &image), 0);
+    EXPECT_STREQ(BmpFailureReason(), "Is a directory");
+}
+
+// The web build's C library accepts a file size limit without keeping it.
+#ifndef __EMSCRIPTEN__
+TEST(SaveBmp, FileCutShortIsRemoved) {
+    ScratchDir dir;
+    std::vector<uint32_t> frame(size_t{Width} * Height, 0x00808080);
+    const Image image = {frame.data(), Width, Height};
+    {
+        const FileSizeLimit limit(4096);
+        EXPECT_EQ(SaveBmp(dir.File("out.bmp").c_str(), &image), 0);
+    }
+    EXPECT_STREQ(BmpFailureReason(), "File too large");
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+#endif
+#endif
+
+TEST(SaveBmp, PictureWhoseSizeTheFormatCannotStateIsRefused) {
+    ScratchDir dir;
+    uint32_t pixel = 0;
+    const Image huge = {&pixel, 65535, 65535};
+    EXPECT_EQ(SaveBmp(dir.File("huge.bmp").c_str(), &huge), 0);
+    EXPECT_STREQ(BmpFailureReason(), "too large for BMP");
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    // Rows of 65535 pixels take 196,608 bytes: 21,844 of them fit in 32 bits with the headers.
+    EXPECT_TRUE(BmpCanHold(65535, 21844));
+    EXPECT_FALSE(BmpCanHold(65535, 21846));
 }
 
 TEST(SaveBmp, PathInMissingDirectoryFailsAndLeavesNothing) {
@@ -165,6 +228,25 @@ TEST_F(Screenshots, DeletedGapIsReused) {
     ASSERT_EQ(Take(), 1);
     EXPECT_TRUE(std::filesystem::exists("Screenshot 2.bmp"));
     EXPECT_FALSE(std::filesystem::exists("Screenshot 6.bmp"));
+}
+
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
+TEST_F(Screenshots, ScreenshotCutShortIsRemoved) {
+    {
+        const FileSizeLimit limit(4096);
+        EXPECT_EQ(Take(), 0);
+    }
+    EXPECT_TRUE(Names().empty());
+}
+#endif
+
+TEST_F(Screenshots, StopsWhenEveryNameIsTaken) {
+    std::filesystem::create_directory("Screenshotfffffffe.bmp");
+    std::filesystem::create_directory("Screenshotffffffff.bmp");
+    const std::vector<uint32_t> frame(size_t{Width} * Height, 0);
+    EXPECT_EQ(TakeScreenshotFrom(frame.data(), 0xFFFFFFFE), 0);
+    EXPECT_STREQ(BmpFailureReason(), "every screenshot name is taken");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Screenshotfffffffe.bmp", "Screenshotffffffff.bmp"}));
 }
 
 TEST_F(Screenshots, DirectoryTakesTheName) {

@@ -1,5 +1,6 @@
 // The forms of varnelo-render. Each parses the arguments after the program name and
-// returns the exit code: 0 success, 1 a file could not be read or written, 2 bad usage.
+// returns the exit code: 0 success, 1 a file could not be read or written, 2 bad usage
+// (an empty file name included).
 #pragma once
 
 #include <cstdio>
@@ -11,6 +12,11 @@ int RunFrameForm(int argc, char** argv);
 
 void PrintUsage(FILE* stream);
 
-// One line on stderr for a picture the loaders refused, telling a file that cannot be opened
-// from one that opens but is not a picture they take.
+// One line on stderr for a picture the loaders refused, with the reason the reader gave.
 void ReportUnreadable(const char* path);
+// One line on stderr for an output that could not be written, with the reason.
+void ReportUnwritable(const char* path, const char* reason);
+
+// True, after telling so on stderr, when the output names the same file as the input
+// (through a link too): a user's picture is never replaced by the tool's output.
+bool OutputIsInput(const char* outputPath, const char* inputPath);

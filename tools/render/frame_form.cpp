@@ -1,6 +1,5 @@
 // The frame form of varnelo-render: the frame the running program shows for a mouse position.
 // It goes through ComposeFrame and the screenshot's swap, so its file equals an F12 screenshot.
-#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -42,6 +41,7 @@ bool ParseFrameOptions(int argc, char** argv, FrameOptions& options) {
         const char* option = argv[i];
         if (i + 1 >= argc) return false;
         const char* value = argv[++i];
+        if (*value == '\0') return false;
         if (std::strcmp(option, "--spot") == 0 && !haveSpot) {
             options.spotPath = value;
             haveSpot = true;
@@ -57,10 +57,13 @@ bool ParseFrameOptions(int argc, char** argv, FrameOptions& options) {
             return false;
         }
     }
-    return haveAt && options.outputPath != nullptr && *options.outputPath != '\0';
+    return haveAt && options.outputPath != nullptr;
 }
 
 int Render(const FrameOptions& options) {
+    if (OutputIsInput(options.outputPath, options.spotPath) || OutputIsInput(options.outputPath, options.scenePath)) {
+        return 1;
+    }
     Spot = LoadTga(options.spotPath);
     if (Spot == nullptr) {
         ReportUnreadable(options.spotPath);
@@ -80,7 +83,7 @@ int Render(const FrameOptions& options) {
     SwapRedBlue();
     Image frame{FrameBuffer, Width, Height};
     if (SaveBmp(options.outputPath, &frame) != 1) {
-        std::fprintf(stderr, "varnelo-render: cannot write %s\n", options.outputPath);
+        ReportUnwritable(options.outputPath, BmpFailureReason());
         return 1;
     }
     return 0;

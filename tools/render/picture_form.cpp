@@ -1,6 +1,5 @@
 // The picture forms of varnelo-render: a TGA file in, a 24-bit BMP out, either through the
 // true-colour load or through the indexed load with its palette applied.
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -23,15 +22,25 @@ bool ParsePictureOptions(int argc, char** argv, const char* inputOption,
         const char** slot = nullptr;
         if (std::strcmp(argv[i], inputOption) == 0) slot = &options.inputPath;
         if (std::strcmp(argv[i], "-o") == 0) slot = &options.outputPath;
-        if (slot == nullptr || *slot != nullptr || i + 1 >= argc) return false;
+        if (slot == nullptr || *slot != nullptr || i + 1 >= argc || *argv[i + 1] == '\0') return false;
         *slot = argv[++i];
     }
     return options.inputPath != nullptr && options.outputPath != nullptr;
 }
 
+// The size the last load asked to be checked, to name it when BMP cannot hold it.
+int32_t checkedWidth = 0, checkedHeight = 0;
+
+// Refuses, before the load takes any pixel memory, a picture whose BMP could not be written.
+bool FitsBmp(int32_t width, int32_t height) {
+    checkedWidth = width;
+    checkedHeight = height;
+    return BmpCanHold(width, height);
+}
+
 // The indexed load keeps the palette in display order (blue in the low byte); a BMP is
-// written from image order. An index past the palette's end has no colour and shows black;
-// a greyscale file without a map has an empty palette and its indices are grey levels.
+// written from image order. The palette has an entry for every index, so both forms give
+// the same pixels.
 Image* ApplyPalette(const IndexedImage& indexed) {
     Image* image = static_cast<Image*>(std::malloc(sizeof(Image)));
     const size_t count = static_cast<size_t>(indexed.width) * static_cast<size_t>(indexed.height);
@@ -42,13 +51,7 @@ Image* ApplyPalette(const IndexedImage& indexed) {
         return nullptr;
     }
     for (size_t i = 0; i < count; ++i) {
-        const uint32_t index = indexed.indices[i];
-        uint32_t colour = 0;
-        if (indexed.paletteSize == 0) {
-            colour = index << 16 | index << 8 | index;
-        } else if (index < static_cast<uint32_t>(indexed.paletteSize)) {
-            colour = indexed.palette[index];
-        }
+        const uint32_t colour = indexed.palette[indexed.indices[i]];
         pixels[i] = (colour >> 16 & 0xFF) | (colour & 0xFF00) | (colour & 0xFF) << 16;
     }
     image->pixels = pixels;
@@ -58,8 +61,8 @@ Image* ApplyPalette(const IndexedImage& indexed) {
 }
 
 Image* Load(const char* path, PictureLoad load) {
-    if (load == PictureLoad::TrueColour) return LoadTga(path);
-    IndexedImage* indexed = LoadTgaIndexed(path);
+    if (load == PictureLoad::TrueColour) return LoadTga(path, FitsBmp);
+    IndexedImage* indexed = LoadTgaIndexed(path, FitsBmp);
     if (indexed == nullptr) return nullptr;
     Image* image = ApplyPalette(*indexed);
     FreeIndexedImage(indexed);
@@ -75,15 +78,24 @@ int RunPictureForm(int argc, char** argv, PictureLoad load) {
         PrintUsage(stderr);
         return 2;
     }
+    if (OutputIsInput(options.outputPath, options.inputPath)) return 1;
+    checkedWidth = checkedHeight = 0;
     Image* image = Load(options.inputPath, load);
     if (image == nullptr) {
-        ReportUnreadable(options.inputPath);
+        if (!BmpCanHold(checkedWidth, checkedHeight)) {
+            char reason[64];
+            std::snprintf(reason, sizeof reason, "a picture of %d x %d is too large for BMP", checkedWidth,
+                          checkedHeight);
+            ReportUnwritable(options.outputPath, reason);
+        } else {
+            ReportUnreadable(options.inputPath);
+        }
         return 1;
     }
     const int saved = SaveBmp(options.outputPath, image);
     FreeImage(image);
     if (saved == 0) {
-        std::fprintf(stderr, "varnelo-render: cannot write %s\n", options.outputPath);
+        ReportUnwritable(options.outputPath, BmpFailureReason());
         return 1;
     }
     return 0;

@@ -33,6 +33,8 @@ std::string Pointer(const void* pointer) {
 struct Registry {
     std::vector<Call> calls;
     std::map<std::string, std::deque<HRESULT>, std::less<>> scripts;
+    std::map<std::string, HRESULT, std::less<>> forever;
+    bool nullLockPointer = false;
     std::map<const void*, std::string> names;
     DWORD bitCount = 32;
     LONG rowPadding = 0;
@@ -50,7 +52,8 @@ Registry& registry() {
 HRESULT Scripted(std::string_view method) {
     auto found = registry().scripts.find(method);
     if (found == registry().scripts.end() || found->second.empty()) {
-        return DD_OK;
+        const auto always = registry().forever.find(method);
+        return always == registry().forever.end() ? DD_OK : always->second;
     }
     const HRESULT result = found->second.front();
     found->second.pop_front();
@@ -143,7 +146,8 @@ struct FakeSurface final : IDirectDrawSurface7 {
                 desc->dwWidth = width;
                 desc->dwHeight = height;
                 desc->lPitch = pitch;
-                desc->lpSurface = memory.data();
+                desc->lpSurface = registry().nullLockPointer ? nullptr : memory.data();
+                registry().nullLockPointer = false;
                 desc->ddpfPixelFormat = {};
                 desc->ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
                 desc->ddpfPixelFormat.dwFlags = DDPF_RGB;
@@ -342,6 +346,14 @@ void ForgetCalls() {
 void Script(std::string_view method, std::vector<HRESULT> results) {
     auto& queue = registry().scripts[std::string(method)];
     queue.insert(queue.end(), results.begin(), results.end());
+}
+
+void ScriptForever(std::string_view method, HRESULT result) {
+    registry().forever[std::string(method)] = result;
+}
+
+void NullLockPointer() {
+    registry().nullLockPointer = true;
 }
 
 void SetSurfaceFormat(DWORD bitCount, LONG rowPadding) {

@@ -36,6 +36,12 @@ void ForgetCalls();
 // whichever object they hit; a call with nothing queued succeeds.
 void Script(std::string_view method, std::vector<HRESULT> results);
 
+// Every call of a method from now on answers with result, once its queue is empty.
+void ScriptForever(std::string_view method, HRESULT result);
+
+// The next Lock that succeeds hands out a null surface pointer.
+void NullLockPointer();
+
 // The format of surfaces created from now on: bits per pixel and row padding in bytes.
 void SetSurfaceFormat(DWORD bitCount, LONG rowPadding = 0);
 

@@ -240,3 +240,8 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
     }
     return state().defWindowProcResult;
 }
+
+int WINAPI MessageBoxA(HWND window, LPCSTR text, LPCSTR caption, UINT type) {
+    Record("MessageBoxA(" + Name(window) + ", " + Text(text) + ", " + Text(caption) + ", " + Hex(type) + ")");
+    return 1;  // IDOK, the only button offered
+}
