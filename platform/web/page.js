@@ -15,6 +15,7 @@ const pictures = new Map();
 window.varnelo = { running: false, exitCode: null };
 
 let program = null;
+let offered = new Set();  // the screenshots of this run already offered
 let told = [];
 let watch = null;
 let restartWhenEnded = false;
@@ -34,11 +35,13 @@ function readLog() {
   }
 }
 
-// A screenshot is offered the moment the program has written it, under its own name.
+// Offers each screenshot under its own name. The program writes one whole between two waits,
+// and this runs only while it waits, so a file it finds is complete.
 function offerScreenshots() {
   if (!program) return;
   for (const name of program.FS.readdir('.')) {
-    if (!/^Screenshot.*\.bmp$/.test(name) || screenshots.querySelector(`a[download="${name}"]`)) continue;
+    if (!/^Screenshot.*\.bmp$/.test(name) || offered.has(name)) continue;
+    offered.add(name);
     const bytes = program.FS.readFile(name);
     const link = document.createElement('a');
     link.href = URL.createObjectURL(new Blob([bytes], { type: 'image/bmp' }));
@@ -57,6 +60,7 @@ async function bundledPicture(name) {
 
 async function start() {
   message.hidden = true;
+  offered = new Set();
   told = [];
   for (const name of pictureNames) {
     if (!pictures.has(name)) pictures.set(name, await bundledPicture(name));

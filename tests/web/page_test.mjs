@@ -136,6 +136,15 @@ const checks = [
     await frames(page, 1);
     const box = await canvasBox(page);
     await pointAndCompare(page, ...pagePoint(box, 100, 60), 100, 60, scene);
+    // The new run's first screenshot has the name of the last run's, and is offered all the same.
+    await page.keyboard.press('F12');
+    await page.waitForFunction(() => document.querySelectorAll('#screenshots a[download="Screenshot 0.bmp"]').length === 2,
+      { timeout: 5000 });
+    const offered = await page.evaluate(async () => {
+      const links = document.querySelectorAll('#screenshots a[download="Screenshot 0.bmp"]');
+      return Array.from(new Uint8Array(await (await fetch(links[1].href)).arrayBuffer()));
+    });
+    assert.ok(Buffer.from(offered).equals(offlineFrame(100, 60, scene)), 'the second run\'s screenshot differs');
   }],
   ['a picture that cannot be read is reported by name', async (page) => {
     await drop(page, [['spot.tga', Buffer.from('not a picture')]]);
