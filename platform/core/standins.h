@@ -8,7 +8,7 @@ namespace standins {
 // The handle the program gets as its own instance.
 HINSTANCE ProgramInstance();
 
-// Stops the timers, forgets the queue and closes a window the program left open.
+// Forgets the classes, timers, queue and cursor count, and closes a window the program left open.
 void ShutDown();
 
 }  // namespace standins

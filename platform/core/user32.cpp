@@ -95,11 +95,9 @@ namespace standins {
 
 HINSTANCE ProgramInstance() { return &ProgramInstanceObject; }
 
+// As at the end of a process: its classes, timers, queue and cursor count go with it.
 void ShutDown() {
-    state.timers.clear();
-    state.posted.clear();
-    state.windowAlive = false;
-    state.windowProcedure = nullptr;
+    state = State{};
     screen::Close();
 }
 

@@ -87,7 +87,7 @@ protected:
 
 extern const GUID IID_IDirectDraw7;
 
-HRESULT WINAPI DirectDrawCreateEx(GUID* driver, LPVOID* object, REFIID iid, IUnknown* outer);
+extern "C" HRESULT WINAPI DirectDrawCreateEx(GUID* driver, LPVOID* object, REFIID iid, IUnknown* outer);
 
 #define DD_OK 0
 

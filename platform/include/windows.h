@@ -1,5 +1,5 @@
 // Linux declarations of the slice of the Win32 user interface that the program calls.
-// Either the SDL2 stand-in (platform/sdl) or the recording double (tests/) provides the bodies.
+// The platform core (platform/core) provides the bodies, on whichever screen is linked.
 #pragma once
 
 #include <cstddef>
@@ -142,7 +142,9 @@ struct WNDCLASSEXA {
 #define MB_OK 0x00000000L
 #define MB_ICONERROR 0x00000010L
 
-// USER32 and GDI32, as far as start-up and the window procedure use them.
+// USER32 and GDI32, as far as start-up and the window procedure use them. C names, as in the
+// real header, so that a test can link a recorder in front of them.
+extern "C" {
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
 HGDIOBJ WINAPI GetStockObject(int object);
@@ -163,3 +165,4 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 void WINAPI PostQuitMessage(int exitCode);
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 int WINAPI MessageBoxA(HWND window, LPCSTR text, LPCSTR caption, UINT type);
+}
