@@ -1,452 +1,197 @@
-// The application shell against the recording Win32 and DirectDraw doubles: start-up order and
+// The application shell on the recording doubles and the platform core: start-up order and
 // arguments, the early returns, the keys, the frame step with its screenshots, and shutdown.
-#include <gtest/gtest.h>
-#include <stdlib.h>
-
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
 
-#include "app/app.h"
-#include "display/display.h"
 #include "image/bmp.h"
 #include "image/tga.h"
-#include "mix/compositor.h"
-#include "tests/fakes/ddraw/ddraw_fake.h"
-#include "tests/fakes/win32/win32_fake.h"
+#include "platform/core/standins.h"
+#include "tests/fakes/program_test.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using win32_fake::Step;
+using recorder::Calls;
 
-// A frame row in bytes: Width pixels of 32 bits.
-constexpr size_t kRowBytes = size_t{Width} * 4;
-
-// An uncompressed 24-bit TGA, rows from the top, of a picture given pixel by pixel.
-void WriteTga(const std::string& path, int width, int height, uint32_t (*colour)(int x, int y)) {
-    std::ofstream file(path, std::ios::binary);
-    const uint8_t header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                static_cast<uint8_t>(width), static_cast<uint8_t>(width >> 8),
-                                static_cast<uint8_t>(height), static_cast<uint8_t>(height >> 8), 24, 0x20};
-    file.write(reinterpret_cast<const char*>(header), sizeof header);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const uint32_t rgb = colour(x, y);
-            const char bgr[3] = {static_cast<char>(rgb & 0xFF), static_cast<char>((rgb >> 8) & 0xFF),
-                                 static_cast<char>((rgb >> 16) & 0xFF)};
-            file.write(bgr, 3);
-        }
-    }
-}
-
-uint32_t SpotColour(int x, int y) {
-    const int distance = std::abs(x - 24) + std::abs(y - 24);
-    const int level = distance >= 24 ? 0 : 255 - distance * 10;
-    return static_cast<uint32_t>(level << 16 | (level / 2) << 8 | (255 - level));
-}
-
-uint32_t SceneColour(int x, int y) {
-    return static_cast<uint32_t>((x * 255 / 319) << 16 | (y * 255 / 199) << 8 | ((x ^ y) & 0xFF));
-}
-
-template <typename Case>
-std::string CaseName(const ::testing::TestParamInfo<Case>& tested) {
-    return tested.param.name;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-int LineCount(const std::string& path) {
-    const std::string text = ReadFile(path);
-    int lines = 0;
-    for (char c : text) lines += c == '\n';
-    return lines;
-}
-
-void ClearProgramState() {
-    lpDD = nullptr;
-    lpDDSPrimary = lpDDSBack = lpDDSOne = lpDDSTwo = nullptr;
-    ddsd = DDSURFACEDESC2{};
-    DisplayWidth = DisplayHeight = 0;
-    bPageOne = 0;
-    bScreenshot = 0;
-    FrameBuffer = nullptr;
-    Spot = Scene = nullptr;
-}
-
-class AppTest : public ::testing::Test {
+class AppTest : public ProgramTest {
 protected:
     void SetUp() override {
-        home_ = fs::current_path();
-        std::string pattern = (fs::temp_directory_path() / "varnelo-app-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        directory_ = pattern;
-        fs::current_path(directory_);
-        WriteTga("spot.tga", 49, 49, SpotColour);
-        WriteTga("scr.tga", Width, Height, SceneColour);
-        ClearProgramState();
-        win32_fake::Reset();
-        ddraw_fake::Reset();
+        ProgramTest::SetUp();
+        for (const char* name : {"spot.tga", "scr.tga"}) fs::copy_file(fs::path(VARNELO_ASSETS) / name, name);
     }
-
-    void TearDown() override {
-        fs::current_path(home_);
-        fs::remove_all(directory_);
-        ClearProgramState();
-        win32_fake::Reset();
-        ddraw_fake::Reset();
-    }
-
-    static int RunProgram(std::vector<Step> steps) {
-        win32_fake::Script(std::move(steps));
+    // Runs the program on the input: K a key (F12, or Esc last), T a tick.
+    static int Run(const std::string& input) {
+        for (char c : input) c == 'T' ? recorder::Tick() : recorder::Key(c == 'K' ? VK_F12 : VK_ESCAPE);
         char commandLine[] = "";
-        return WinMain(win32_fake::Instance(), nullptr, commandLine, 5);
+        return WinMain(standins::ProgramInstance(), nullptr, commandLine, 5);
     }
-
-    // The frame the compositor makes for a cursor position, in display order.
-    static std::vector<uint32_t> ComposedFrame(int x, int y) {
+    static int Pointer(int x, int y) {
+        memory_screen::Get().pointerX = x;
+        memory_screen::Get().pointerY = y;
+        return 0;
+    }
+    // The frame the compositor makes for a pointer position, as the display shows it.
+    static std::vector<uint8_t> Composed(int x, int y, bool swapped = false) {
         Spot = LoadTga("spot.tga");
         Scene = LoadTga("scr.tga");
-        std::vector<uint32_t> frame(size_t{Width} * size_t{Height});
+        std::vector<uint32_t> frame(size_t{Width} * Height);
         FrameBuffer = frame.data();
         ComposeFrame(x, y);
+        if (swapped) SwapRedBlue();
         FreeImage(Spot);
         FreeImage(Scene);
         FrameBuffer = nullptr;
         Spot = Scene = nullptr;
-        return frame;
+        const auto* bytes = reinterpret_cast<const uint8_t*>(frame.data());
+        return {bytes, bytes + frame.size() * 4};
     }
-
-    // The page's first Width pixels of each row, whatever its pitch.
-    static std::vector<uint32_t> PageFrame(const IDirectDrawSurface7* page) {
-        const std::vector<uint8_t>& memory = ddraw_fake::Memory(page);
-        const auto pitch = static_cast<size_t>(ddraw_fake::Pitch(page));
-        std::vector<uint32_t> frame(size_t{Width} * size_t{Height});
-        for (size_t row = 0; row < size_t{Height}; ++row) {
-            std::memcpy(frame.data() + row * size_t{Width}, memory.data() + row * pitch, kRowBytes);
-        }
-        return frame;
-    }
-
     static std::string ExpectedScreenshot(int x, int y) {
-        std::vector<uint32_t> frame = ComposedFrame(x, y);
-        FrameBuffer = frame.data();
-        SwapRedBlue();
-        FrameBuffer = nullptr;
-        const Image image{frame.data(), Width, Height};
+        std::vector<uint8_t> frame = Composed(x, y, true);
+        const Image image{reinterpret_cast<uint32_t*>(frame.data()), Width, Height};
         fs::create_directory("expected");
         EXPECT_EQ(SaveBmp("expected/frame.bmp", &image), 1);
-        return ReadFile("expected/frame.bmp");
+        return Read("expected/frame.bmp");
     }
-
-    static std::vector<std::string> Screenshots() {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(".")) {
-            const std::string name = entry.path().filename().string();
-            if (name.rfind("Screenshot", 0) == 0) names.push_back(name);
-        }
-        return names;
+    static size_t Screenshots() {
+        return static_cast<size_t>(std::count_if(fs::directory_iterator("."), fs::directory_iterator(), [](const auto& entry) {
+            return entry.path().filename().string().rfind("Screenshot", 0) == 0;
+        }));
     }
-
-    fs::path home_;
-    fs::path directory_;
 };
 
 TEST_F(AppTest, StartsUpInOrderRunsTheLoopAndEndsWithEscape) {
-    // Win32 and DirectDraw calls on one time line, to see where the display set-up falls.
-    std::vector<std::string> timeline;
-    size_t seenDisplayCalls = 0;
-    auto catchUpDisplay = [&] {
-        const auto display = ddraw_fake::CallTexts();
-        for (; seenDisplayCalls < display.size(); ++seenDisplayCalls) timeline.push_back("dd " + display[seenDisplayCalls]);
-    };
-    win32_fake::Observe([&](const std::string& call) {
-        catchUpDisplay();
-        timeline.push_back(call);
-    });
-
-    const int exitCode = RunProgram({{WM_KEYDOWN, VK_ESCAPE}});
-    catchUpDisplay();
-
-    EXPECT_EQ(exitCode, 0);
-    EXPECT_FALSE(win32_fake::RanDry());
-    const std::vector<std::string> expectedStart = {
-        "LoadIconA(instance, 32512)",
-        "LoadCursorA(null, 32512)",
-        "GetStockObject(4)",
-        "LoadIconA(null, 32512)",
-        "RegisterClassExA(\"Pelloran\")",
-        "CreateWindowExA(0x0, \"Pelloran\", \"Varnelo\", 0x400000, 0x80000000, 0x80000000, 320, 200, null, null, "
-        "instance, null)",
-        "ShowWindow(window, 5)",
-        "UpdateWindow(window)",
-        "ShowCursor(0)",
-    };
-    ASSERT_GT(timeline.size(), expectedStart.size());
-    EXPECT_EQ(std::vector<std::string>(timeline.begin(), timeline.begin() + static_cast<long>(expectedStart.size())),
-              expectedStart);
-    // The display is set up right after the cursor is hidden, and before the timer starts.
-    EXPECT_EQ(timeline[expectedStart.size()].rfind("dd DirectDrawCreateEx(", 0), 0u) << timeline[expectedStart.size()];
-
-    const std::vector<std::string> win32 = win32_fake::Calls();
-    const std::vector<std::string> expectedRest = {
-        "ShowCursor(0)",
-        "SetTimer(window, 0, 20, null)",
-        "SetCursorPos(160, 100)",
-        "GetMessageA(null, 0, 0)",
-        "TranslateMessage(0x100)",
-        "DispatchMessageA(0x100, 27)",
-        "ShowCursor(1)",
-        "SendMessageA(window, 0x10, 0, 0)",
-        "DefWindowProcA(window, 0x10, 0, 0)",
-        "PostQuitMessage(0)",
-        "GetMessageA(null, 0, 0)",
-    };
-    ASSERT_GE(win32.size(), expectedRest.size());
-    EXPECT_EQ(std::vector<std::string>(win32.end() - static_cast<long>(expectedRest.size()), win32.end()), expectedRest);
-    EXPECT_EQ(win32_fake::CursorCount(), 0) << "Esc shows the cursor that start-up hid";
-
-    // The destruction of the window released the display: the surfaces, then the object.
-    EXPECT_EQ(ddraw_fake::CallTexts("Release"),
-              (std::vector<std::string>{"Primary.Release()", "Offscreen1.Release()", "Offscreen2.Release()",
-                                        "DirectDraw.Release()"}));
-    EXPECT_EQ(lpDD, nullptr);
-    EXPECT_EQ(FrameBuffer, nullptr);
-    EXPECT_EQ(Spot, nullptr);
-    EXPECT_EQ(Scene, nullptr);
-}
-
-TEST_F(AppTest, RegistersTheClassRecordFieldByField) {
-    RunProgram({{WM_KEYDOWN, VK_ESCAPE}});
-    const WNDCLASSEXA& record = win32_fake::RegisteredClass();
-    EXPECT_EQ(record.cbSize, sizeof(WNDCLASSEXA));
-    EXPECT_EQ(record.style, static_cast<UINT>(CS_HREDRAW | CS_VREDRAW));
-    EXPECT_EQ(record.lpfnWndProc, &WindowProc);
-    EXPECT_EQ(record.cbClsExtra, 0);
-    EXPECT_EQ(record.cbWndExtra, 0);
-    EXPECT_EQ(record.hInstance, win32_fake::Instance());
-    // Each handle is the one the matching call returned.
-    EXPECT_EQ(record.hIcon, LoadIconA(win32_fake::Instance(), IDI_APPLICATION));
-    EXPECT_EQ(record.hCursor, LoadCursorA(nullptr, IDC_ARROW));
-    EXPECT_EQ(static_cast<HGDIOBJ>(record.hbrBackground), GetStockObject(BLACK_BRUSH));
-    EXPECT_EQ(record.hIconSm, LoadIconA(nullptr, IDI_APPLICATION));
-    EXPECT_NE(record.hIcon, record.hIconSm);
-    EXPECT_EQ(record.lpszMenuName, nullptr);
-    EXPECT_EQ(win32_fake::RegisteredClassName(), "Pelloran");
+    EXPECT_EQ(Run("E"), 0);
+    std::vector<std::string> calls = Calls();
+    ASSERT_EQ(calls.size(), 25u) << testing::PrintToString(calls);
+    EXPECT_EQ(calls[5].rfind("DirectDrawCreateEx(", 0), 0u) << "the display is set up once the cursor is hidden";
+    calls.erase(calls.begin() + 5, calls.begin() + 12);
+    EXPECT_EQ(calls, (std::vector<std::string>{
+                         "RegisterClassExA(\"Pelloran\")",
+                         "CreateWindowExA(0, \"Pelloran\", \"Varnelo\", 0x400000, 0x80000000, 0x80000000, 320, 200, "
+                         "null, null, instance, null)",
+                         "ShowWindow(window, 5)", "UpdateWindow(window)", "ShowCursor(0)", "SetTimer(window, 0, 20, null)",
+                         "SetCursorPos(160, 100)", "GetMessageA(message, null, 0, 0)", "DispatchMessageA(256, 27)",
+                         "ShowCursor(1)", "SendMessageA(window, 16, 0, 0)", "DefWindowProcA(window, 16, 0, 0)",
+                         "Primary.Release()", "Offscreen1.Release()", "Offscreen2.Release()", "DirectDraw.Release()",
+                         "PostQuitMessage(0)", "GetMessageA(message, null, 0, 0)"}));
+    EXPECT_TRUE(memory_screen::Get().pointerShown) << "Esc shows the cursor that start-up hid";
+    EXPECT_EQ(memory_screen::Get().blackPaints, 1);
+    EXPECT_FALSE(lpDD || FrameBuffer || Spot || Scene);
 }
 
 struct EarlyReturn {
     const char* name;
     void (*arrange)();
-    bool displaySetUp;
-    const char* message;  // the call that tells the user, the last one of the run
+    bool windowMade;
+    const char* told;
 };
 
-class AppEarlyReturnTest : public AppTest, public ::testing::WithParamInterface<EarlyReturn> {};
+class AppEarlyReturn : public AppTest, public ::testing::WithParamInterface<EarlyReturn> {};
 
-TEST_P(AppEarlyReturnTest, TellsWhyAndFailsBeforeTheTimerStarts) {
+TEST_P(AppEarlyReturn, TellsWhyAndFailsBeforeTheTimerStarts) {
     GetParam().arrange();
-    const int exitCode = RunProgram({{WM_TIMER, 0}, {WM_KEYDOWN, VK_ESCAPE}});
-
-    EXPECT_EQ(exitCode, 1);
-    EXPECT_TRUE(win32_fake::CallsOf("SetTimer").empty());
-    EXPECT_TRUE(win32_fake::CallsOf("GetMessageA").empty());
-    EXPECT_EQ(win32_fake::Calls().back(), GetParam().message);
-    EXPECT_TRUE(ddraw_fake::CallTexts("Lock").empty()) << "no frame is ever drawn";
-    EXPECT_EQ(FrameBuffer, nullptr);
-    EXPECT_EQ(Spot, nullptr);
-    EXPECT_EQ(Scene, nullptr);
-    if (GetParam().displaySetUp) {
-        // Set up before any picture was read: its log is already complete. The box is shown
-        // with the display given back and the cursor visible again.
-        EXPECT_EQ(LineCount("DirectX.log"), 17);
-        EXPECT_EQ(lpDD, nullptr);
-        EXPECT_EQ(win32_fake::CursorCount(), 0);
-    } else {
-        EXPECT_FALSE(fs::exists("DirectX.log"));
-        EXPECT_TRUE(ddraw_fake::Calls().empty());
-    }
+    const bool windowMade = GetParam().windowMade;
+    EXPECT_EQ(Run("TE"), 1);
+    EXPECT_EQ(memory_screen::Get().told, "varnelo: " + std::string(GetParam().told) + "\n");
+    EXPECT_EQ(Calls().back().rfind(std::string("MessageBoxA(") + (windowMade ? "window" : "null"), 0), 0u) << Calls().back();
+    EXPECT_TRUE(Calls("SetTimer").empty() && Calls("GetMessageA").empty() && Calls("Offscreen2.Lock").empty());
+    EXPECT_FALSE(lpDD || FrameBuffer || Spot || Scene);
+    EXPECT_TRUE(memory_screen::Get().pointerShown);
+    // Set up before any picture was read, the log is complete; without a window there is none.
+    const std::string log = Read("DirectX.log");
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), windowMade ? 17 : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    , AppEarlyReturnTest,
+    , AppEarlyReturn,
     ::testing::Values(
-        EarlyReturn{"NoSpot", [] { fs::remove("spot.tga"); }, true,
-                    "MessageBoxA(window, \"cannot read spot.tga: No such file or directory\", \"varnelo\", 0x10)"},
-        EarlyReturn{"NoScene", [] { fs::remove("scr.tga"); }, true,
-                    "MessageBoxA(window, \"cannot read scr.tga: No such file or directory\", \"varnelo\", 0x10)"},
-        EarlyReturn{"SpotNotAPicture", [] { std::ofstream("spot.tga") << "not a picture"; }, true,
-                    "MessageBoxA(window, \"cannot read spot.tga: not a TGA file\", \"varnelo\", 0x10)"},
-        EarlyReturn{"ClassRefused", [] { win32_fake::FailRegisterClass(); }, false,
-                    "MessageBoxA(null, \"cannot register the window class\", \"varnelo\", 0x10)"},
-        EarlyReturn{"WindowRefused", [] { win32_fake::FailCreateWindow(); }, false,
-                    "MessageBoxA(null, \"cannot create the window\", \"varnelo\", 0x10)"}),
+        EarlyReturn{"NoSpot", [] { fs::remove("spot.tga"); }, true, "cannot read spot.tga: No such file or directory"},
+        EarlyReturn{"NoScene", [] { fs::remove("scr.tga"); }, true, "cannot read scr.tga: No such file or directory"},
+        EarlyReturn{"SpotNotAPicture", [] { std::ofstream("spot.tga") << "not a picture"; }, true, "cannot read spot.tga: not a TGA file"},
+        EarlyReturn{"ClassRefused", [] { recorder::Script("RegisterClassExA", {DDERR_GENERIC}); }, false, "cannot register the window class"},
+        EarlyReturn{"NoDisplay", [] { memory_screen::Get().noDisplay = true; }, false, "cannot create the window"}),
     CaseName<EarlyReturn>);
 
-TEST_F(AppTest, NoKeyButEscapeAndF12DoesAnythingOrReachesDefaultProcessing) {
+TEST_F(AppTest, NoKeyButEscapeAndF12DoesAnythingAndOtherMessagesGetDefaultProcessing) {
     const WPARAM keys[] = {'A', '0', VK_SPACE, VK_RETURN, VK_F1, VK_F1 + 10, VK_MENU, VK_DELETE};
     for (int32_t flag : {0, 1}) {
         for (WPARAM key : keys) {
             bScreenshot = flag;
-            EXPECT_EQ(WindowProc(win32_fake::Window(), WM_KEYDOWN, key, 0), 0) << key;
+            EXPECT_EQ(WindowProc(nullptr, WM_KEYDOWN, key, 0), 0) << key;
             EXPECT_EQ(bScreenshot, flag) << key;
         }
     }
-    EXPECT_TRUE(win32_fake::Calls().empty());
-    EXPECT_TRUE(ddraw_fake::Calls().empty());
-}
-
-TEST_F(AppTest, PassesOtherMessagesToDefaultProcessingWithItsResult) {
-    win32_fake::SetDefWindowProcResult(1234);
-    EXPECT_EQ(WindowProc(win32_fake::Window(), 0x0400, 7, 9), 1234);
-    EXPECT_EQ(win32_fake::Calls(), std::vector<std::string>{"DefWindowProcA(window, 0x400, 7, 9)"});
-}
-
-TEST_F(AppTest, AnyTimerIdentifierRunsAFrame) {
-    for (WPARAM id : {WPARAM{0}, WPARAM{1}, WPARAM{42}, WPARAM{0xFFFF}}) {
-        ddraw_fake::Reset();
-        win32_fake::Reset();
-        ClearProgramState();
-        win32_fake::MoveCursor(0, 0);
-        const int exitCode = RunProgram({{WM_TIMER, id, [] { win32_fake::MoveCursor(90, 45); }},
-                                         {WM_KEYDOWN, VK_ESCAPE}});
-        EXPECT_EQ(exitCode, 0);
-        EXPECT_EQ(ddraw_fake::CallTexts("Flip").size(), 1u) << id;
-        EXPECT_EQ(win32_fake::CallsOf("GetCursorPos").size(), 1u) << id;
-    }
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_EQ(WindowProc(nullptr, 0x0400, 7, 9), 0);
+    EXPECT_EQ(Calls(), std::vector<std::string>{"DefWindowProcA(null, 1024, 7, 9)"});
 }
 
 struct ScreenshotCase {
     const char* name;
-    std::vector<UINT> messages;  // F12 is a key-down of VK_F12, the others ticks
+    const char* input;
     size_t screenshots;
 };
 
-class AppScreenshotTest : public AppTest, public ::testing::WithParamInterface<ScreenshotCase> {};
+class AppScreenshots : public AppTest, public ::testing::WithParamInterface<ScreenshotCase> {};
 
-TEST_P(AppScreenshotTest, TakesOneScreenshotPerTickThatFollowsF12) {
-    std::vector<Step> steps;
-    for (UINT message : GetParam().messages) {
-        steps.push_back(message == WM_KEYDOWN ? Step{WM_KEYDOWN, VK_F12} : Step{WM_TIMER, 0});
-    }
-    steps.push_back({WM_KEYDOWN, VK_ESCAPE});
-    EXPECT_EQ(RunProgram(steps), 0);
-    EXPECT_EQ(Screenshots().size(), GetParam().screenshots);
+TEST_P(AppScreenshots, OneScreenshotPerTickThatFollowsF12) {
+    EXPECT_EQ(Run(GetParam().input), 0);
+    EXPECT_EQ(Screenshots(), GetParam().screenshots);
 }
 
-INSTANTIATE_TEST_SUITE_P(, AppScreenshotTest,
-                         ::testing::Values(ScreenshotCase{"TwicePressedBeforeATick", {WM_KEYDOWN, WM_KEYDOWN, WM_TIMER, WM_TIMER}, 1},
-                                           ScreenshotCase{"HeldWithRepeat", {WM_KEYDOWN, WM_TIMER, WM_KEYDOWN, WM_TIMER, WM_TIMER}, 2},
-                                           ScreenshotCase{"PressedAfterTheLastTick", {WM_TIMER, WM_KEYDOWN}, 0},
-                                           ScreenshotCase{"NeverPressed", {WM_TIMER, WM_TIMER}, 0}),
+INSTANTIATE_TEST_SUITE_P(, AppScreenshots,
+                         ::testing::Values(ScreenshotCase{"TwicePressedBeforeATick", "KKTTE", 1},
+                                           ScreenshotCase{"HeldWithRepeat", "KTKTTE", 2},
+                                           ScreenshotCase{"PressedAfterTheLastTick", "TKE", 0},
+                                           ScreenshotCase{"NeverPressed", "TTE", 0}),
                          CaseName<ScreenshotCase>);
 
 TEST_F(AppTest, ScreenshotHoldsTheFrameTheTickPresented) {
-    const IDirectDrawSurface7* firstPage = nullptr;
-    RunProgram({{WM_KEYDOWN, VK_F12},
-                {WM_TIMER, 0, [] { win32_fake::MoveCursor(37, 181); }},
-                {WM_KEYDOWN, VK_ESCAPE, [&] { firstPage = lpDDSTwo; }}});
-
-    ASSERT_EQ(Screenshots(), std::vector<std::string>{"Screenshot 0.bmp"});
-    EXPECT_EQ(ReadFile("Screenshot 0.bmp"), ExpectedScreenshot(37, 181));
-    ASSERT_NE(firstPage, nullptr);
-    EXPECT_EQ(PageFrame(firstPage), ComposedFrame(37, 181)) << "presented before the screenshot's swap";
+    recorder::Key(VK_F12);
+    recorder::Tick([] { Pointer(37, 181); });
+    EXPECT_EQ(Run("E"), 0);
+    EXPECT_EQ(Read("Screenshot 0.bmp"), ExpectedScreenshot(37, 181));
+    EXPECT_EQ(memory_screen::Get().shown32, Composed(37, 181)) << "presented before the screenshot's swap";
 }
 
 TEST_F(AppTest, ScreenshotIsTakenOnATickWhoseLockFailed) {
-    RunProgram({{WM_KEYDOWN, VK_F12},
-                {WM_TIMER, 0, [] {
-                     win32_fake::MoveCursor(250, 20);
-                     ddraw_fake::Script("Lock", {DDERR_SURFACELOST});
-                 }},
-                {WM_KEYDOWN, VK_ESCAPE}});
-
-    EXPECT_EQ(ddraw_fake::CallTexts("Lock").size(), 1u);
-    EXPECT_TRUE(ddraw_fake::CallTexts("Flip").empty());
-    EXPECT_TRUE(ddraw_fake::CallTexts("BltFast").empty());
-    ASSERT_EQ(Screenshots(), std::vector<std::string>{"Screenshot 0.bmp"});
-    EXPECT_EQ(ReadFile("Screenshot 0.bmp"), ExpectedScreenshot(250, 20));
+    recorder::Key(VK_F12);
+    recorder::Tick([] { recorder::Script("Lock", {DDERR_SURFACELOST}), Pointer(250, 20); });
+    EXPECT_EQ(Run("E"), 0);
+    EXPECT_TRUE(Calls("Back.BltFast").empty() && Calls("Primary.Flip").empty());
+    EXPECT_EQ(Read("Screenshot 0.bmp"), ExpectedScreenshot(250, 20));
 }
 
-TEST_F(AppTest, FailedCursorReadKeepsTheLastKnownPosition) {
-    const IDirectDrawSurface7* pages[2] = {};
-    RunProgram({{WM_TIMER, 0, [] { win32_fake::MoveCursor(40, 150); }},
-                {WM_TIMER, 0, [] {
-                     win32_fake::MoveCursor(300, 10);
-                     win32_fake::FailGetCursorPos(1);
-                 }},
-                {WM_KEYDOWN, VK_ESCAPE, [&] {
-                     pages[0] = lpDDSTwo;
-                     pages[1] = lpDDSOne;
-                 }}});
-
-    ASSERT_NE(pages[1], nullptr);
-    const std::vector<uint32_t> expected = ComposedFrame(40, 150);
-    EXPECT_EQ(PageFrame(pages[0]), expected);
-    EXPECT_EQ(PageFrame(pages[1]), expected);
+TEST_F(AppTest, FailedPointerReadKeepsTheLastKnownPosition) {
+    recorder::Tick([] { Pointer(40, 150); });
+    recorder::Tick([] { recorder::Script("GetCursorPos", {DDERR_GENERIC}), Pointer(300, 10); });
+    EXPECT_EQ(Run("E"), 0);
+    EXPECT_EQ(Calls("GetCursorPos").size(), 2u);
+    EXPECT_EQ(memory_screen::Get().shown32, Composed(40, 150));
 }
 
-struct PitchCase {
-    const char* name;
-    LONG rowPadding;
-    bool pageUsed;
-};
-
-class AppPitchTest : public AppTest, public ::testing::WithParamInterface<PitchCase> {};
-
-TEST_P(AppPitchTest, CopiesTheFrameRowByRowIntoThePagesPitch) {
-    ddraw_fake::SetSurfaceFormat(32, GetParam().rowPadding);
-    ASSERT_EQ(InitDirectDraw(win32_fake::Window(), Width, Height), DD_OK);
-    Spot = LoadTga("spot.tga");
-    Scene = LoadTga("scr.tga");
-    std::vector<uint32_t> frame(size_t{Width} * size_t{Height});
-    FrameBuffer = frame.data();
-    win32_fake::MoveCursor(160, 100);
-    std::vector<uint8_t>& page = ddraw_fake::Memory(lpDDSTwo);
-    std::fill(page.begin(), page.end(), uint8_t{0xA5});
-    if (!GetParam().pageUsed) ddraw_fake::Script("BltFast", {DDERR_GENERIC});  // nothing to copy from it
-
-    EXPECT_EQ(WindowProc(win32_fake::Window(), WM_TIMER, 0, 0), 0);
-
-    FreeImage(Spot);
-    FreeImage(Scene);
-    Spot = Scene = nullptr;
-    FrameBuffer = nullptr;
-    // The page is unlocked again either way, so the next tick can take the other one.
-    EXPECT_FALSE(ddraw_fake::IsLocked(lpDDSTwo));
-    EXPECT_EQ(bPageOne, 1);
-    if (!GetParam().pageUsed) {
-        EXPECT_TRUE(std::all_of(page.begin(), page.end(), [](uint8_t byte) { return byte == 0xA5; }));
-        return;
-    }
-    EXPECT_EQ(PageFrame(lpDDSTwo), ComposedFrame(160, 100));
-    const auto pitch = static_cast<size_t>(ddraw_fake::Pitch(lpDDSTwo));
-    for (size_t row = 0; row < size_t{Height}; ++row) {
-        for (size_t byte = kRowBytes; byte < pitch; ++byte) {
-            ASSERT_EQ(page[row * pitch + byte], 0xA5) << "padding of row " << row;
-        }
+TEST_F(AppTest, CopiesTheFrameRowByRowIntoPaddedPagesAndLeavesTooNarrowOnesAlone) {
+    for (LONG padding : {64, 4, -64}) {
+        Clear();
+        recorder::Locks().padding = padding;
+        recorder::Tick([] { Pointer(160, 100); });
+        recorder::Tick([padding, frame = Composed(160, 100)] {  // before the next frame, on the other page
+            const size_t row = size_t{Width} * 4, pitch = row + static_cast<size_t>(padding);
+            std::vector<uint8_t> expected(pitch * Height, 0xA5);
+            for (size_t y = 0; y < size_t{Height} && pitch >= row; ++y) {
+                std::copy_n(frame.begin() + static_cast<long>(y * row), row, expected.begin() + static_cast<long>(y * pitch));
+            }
+            EXPECT_EQ(recorder::Padded(lpDDSTwo), expected) << "padding " << padding;
+        });
+        EXPECT_EQ(Run("E"), 0);
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(, AppPitchTest,
-                         ::testing::Values(PitchCase{"RowsAdjacent", 0, true}, PitchCase{"RowsPadded", 64, true},
-                                           PitchCase{"OddPadding", 4, true}, PitchCase{"PitchShorterThanARow", -64, false}),
-                         CaseName<PitchCase>);
 
 TEST_F(AppTest, FramesAreSkippedWhenTheDisplayWasNeverSetUp) {
-    ddraw_fake::Script("DirectDrawCreateEx", {DDERR_GENERIC});
-    const int exitCode = RunProgram({{WM_KEYDOWN, VK_F12}, {WM_TIMER, 0}, {WM_KEYDOWN, VK_ESCAPE}});
-    EXPECT_EQ(exitCode, 0);
-    EXPECT_EQ(ddraw_fake::Calls().size(), 1u) << "nothing but the failed creation";
-    EXPECT_EQ(Screenshots().size(), 1u);
+    recorder::Script("DirectDrawCreateEx", {DDERR_GENERIC});
+    EXPECT_EQ(Run("KTE"), 0);
+    EXPECT_EQ(Calls("DirectDraw").size() + Calls("Primary").size() + Calls("Offscreen").size(), 1u);
+    EXPECT_EQ(Screenshots(), 1u);
 }
 
 }  // namespace

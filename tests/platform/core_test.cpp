@@ -1,113 +1,206 @@
-// The platform core on a screen of this file's own, whose clock moves only when the message
-// loop waits: timer ticks on their due times without drift, one tick for a stall however
-// long, and queued input ahead of ticks.
+// The platform core on the screen in memory: the message queue, timers on a drift-free grid,
+// the close path, the cursor, what answers without a display, and the DirectDraw rules of
+// the one mode, locks, the flip chain and surfaces lost while the display is away.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <vector>
 
 #include <windows.h>
+#include <ddraw.h>
 
+#include "image/image.h"
 #include "platform/core/standins.h"
+#include "platform/memory/screen.h"
 #include "platform/screen.h"
 
 namespace {
 
-uint64_t Now = 1000;  // the screen's clock, in ms
-std::vector<uint64_t> Waits;  // the due time of each wait
-
-}  // namespace
-
-// The screen: nothing to show on; waiting jumps the clock to the due time.
-namespace screen {
-bool Open(const char*, int, int) { return true; }
-void Close() {}
-bool IsOpen() { return true; }
-void Show() {}
-void PaintBlack() {}
-void EnterFullScreen() {}
-void LeaveFullScreen() {}
-void SetPictureSize(int, int) {}
-void Present(const uint8_t*, int, int, int) {}
-uint32_t LossCount() { return 0; }
-bool Available() { return true; }
-bool PointerInPicture(int&, int&) { return false; }
-void MovePointerToPicture(int, int) {}
-void ShowPointer(bool) {}
-void WaitForInput(uint64_t dueMs) {
-    Waits.push_back(dueMs);
-    ASSERT_NE(dueMs, UINT64_MAX) << "a wait with nothing that could end it";
-    Now = dueMs;
-}
-uint64_t NowMs() { return Now; }
-void Tell(const char*, const char*) {}
-void Finish(int) {}
-}  // namespace screen
-
-namespace {
+std::vector<UINT> Received;
+memory_screen::State& Screen() { return memory_screen::Get(); }
 
 LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Received.push_back(message);
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
 class CoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        static const ATOM registered = [] {
-            WNDCLASSEXA windowClass{};
-            windowClass.cbSize = sizeof windowClass;
-            windowClass.lpfnWndProc = Procedure;
-            windowClass.lpszClassName = "CoreTest";
-            return RegisterClassExA(&windowClass);
-        }();
-        ASSERT_NE(registered, 0);
-        window_ = CreateWindowExA(0, "CoreTest", "", 0, 0, 0, 320, 200, nullptr, nullptr, nullptr, nullptr);
+        window_ = OpenWindow();
         ASSERT_NE(window_, nullptr);
-        Waits.clear();
+        Received.clear();
     }
-    void TearDown() override { standins::ShutDown(); }
-
+    static HWND OpenWindow() {
+        WNDCLASSEXA windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = Procedure;
+        windowClass.lpszClassName = "CoreTest";
+        RegisterClassExA(&windowClass);
+        return CreateWindowExA(0, "CoreTest", "", 0, 0, 0, Width, Height, nullptr, nullptr, nullptr, nullptr);
+    }
+    void TearDown() override {
+        if (directDraw_ != nullptr) directDraw_->Release();
+        standins::ShutDown();
+        Screen() = memory_screen::State{};
+    }
     static MSG Next() {
         MSG message{};
         EXPECT_EQ(GetMessageA(&message, nullptr, 0, 0), TRUE);
         return message;
     }
+    // Exclusive full screen in the demo's mode, with a flip chain and one page.
+    void SetUpDisplay() {
+        ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&directDraw_), IID_IDirectDraw7, nullptr), DD_OK);
+        ASSERT_EQ(directDraw_->SetCooperativeLevel(window_, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
+        ASSERT_EQ(directDraw_->SetDisplayMode(Width, Height, 32, 0, 0), DD_OK);
+        DDSURFACEDESC2 desc{};
+        desc.dwSize = sizeof desc;
+        desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+        desc.dwBackBufferCount = 1;
+        ASSERT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DD_OK);
+        DDSCAPS2 caps{DDSCAPS_BACKBUFFER, 0, 0, 0};
+        ASSERT_EQ(primary_->GetAttachedSurface(&caps, &back_), DD_OK);
+        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+        desc.dwWidth = Width;
+        desc.dwHeight = Height;
+        ASSERT_EQ(directDraw_->CreateSurface(&desc, &page_, nullptr), DD_OK);
+    }
 
     HWND window_ = nullptr;
+    LPDIRECTDRAW7 directDraw_ = nullptr;
+    LPDIRECTDRAWSURFACE7 primary_ = nullptr, back_ = nullptr, page_ = nullptr;
 };
 
 TEST_F(CoreTest, TicksKeepTheirGridAndAStallGivesOneTick) {
-    const uint64_t start = Now;
+    const uint64_t start = Screen().nowMs;
     ASSERT_EQ(SetTimer(window_, 1, 20, nullptr), 1u);
-    struct Step {
-        uint64_t stallMs;   // the program's own work before it asks again
-        uint64_t tickAtMs;  // since the timer started
-    };
     // Work shorter than a period does not shift the grid; a stall of 95 ms is one tick, at
     // once, and the next one comes on the grid, not 20 ms after the late one.
-    for (const Step& step : {Step{0, 20}, Step{7, 40}, Step{19, 60}, Step{95, 155}, Step{0, 160}, Step{0, 180}}) {
-        Now += step.stallMs;
+    const uint64_t steps[][2] = {{0, 20}, {7, 40}, {19, 60}, {95, 155}, {0, 160}, {0, 180}};
+    for (const auto& [stallMs, tickAtMs] : steps) {
+        Screen().nowMs += stallMs;
         const MSG message = Next();
-        EXPECT_EQ(message.message, static_cast<UINT>(WM_TIMER));
-        EXPECT_EQ(message.wParam, 1u);
-        EXPECT_EQ(Now - start, step.tickAtMs) << "after a stall of " << step.stallMs << " ms";
+        EXPECT_EQ(message.message * 100 + message.wParam, WM_TIMER * 100 + 1u);
+        EXPECT_EQ(Screen().nowMs - start, tickAtMs) << "after a stall of " << stallMs << " ms";
     }
 }
 
 TEST_F(CoreTest, QueuedInputComesBeforeADueTickAndInOrder) {
     ASSERT_NE(SetTimer(window_, 1, 20, nullptr), 0u);
-    Now += 50;
+    Screen().nowMs += 50;
     standins::PostKeyDown(VK_F12, 0x58, false);
     standins::PostKeyDown(VK_ESCAPE, 0x01, true);
-    MSG message = Next();
-    EXPECT_EQ(message.message, static_cast<UINT>(WM_KEYDOWN));
-    EXPECT_EQ(message.wParam, static_cast<WPARAM>(VK_F12));
-    EXPECT_EQ(message.lParam, 1 | (0x58 << 16));
-    message = Next();
-    EXPECT_EQ(message.wParam, static_cast<WPARAM>(VK_ESCAPE));
-    EXPECT_EQ(message.lParam, 1 | (0x01 << 16) | (1 << 30)) << "bit 30: the key was already down";
+    const MSG first = Next(), second = Next();
+    EXPECT_EQ(first.message, static_cast<UINT>(WM_KEYDOWN));
+    EXPECT_EQ(first.wParam * 0x100000000 + first.lParam, VK_F12 * 0x100000000 + (1 | (0x58 << 16)));
+    EXPECT_EQ(second.wParam * 0x100000000 + second.lParam, VK_ESCAPE * 0x100000000 + (1 | (0x01 << 16) | (1 << 30)))
+        << "bit 30: the key was already down";
     EXPECT_EQ(Next().message, static_cast<UINT>(WM_TIMER));
-    EXPECT_TRUE(Waits.empty()) << "nothing was waited for while messages were due";
+}
+
+TEST_F(CoreTest, ClosingDestroysTheWindowAndTheQuitMessageEndsTheLoop) {
+    Screen().inputs.push_back([](uint64_t) { standins::PostClose(); });
+    MSG message = Next();
+    EXPECT_EQ(DispatchMessageA(&message), 0);
+    EXPECT_EQ(Received, (std::vector<UINT>{WM_CLOSE, WM_DESTROY}));
+    EXPECT_EQ(SendMessageA(window_, 0x0400, 0, 0) + DispatchMessageA(&message), 0);
+    EXPECT_EQ(Received.size(), 2u) << "a destroyed window gets nothing more";
+    EXPECT_FALSE(Screen().open);
+    PostQuitMessage(7);
+    EXPECT_EQ(GetMessageA(&message, nullptr, 0, 0), FALSE);
+    EXPECT_EQ(message.message * 100 + message.wParam, WM_QUIT * 100 + 7u);
+}
+
+TEST_F(CoreTest, TheCursorShowsOnlyWhileItsCountIsNotNegative) {
+    const std::pair<BOOL, bool> steps[] = {{FALSE, false}, {FALSE, false}, {TRUE, false}, {TRUE, true}, {TRUE, true}};
+    int count = 0;
+    for (const auto& [show, shown] : steps) {
+        count += show ? 1 : -1;
+        EXPECT_EQ(ShowCursor(show), count);
+        EXPECT_EQ(Screen().pointerShown, shown) << "count " << count;
+    }
+}
+
+TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
+    for (bool open : {true, false}) {
+        EXPECT_EQ(ShowWindow(window_, 5) + UpdateWindow(window_), open ? 1 : 0);
+        EXPECT_EQ(Screen().shown * 10 + Screen().blackPaints, open ? 11 : 0);
+        EXPECT_EQ(SetTimer(window_, 0, 20, nullptr), open ? 1u : 0u);
+        EXPECT_EQ(SetCursorPos(400, 37), open);
+        POINT point{-1, -1};
+        EXPECT_EQ(GetCursorPos(&point), open);
+        EXPECT_EQ(point.x * 1000 + point.y, open ? 319037 : -1001) << "in the picture, clamped";
+        LPVOID object = nullptr;
+        EXPECT_EQ(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, nullptr), open ? DD_OK : DDERR_GENERIC);
+        if (object != nullptr) static_cast<LPDIRECTDRAW7>(object)->Release();
+        standins::ShutDown();
+        Screen() = memory_screen::State{};
+    }
+    Screen().noDisplay = true;
+    EXPECT_EQ(OpenWindow(), nullptr) << "a window with nowhere to show";
+}
+
+TEST_F(CoreTest, TheDemosModeAloneAndOnlyInExclusiveMode) {
+    ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&directDraw_), IID_IDirectDraw7, nullptr), DD_OK);
+    EXPECT_EQ(directDraw_->SetDisplayMode(Width, Height, 32, 0, 0), DDERR_NOEXCLUSIVEMODE);
+    EXPECT_EQ(directDraw_->SetCooperativeLevel(window_, DDSCL_FULLSCREEN), DDERR_INVALIDPARAMS);
+    ASSERT_EQ(directDraw_->SetCooperativeLevel(window_, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
+    EXPECT_TRUE(Screen().fullScreen);
+    const DWORD modes[][4] = {{640, 480, 32, 0}, {320, 200, 16, 0}, {320, 240, 32, 0}, {321, 200, 32, 0}, {320, 200, 32, 1}};
+    for (const auto& [width, height, bits, offered] : modes) {
+        EXPECT_EQ(directDraw_->SetDisplayMode(width, height, bits, 0, 0), offered ? DD_OK : DDERR_INVALIDMODE)
+            << width << "x" << height << "x" << bits;
+    }
+    EXPECT_EQ(Screen().pictureWidth * 1000 + Screen().pictureHeight, 320200);
+    directDraw_->Release();
+    directDraw_ = nullptr;
+    EXPECT_FALSE(Screen().fullScreen);
+    EXPECT_EQ(Screen().pictureWidth, 0) << "the window's own size again";
+}
+
+TEST_F(CoreTest, LocksAreExclusiveAndTheFlipShowsWhatWasCopied) {
+    SetUpDisplay();
+    DDSURFACEDESC2 desc{};
+    desc.dwSize = sizeof desc - 1;
+    EXPECT_EQ(page_->Lock(nullptr, &desc, 0, nullptr), DDERR_INVALIDPARAMS);
+    desc.dwSize = sizeof desc;
+    EXPECT_EQ(page_->Unlock(nullptr), DDERR_NOTLOCKED);
+    ASSERT_EQ(page_->Lock(nullptr, &desc, 0, nullptr), DD_OK);
+    EXPECT_EQ(desc.ddpfPixelFormat.dwRGBBitCount * 1000 + desc.dwWidth, 32320u);
+    ASSERT_EQ(desc.lPitch, Width * 4);
+    EXPECT_EQ(page_->Lock(nullptr, &desc, 0, nullptr), DDERR_SURFACEBUSY);
+    std::vector<uint8_t> frame(size_t{Width} * Height * 4);
+    for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<uint8_t>(i * 7 + i / 1280);
+    std::copy(frame.begin(), frame.end(), static_cast<uint8_t*>(desc.lpSurface));
+    EXPECT_EQ(back_->BltFast(0, 0, page_, nullptr, 0), DDERR_SURFACEBUSY) << "page still locked";
+    ASSERT_EQ(page_->Unlock(nullptr), DD_OK);
+    RECT whole{0, 0, Width, Height}, tooWide{0, 0, Width + 1, Height};
+    EXPECT_EQ(back_->BltFast(0, 0, page_, &tooWide, 0), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(back_->BltFast(1, 0, page_, &whole, 0), DDERR_INVALIDPARAMS);
+    ASSERT_EQ(back_->BltFast(0, 0, page_, &whole, 0), DD_OK);
+    ASSERT_EQ(primary_->Flip(nullptr, 0), DD_OK);
+    EXPECT_EQ(Screen().shown32, frame);
+    EXPECT_EQ(page_->Flip(nullptr, 0), DDERR_NOTFLIPPABLE);
+}
+
+TEST_F(CoreTest, TheFlipChainIsLostWhileTheDisplayIsAwayUntilRestored) {
+    SetUpDisplay();
+    memory_screen::TakeAway();
+    DDSURFACEDESC2 desc{};
+    desc.dwSize = sizeof desc;
+    EXPECT_EQ(primary_->Flip(nullptr, 0), DDERR_SURFACELOST);
+    EXPECT_EQ(back_->BltFast(0, 0, page_, nullptr, 0), DDERR_SURFACELOST);
+    EXPECT_EQ(primary_->Lock(nullptr, &desc, 0, nullptr), DDERR_SURFACELOST);
+    // A page lives in system memory and stays usable, so frames can still be drawn.
+    EXPECT_EQ(page_->Lock(nullptr, &desc, 0, nullptr) + page_->Unlock(nullptr), DD_OK);
+    EXPECT_EQ(primary_->Restore(), DDERR_WRONGMODE) << "not while the display is away";
+    memory_screen::GiveBack();
+    EXPECT_EQ(primary_->Flip(nullptr, 0), DDERR_SURFACELOST) << "lost until restored";
+    EXPECT_EQ(primary_->Restore() + page_->Restore(), DD_OK);
+    EXPECT_EQ(back_->BltFast(0, 0, page_, nullptr, 0), DD_OK);
+    EXPECT_EQ(primary_->Flip(nullptr, 0), DD_OK);
 }
 
 }  // namespace

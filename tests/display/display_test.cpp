@@ -1,0 +1,280 @@
+// The display: set-up and its log, each failing step, restore and release, presentation on a
+// busy, lost or odd display, and the Czech error texts.
+#include <iconv.h>
+
+#include <cstring>
+#include <set>
+
+#include "tests/fakes/program_test.h"
+
+namespace {
+
+using recorder::Calls;
+
+std::string Cp1250(std::string utf8) {  // the system's iconv, not the compiler's conversion
+    iconv_t converter = iconv_open("CP1250", "UTF-8");
+    std::string out(utf8.size(), '\0');
+    char *in = utf8.data(), *to = out.data();
+    size_t inLeft = utf8.size(), outLeft = out.size();
+    EXPECT_NE(iconv(converter, &in, &inLeft, &to, &outLeft), static_cast<size_t>(-1)) << utf8;
+    iconv_close(converter);
+    return out.substr(0, out.size() - outLeft);
+}
+
+const char* const kLog[] = {"__________Direct Draw - Log__________", "Debug - mode Inactive",
+                            "DirectDrawCreateEx(NULL, &lpDD, IID_IDirectDraw7, NULL);", "    OK",
+                            "SetCooperativeLevel(EXCLUSIVE | ALLOWREBOOT | FULLSCREEN);", "    OK",
+                            "SetDisplayMode(Width, Height, 32, 0, DDSDM_STANDARDVGAMODE);", "    OK",
+                            "CreateSurface(&ddsd, &lpDDSPrimary, NULL);", "    OK",
+                            "GetAttachedSurface(&ddscaps, &lpDDSBack);", "    OK", "Creating Offscreen surfaces",
+                            "CreateSurface(&ddsd, &lpDDSOne, NULL);", "    OK",
+                            "CreateSurface(&ddsd, &lpDDSTwo, NULL);", "    OK"};
+
+const std::vector<std::string> kSetUpCalls = {
+    "DirectDrawCreateEx(null, \"IID_IDirectDraw7\", null)", "DirectDraw.SetCooperativeLevel(window, 19)",
+    "DirectDraw.SetDisplayMode(320, 200, 32, 0, 1)", "DirectDraw.CreateSurface(33, 0x100218, 1, 0, 0, null)",
+    "Primary.GetAttachedSurface(0x100004)", "DirectDraw.CreateSurface(7, 0x100840, 1, 320, 200, null)",
+    "DirectDraw.CreateSurface(7, 0x100840, 1, 320, 200, null)"};
+
+std::string LogUpTo(size_t lines, const char* last = nullptr) {
+    std::string log;
+    for (size_t line = 0; line < lines; ++line) log += std::string(kLog[line]) + "\n";
+    return last == nullptr ? log : log + Cp1250(last) + "\n";
+}
+
+class DisplayTest : public ProgramTest {
+protected:
+    static HRESULT SetUpDisplay() { return InitDirectDraw(OpenWindow(), 320, 200); }
+    // "Object.Method" of each call since the last ForgetCalls, a space after each.
+    static std::string Targets() {
+        std::string targets;
+        for (const std::string& call : Calls()) targets += call.substr(0, call.find('(')) + " ";
+        return targets;
+    }
+};
+
+TEST_F(DisplayTest, SetUpWritesSeventeenLogLinesAndFillsEveryObject) {
+    ASSERT_EQ(SetUpDisplay(), DD_OK);
+    EXPECT_EQ(Read("DirectX.log"), LogUpTo(17));
+    EXPECT_EQ(Calls(), kSetUpCalls);
+    EXPECT_TRUE(lpDD && lpDDSPrimary && lpDDSBack && lpDDSOne && lpDDSTwo);
+    EXPECT_EQ(DisplayWidth * 1000 + DisplayHeight, 320200);
+}
+
+struct FailingStep {
+    const char* name;
+    const char* method;
+    std::vector<HRESULT> script;  // the earlier calls of the same method succeed
+    const char* utf8Text;
+    size_t logLines;  // lines of a successful set-up up to the failing call's own
+    const char* released;
+};
+
+class SetUpFailure : public DisplayTest, public ::testing::WithParamInterface<FailingStep> {};
+
+TEST_P(SetUpFailure, StopsLogsTheTextAndReleasesWhatExists) {
+    const FailingStep& step = GetParam();
+    recorder::Script(step.method, step.script);
+    EXPECT_EQ(SetUpDisplay(), step.script.back());
+    EXPECT_EQ(Read("DirectX.log"), LogUpTo(step.logLines, step.utf8Text));
+    const std::vector<std::string> calls = Calls();
+    EXPECT_EQ(calls, std::vector<std::string>(kSetUpCalls.begin(), kSetUpCalls.begin() + static_cast<long>(calls.size())));
+    recorder::ForgetCalls();
+    ReleaseDirectDraw();
+    EXPECT_EQ(Targets(), step.released);
+    EXPECT_FALSE(lpDD || lpDDSPrimary || lpDDSOne || lpDDSTwo);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , SetUpFailure,
+    ::testing::Values(
+        FailingStep{"Create", "DirectDrawCreateEx", {DDERR_GENERIC}, "Nedefinovaná chyba !", 3, ""},
+        FailingStep{"CooperativeLevel", "SetCooperativeLevel", {VARNELO_HRESULT(0x88760245)},
+                    "Cooperative mode nemohl být nastaven na EXCLUSIVE !", 5, "DirectDraw.Release "},
+        FailingStep{"RefusedMode", "SetDisplayMode", {DDERR_INVALIDMODE}, "DirectDraw nepodporuje tento mód !", 7,
+                    "DirectDraw.Release "},
+        FailingStep{"Primary", "CreateSurface", {VARNELO_HRESULT(0x8876017C)}, "Málo Video-RAM ! !", 9, "DirectDraw.Release "},
+        FailingStep{"UnknownCode", "GetAttachedSurface", {VARNELO_HRESULT(0x88760001)}, "Neidentifikovatelná chyba !", 11,
+                    "Primary.Release DirectDraw.Release "},
+        FailingStep{"PageOne", "CreateSurface", {DD_OK, DDERR_OUTOFMEMORY}, "Málo RAM !", 14,
+                    "Primary.Release DirectDraw.Release "},
+        FailingStep{"PageTwo", "CreateSurface", {DD_OK, DD_OK, DDERR_SURFACEBUSY},
+                    "Surface nyní není k dispozici (zkuste to za 10 min.) !", 16,
+                    "Primary.Release Offscreen1.Release DirectDraw.Release "}),
+    CaseName<FailingStep>);
+
+TEST_F(DisplayTest, RestoreStopsAtTheFirstFailureAndReleaseHappensOnce) {
+    ASSERT_EQ(SetUpDisplay(), DD_OK);
+    const std::pair<std::vector<HRESULT>, const char*> cases[] = {
+        {{DD_OK}, "Primary.Restore Offscreen1.Restore Offscreen2.Restore "},
+        {{DDERR_SURFACELOST}, "Primary.Restore "},
+        {{DD_OK, DDERR_WRONGMODE}, "Primary.Restore Offscreen1.Restore "},
+        {{DD_OK, DD_OK, DDERR_GENERIC}, "Primary.Restore Offscreen1.Restore Offscreen2.Restore "}};
+    for (const auto& [script, calls] : cases) {
+        recorder::ForgetCalls();
+        recorder::Script("Restore", script);
+        EXPECT_EQ(RestoreSurfaces(), script.back());
+        EXPECT_EQ(Targets(), calls);
+    }
+    recorder::ForgetCalls();
+    ReleaseDirectDraw();
+    ReleaseDirectDraw();
+    EXPECT_EQ(Targets(), "Primary.Release Offscreen1.Release Offscreen2.Release DirectDraw.Release ");
+    EXPECT_FALSE(memory_screen::Get().fullScreen);
+}
+
+TEST_F(DisplayTest, PagesAlternateAndTheFlipShowsTheLockedPage) {
+    ASSERT_EQ(SetUpDisplay(), DD_OK);
+    for (int tick = 0; tick < 4; ++tick) {
+        const std::string page = tick % 2 == 0 ? "Offscreen2" : "Offscreen1";
+        recorder::ForgetCalls();
+        void* pixels = nullptr;
+        ASSERT_EQ(LockPage(&pixels), 1);
+        ASSERT_EQ(LockedPagePitch(), 320 * 4);
+        std::memset(pixels, tick + 1, 320 * 4 * 200);
+        FlipPages();
+        EXPECT_EQ(Calls(), (std::vector<std::string>{page + ".Lock(null, " + std::to_string(sizeof ddsd) + ", 0)", page + ".Unlock(null)",
+                                                     "Back.BltFast(0, 0, " + page + ", 0,0,320,200, 0)", "Primary.Flip(null, 0)"}));
+        EXPECT_EQ(memory_screen::Get().shown32, std::vector<uint8_t>(320 * 4 * 200, static_cast<uint8_t>(tick + 1)));
+        EXPECT_EQ(bPageOne, tick % 2 == 0);
+    }
+}
+
+// A refused lock, a lock without memory and a 16-bit page draw nothing and keep the page.
+TEST_F(DisplayTest, UnusableLocksLeaveThePageForTheNextTick) {
+    ASSERT_EQ(SetUpDisplay(), DD_OK);
+    const std::pair<void (*)(), const char*> cases[] = {
+        {[] { recorder::Script("Lock", {DDERR_SURFACEBUSY}); }, "Offscreen2.Lock "},
+        {[] { recorder::Locks().nullPointer = true; }, "Offscreen2.Lock Offscreen2.Unlock "},
+        {[] { recorder::Locks() = {false, 16, 0}; }, "Offscreen2.Lock Offscreen2.Unlock "}};
+    for (const auto& [arrange, calls] : cases) {
+        recorder::ForgetCalls();
+        arrange();
+        void* pixels = nullptr;
+        EXPECT_EQ(LockPage(&pixels), 0) << calls;
+        EXPECT_EQ(pixels, nullptr);
+        EXPECT_EQ(Targets(), calls);
+        EXPECT_EQ(bPageOne, 0);
+    }
+    recorder::Locks() = {false, 32, 64};
+    void* pixels = nullptr;
+    EXPECT_EQ(LockPage(&pixels), 1) << "the page was unlocked each time";
+    EXPECT_EQ(LockedPagePitch(), 320 * 4 + 64);
+}
+
+struct FlipCase {
+    const char* name;
+    std::vector<HRESULT> bltFast, flip, restore;
+    const char* calls;  // after the page's Unlock
+};
+
+class FlipLoop : public DisplayTest, public ::testing::WithParamInterface<FlipCase> {};
+
+TEST_P(FlipLoop, CopiesAndFlipsUntilSettled) {
+    ASSERT_EQ(SetUpDisplay(), DD_OK);
+    void* pixels = nullptr;
+    ASSERT_EQ(LockPage(&pixels), 1);
+    recorder::ForgetCalls();
+    recorder::Script("BltFast", GetParam().bltFast);
+    recorder::Script("Flip", GetParam().flip);
+    recorder::Script("Restore", GetParam().restore);
+    FlipPages();
+    EXPECT_EQ(Targets(), "Offscreen2.Unlock " + std::string(GetParam().calls));
+    EXPECT_EQ(bPageOne, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , FlipLoop,
+    ::testing::Values(
+        FlipCase{"StillDrawingTwice", {DDERR_WASSTILLDRAWING, DDERR_WASSTILLDRAWING}, {}, {},
+                 "Back.BltFast Back.BltFast Back.BltFast Primary.Flip "},
+        FlipCase{"LostInTheCopy", {DDERR_SURFACELOST}, {}, {},
+                 "Back.BltFast Primary.Restore Offscreen1.Restore Offscreen2.Restore Primary.Flip "},
+        FlipCase{"RestoreFails", {DDERR_SURFACELOST}, {}, {DDERR_SURFACELOST}, "Back.BltFast Primary.Restore Primary.Flip "},
+        FlipCase{"CopyRefused", {DDERR_GENERIC}, {}, {}, "Back.BltFast Primary.Flip "},
+        FlipCase{"NotFlippable", {}, {DDERR_NOTFLIPPABLE}, {}, "Back.BltFast Primary.Flip "},
+        FlipCase{"FlipStillDrawingThenLost", {}, {DDERR_WASSTILLDRAWING, DDERR_SURFACELOST}, {},
+                 "Back.BltFast Primary.Flip Primary.Flip Primary.Restore Offscreen1.Restore Offscreen2.Restore "}),
+    CaseName<FlipCase>);
+
+// A display that never stops drawing costs the frame, but the presentation comes back.
+TEST_F(DisplayTest, BusyForeverGivesUpTheFrame) {
+    const char* const cases[][3] = {{"BltFast", "Back.BltFast", "Primary.Flip"}, {"Flip", "Primary.Flip", "Back.BltFast"}};
+    for (const auto& [busy, repeated, once] : cases) {
+        ASSERT_EQ(SetUpDisplay(), DD_OK);
+        void* pixels = nullptr;
+        ASSERT_EQ(LockPage(&pixels), 1);
+        recorder::Script(busy, {DDERR_WASSTILLDRAWING}, true);
+        FlipPages();
+        EXPECT_GT(Calls(repeated).size(), 1u) << busy;
+        EXPECT_EQ(Calls(once).size(), 1u) << busy;
+        ReleaseDirectDraw();
+        Clear();
+    }
+}
+
+// Without a complete set-up only the surfaces that exist are touched.
+TEST_F(DisplayTest, IncompleteSetUpTouchesOnlyWhatExists) {
+    const std::pair<const char*, std::vector<HRESULT>> failures[] = {
+        {"DirectDrawCreateEx", {DDERR_GENERIC}}, {"CreateSurface", {DDERR_OUTOFMEMORY}}, {"GetAttachedSurface", {DDERR_GENERIC}},
+        {"CreateSurface", {DD_OK, DD_OK, DDERR_OUTOFMEMORY}}, {"", {}}};
+    for (const auto& [method, script] : failures) {
+        Clear();
+        recorder::Script(method, script);
+        SetUpDisplay();
+        if (script.empty()) ReleaseDirectDraw();
+        recorder::ForgetCalls();
+        void* pixels = nullptr;
+        EXPECT_EQ(LockPage(&pixels), 0) << method;
+        FlipPages();
+        EXPECT_EQ(Targets(), lpDDSPrimary != nullptr ? "Primary.Flip " : "") << method;
+        ReleaseDirectDraw();
+    }
+}
+
+TEST_F(DisplayTest, LogStartsAfreshTakesLinesLiterallyAndIsSkippedWhenUnwritable) {
+    LogLine("    OK");
+    EXPECT_EQ(Read("DirectX.log"), "    OK\n") << "a missing log is created";
+    LogStart();
+    for (const char* text : {"", "100% %s %d %n %%"}) LogLine(text);
+    EXPECT_EQ(Read("DirectX.log"), LogUpTo(1) + "\n100% %s %d %n %%\n");
+    std::filesystem::remove("DirectX.log");
+    std::filesystem::create_directory("DirectX.log");
+    EXPECT_EQ(SetUpDisplay(), DD_OK);
+}
+
+// Every code in the table, in code order: the 0x8876 facility's by their low word.
+const uint32_t kOtherCodes[] = {0x80004001, 0x80004005, 0x800401F0, 0x8007000E, 0x80070057};
+const uint16_t kDirectDrawCodes[] = {
+    0x0005, 0x000A, 0x0014, 0x0028, 0x0037, 0x005A, 0x005F, 0x0064, 0x006E, 0x0078, 0x0082, 0x0091, 0x0096, 0x00A0,
+    0x00AA, 0x00B4, 0x00CD, 0x00D2, 0x00D4, 0x00D7, 0x00DC, 0x00DE, 0x00E1, 0x00E6, 0x00F0, 0x00FA, 0x00FF, 0x0104,
+    0x0118, 0x0122, 0x0136, 0x013C, 0x013D, 0x0140, 0x014A, 0x014F, 0x0154, 0x015E, 0x0168, 0x017C, 0x017E, 0x0180,
+    0x0183, 0x0190, 0x019A, 0x01A4, 0x01AE, 0x01B3, 0x01B8, 0x01C2, 0x01CC, 0x01D6, 0x01E0, 0x01EA, 0x01FE, 0x0208,
+    0x0219, 0x021C, 0x0230, 0x0231, 0x0232, 0x0233, 0x0234, 0x0235, 0x0236, 0x0237, 0x0238, 0x0239, 0x023A, 0x023B,
+    0x023C, 0x023D, 0x023E, 0x023F, 0x0240, 0x0241, 0x0242, 0x0243, 0x0244, 0x0245, 0x0246, 0x0247, 0x0248, 0x0249,
+    0x024A, 0x024B, 0x024C, 0x024D, 0x024E, 0x024F, 0x0250, 0x026C, 0x0280, 0x02A8};
+
+TEST(ErrorText, EveryCodeHasItsOwnTextAndAllMatchTheirDigest) {
+    std::vector<uint32_t> codes(std::begin(kOtherCodes), std::end(kOtherCodes));
+    for (uint16_t low : kDirectDrawCodes) codes.push_back(0x88760000u | low);
+    std::set<std::string> seen;
+    uint64_t digest = 0xcbf29ce484222325;  // FNV-1a of the texts, each ending in a line feed
+    for (uint32_t code : codes) {
+        const std::string text = DDErrorText(static_cast<HRESULT>(code)) + std::string("\n");
+        EXPECT_TRUE(seen.insert(text).second) << std::hex << code << " shares its text " << text;
+        for (char c : text) digest = (digest ^ static_cast<uint8_t>(c)) * 0x100000001b3;
+    }
+    // Made with Python's cp1250 codec from the texts as a Czech reader writes them.
+    EXPECT_EQ(digest, 0x684828c8ac53b05bu);
+}
+
+TEST(ErrorText, SamplesAreWindows1250AndUnknownCodesGiveTheDefault) {
+    EXPECT_EQ(DDErrorText(DDERR_SURFACELOST), Cp1250("Přístup k surface byl ztracen !"));
+    EXPECT_EQ(DDErrorText(DDERR_WASSTILLDRAWING), Cp1250("Před BLIT se při transferu stala chyba !"));
+    EXPECT_EQ(std::string(DDErrorText(DDERR_OUTOFMEMORY)), "M\xE1lo RAM !");
+    for (uint32_t code : {0u, 1u, 0x88760001u, 0x887601C3u, 0x087601C2u, 0x887611C2u, 0x8007000Fu, 0xFFFFFFFFu}) {
+        EXPECT_EQ(DDErrorText(static_cast<HRESULT>(code)), Cp1250("Neidentifikovatelná chyba !")) << std::hex << code;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,233 @@
+// The recording doubles: each wrapped function logs its call, answers a scripted result if one
+// is due, and otherwise hands the call to the core (__real_*); DirectDraw objects are proxies.
+#include "tests/fakes/recorder.h"
+
+#include <cstring>
+#include <deque>
+#include <map>
+#include <memory>
+#include <sstream>
+
+#include "platform/core/standins.h"
+#include "platform/screen.h"
+
+namespace recorder {
+namespace {
+
+struct Scripted {
+    std::deque<HRESULT> next;
+    bool forever = false;
+};
+
+struct State {
+    std::vector<std::string> calls;
+    std::map<std::string, Scripted, std::less<>> scripts;
+    LockFormat locks;
+    HWND window = nullptr;
+    int pages = 0;
+};
+State state;
+
+std::string Text(const void* handle) {
+    if (handle == nullptr) return "null";
+    if (handle == standins::ProgramInstance()) return "instance";
+    if (handle == state.window) return "window";
+    return "other";
+}
+std::string Text(const char* text) { return text == nullptr ? "null" : '"' + std::string(text) + '"'; }
+std::string Text(const std::string& text) { return text; }
+std::string Text(const WNDCLASSEXA* windowClass) { return Text(windowClass->lpszClassName); }
+std::string Text(TIMERPROC function) { return function == nullptr ? "null" : "function"; }
+std::string Text(MSG*) { return "message"; }
+template <typename T, typename = std::enable_if_t<std::is_integral_v<T>>> std::string Text(T value) {
+    const auto bits = static_cast<uint64_t>(static_cast<std::make_unsigned_t<T>>(value));
+    std::ostringstream out;
+    if (bits >= 0x10000) out << "0x" << std::hex;  // flags and styles
+    out << bits;
+    return out.str();
+}
+std::string Text(const MSG* message) { return Text(message->message) + ", " + Text(message->wParam); }
+
+template <typename... Args> void Record(const std::string& name, const Args&... args) {
+    std::string text;
+    ((text += ", " + Text(args)), ...);
+    state.calls.push_back(name + "(" + text.substr(text.empty() ? 0 : 2) + ")");
+}
+
+// The scripted answer due for a call, or DD_OK to let it through.
+HRESULT Due(std::string_view name) {
+    auto found = state.scripts.find(name);
+    if (found == state.scripts.end() || found->second.next.empty()) return DD_OK;
+    const HRESULT result = found->second.next.front();
+    if (!found->second.forever || found->second.next.size() > 1) found->second.next.pop_front();
+    return result;
+}
+
+// Records a DirectDraw call and answers its script, or hands it on.
+template <typename Through, typename... Args>
+HRESULT Pass(const std::string& object, const char* method, Through through, const Args&... args) {
+    Record(object + "." + method, args...);
+    const HRESULT scripted = Due(method);
+    return scripted != DD_OK ? scripted : through();
+}
+
+struct Surface final : IDirectDrawSurface7 {
+    Surface(IDirectDrawSurface7* core, std::string called) : real(core), name(std::move(called)) {}
+    IDirectDrawSurface7* real;
+    std::string name;
+    std::vector<uint8_t> padded;
+
+    ULONG Release() override {
+        Record(name + ".Release");
+        return real->Release();
+    }
+    HRESULT GetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE7* surface) override;
+    HRESULT Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE) override {
+        const HRESULT result = Pass(name, "Lock", [&] { return real->Lock(rect, desc, flags, nullptr); }, rect, desc->dwSize, flags);
+        if (result != DD_OK) return result;
+        desc->ddpfPixelFormat.dwRGBBitCount = state.locks.bitCount;
+        if (state.locks.padding != 0) {
+            desc->lPitch += state.locks.padding;
+            padded.assign(static_cast<size_t>(desc->lPitch) * desc->dwHeight, 0xA5);
+            desc->lpSurface = padded.data();
+        }
+        if (state.locks.nullPointer) desc->lpSurface = nullptr;
+        return DD_OK;
+    }
+    HRESULT Unlock(LPRECT rect) override { return Pass(name, "Unlock", [&] { return real->Unlock(rect); }, rect); }
+    HRESULT BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 source, LPRECT rect, DWORD flags) override {
+        auto* from = static_cast<Surface*>(source);
+        const std::string area = Text(rect->left) + "," + Text(rect->top) + "," + Text(rect->right) + "," + Text(rect->bottom);
+        return Pass(name, "BltFast", [&] { return real->BltFast(x, y, from->real, rect, flags); }, x, y, from->name, area, flags);
+    }
+    HRESULT Flip(LPDIRECTDRAWSURFACE7 target, DWORD flags) override {
+        return Pass(name, "Flip", [&] { return real->Flip(nullptr, flags); }, target, flags);
+    }
+    HRESULT Restore() override { return Pass(name, "Restore", [&] { return real->Restore(); }); }
+};
+std::vector<std::unique_ptr<Surface>> surfaces;
+
+LPDIRECTDRAWSURFACE7 Adopt(LPDIRECTDRAWSURFACE7 real, std::string name) {
+    surfaces.push_back(std::make_unique<Surface>(real, std::move(name)));
+    return surfaces.back().get();
+}
+
+HRESULT Surface::GetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE7* surface) {
+    const HRESULT result = Pass(name, "GetAttachedSurface", [&] { return real->GetAttachedSurface(caps, surface); }, caps->dwCaps);
+    if (result == DD_OK) *surface = Adopt(*surface, "Back");
+    return result;
+}
+
+struct DirectDraw final : IDirectDraw7 {
+    explicit DirectDraw(IDirectDraw7* core) : real(core) {}
+    IDirectDraw7* real;
+
+    ULONG Release() override {
+        Record("DirectDraw.Release");
+        return real->Release();
+    }
+    HRESULT SetCooperativeLevel(HWND window, DWORD flags) override {
+        return Pass("DirectDraw", "SetCooperativeLevel", [&] { return real->SetCooperativeLevel(window, flags); }, window, flags);
+    }
+    HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bits, DWORD refresh, DWORD flags) override {
+        return Pass("DirectDraw", "SetDisplayMode", [&] { return real->SetDisplayMode(width, height, bits, refresh, flags); },
+                    width, height, bits, refresh, flags);
+    }
+    HRESULT CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* surface, IUnknown* outer) override {
+        const HRESULT result = Pass("DirectDraw", "CreateSurface", [&] { return real->CreateSurface(desc, surface, outer); },
+                                    desc->dwFlags, desc->ddsCaps.dwCaps, desc->dwBackBufferCount, desc->dwWidth, desc->dwHeight, outer);
+        const bool primary = desc->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE;
+        if (result == DD_OK) *surface = Adopt(*surface, primary ? "Primary" : "Offscreen" + std::to_string(++state.pages));
+        return result;
+    }
+};
+std::unique_ptr<DirectDraw> directDraw;
+
+// A Win32 call: recorded, then failed with 0 if scripted, else made by the core.
+template <typename Result, typename... Params, typename... Args>
+Result Call(const char* name, Result (*real)(Params...), Args... args) {
+    Record(name, args...);
+    if constexpr (std::is_void_v<Result>) {
+        real(args...);
+    } else {
+        if (Due(name) != DD_OK) return Result{};
+        const Result result = real(args...);
+        if constexpr (std::is_same_v<Result, HWND>) state.window = result;
+        return result;
+    }
+}
+
+}  // namespace
+
+void Reset() {
+    standins::ShutDown();
+    surfaces.clear();
+    directDraw.reset();
+    state = State{};
+    memory_screen::Get() = memory_screen::State{};
+}
+
+void ForgetCalls() { state.calls.clear(); }
+
+std::vector<std::string> Calls(std::string_view prefix) {
+    std::vector<std::string> calls;
+    for (const std::string& call : state.calls) {
+        if (call.rfind(prefix, 0) == 0) calls.push_back(call);
+    }
+    return calls;
+}
+
+void Script(std::string_view name, std::vector<HRESULT> results, bool forever) {
+    Scripted& script = state.scripts[std::string(name)];
+    script.next.insert(script.next.end(), results.begin(), results.end());
+    script.forever = forever;
+}
+
+LockFormat& Locks() { return state.locks; }
+const std::vector<uint8_t>& Padded(const IDirectDrawSurface7* surface) { return static_cast<const Surface*>(surface)->padded; }
+
+void Key(WPARAM virtualKey) {
+    memory_screen::Get().inputs.push_back([virtualKey](uint64_t) { standins::PostKeyDown(static_cast<unsigned>(virtualKey), 0, false); });
+}
+
+void Tick(std::function<void()> before) {
+    memory_screen::Get().inputs.push_back([before](uint64_t dueMs) {
+        memory_screen::Get().nowMs = dueMs;
+        if (before) before();
+    });
+}
+
+}  // namespace recorder
+
+#define WRAP(type, name, params, ...) \
+    type __real_##name params;        \
+    type __wrap_##name params { return recorder::Call(#name, __real_##name, __VA_ARGS__); }
+extern "C" {
+WRAP(ATOM, RegisterClassExA, (const WNDCLASSEXA* a), a)
+WRAP(BOOL, ShowWindow, (HWND a, int b), a, b)
+WRAP(BOOL, UpdateWindow, (HWND a), a)
+WRAP(int, ShowCursor, (BOOL a), a)
+WRAP(UINT_PTR, SetTimer, (HWND a, UINT_PTR b, UINT c, TIMERPROC d), a, b, c, d)
+WRAP(BOOL, SetCursorPos, (int a, int b), a, b)
+WRAP(BOOL, GetCursorPos, (LPPOINT a), a)
+WRAP(BOOL, GetMessageA, (LPMSG a, HWND b, UINT c, UINT d), a, b, c, d)
+WRAP(LRESULT, DispatchMessageA, (const MSG* a), a)
+WRAP(LRESULT, SendMessageA, (HWND a, UINT b, WPARAM c, LPARAM d), a, b, c, d)
+WRAP(void, PostQuitMessage, (int a), a)
+WRAP(LRESULT, DefWindowProcA, (HWND a, UINT b, WPARAM c, LPARAM d), a, b, c, d)
+WRAP(int, MessageBoxA, (HWND a, LPCSTR b, LPCSTR c, UINT d), a, b, c, d)
+WRAP(HWND, CreateWindowExA, (DWORD a, LPCSTR b, LPCSTR c, DWORD d, int e, int f, int g, int h, HWND i, HMENU j, HINSTANCE k, LPVOID l),
+     a, b, c, d, e, f, g, h, i, j, k, l)
+HRESULT __real_DirectDrawCreateEx(GUID*, LPVOID*, REFIID, IUnknown*);
+HRESULT __wrap_DirectDrawCreateEx(GUID* driver, LPVOID* object, REFIID iid, IUnknown* outer) {
+    const bool ours = std::memcmp(&iid, &IID_IDirectDraw7, sizeof iid) == 0;
+    recorder::Record("DirectDrawCreateEx", driver, ours ? "IID_IDirectDraw7" : "other", outer);
+    HRESULT result = recorder::Due("DirectDrawCreateEx");
+    if (result == DD_OK) result = __real_DirectDrawCreateEx(driver, object, iid, outer);
+    if (result == DD_OK) {
+        recorder::directDraw = std::make_unique<recorder::DirectDraw>(static_cast<IDirectDraw7*>(*object));
+        *object = static_cast<IDirectDraw7*>(recorder::directDraw.get());
+    }
+    return result;
+}
+}
