@@ -25,10 +25,9 @@ protected:
         char commandLine[] = "";
         return WinMain(standins::ProgramInstance(), nullptr, commandLine, 5);
     }
-    static int Pointer(int x, int y) {
+    static void Pointer(int x, int y) {
         memory_screen::Get().pointerX = x;
         memory_screen::Get().pointerY = y;
-        return 0;
     }
     // The frame the compositor makes for a pointer position, as the display shows it.
     static std::vector<uint8_t> Composed(int x, int y, bool swapped = false) {
@@ -156,7 +155,10 @@ TEST_F(AppTest, ScreenshotHoldsTheFrameTheTickPresented) {
 
 TEST_F(AppTest, ScreenshotIsTakenOnATickWhoseLockFailed) {
     recorder::Key(VK_F12);
-    recorder::Tick([] { recorder::Script("Lock", {DDERR_SURFACELOST}), Pointer(250, 20); });
+    recorder::Tick([] {
+        recorder::Script("Lock", {DDERR_SURFACELOST});
+        Pointer(250, 20);
+    });
     EXPECT_EQ(Run("E"), 0);
     EXPECT_TRUE(Calls("Back.BltFast").empty() && Calls("Primary.Flip").empty());
     EXPECT_EQ(Read("Screenshot 0.bmp"), ExpectedScreenshot(250, 20));
@@ -164,7 +166,10 @@ TEST_F(AppTest, ScreenshotIsTakenOnATickWhoseLockFailed) {
 
 TEST_F(AppTest, FailedPointerReadKeepsTheLastKnownPosition) {
     recorder::Tick([] { Pointer(40, 150); });
-    recorder::Tick([] { recorder::Script("GetCursorPos", {DDERR_GENERIC}), Pointer(300, 10); });
+    recorder::Tick([] {
+        recorder::Script("GetCursorPos", {DDERR_GENERIC});
+        Pointer(300, 10);
+    });
     EXPECT_EQ(Run("E"), 0);
     EXPECT_EQ(Calls("GetCursorPos").size(), 2u);
     EXPECT_EQ(memory_screen::Get().shown32, Composed(40, 150));
