@@ -134,9 +134,12 @@ TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
         EXPECT_EQ(point.x * 1000 + point.y, open ? 319037 : -1001) << "in the picture, clamped";
         LPVOID object = nullptr;
         EXPECT_EQ(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, nullptr), open ? DD_OK : DDERR_GENERIC);
-        if (object != nullptr) static_cast<LPDIRECTDRAW7>(object)->Release();
         standins::ShutDown();
         Screen() = memory_screen::State{};
+        if (object == nullptr) continue;
+        // Made while the window lived, DirectDraw has nothing to take over once it is gone.
+        EXPECT_EQ(static_cast<LPDIRECTDRAW7>(object)->SetCooperativeLevel(window_, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DDERR_INVALIDPARAMS);
+        static_cast<LPDIRECTDRAW7>(object)->Release();
     }
     Screen().noDisplay = true;
     EXPECT_EQ(OpenWindow(), nullptr) << "a window with nowhere to show";
