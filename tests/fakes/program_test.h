@@ -14,6 +14,7 @@
 #include "display/display.h"
 #include "mix/compositor.h"
 #include "tests/fakes/recorder.h"
+#include "tests/platform/test_window.h"
 
 class ProgramTest : public ::testing::Test {
 protected:
@@ -42,12 +43,7 @@ protected:
     }
     // A window of the core's, for the display to be set up on; its calls are forgotten.
     static HWND OpenWindow() {
-        WNDCLASSEXA windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.lpszClassName = "test";
-        RegisterClassExA(&windowClass);
-        HWND window = CreateWindowExA(0, "test", "", 0, 0, 0, 320, 200, nullptr, nullptr, nullptr, nullptr);
+        HWND window = OpenTestWindow(DefWindowProcA);
         recorder::ForgetCalls();
         return window;
     }

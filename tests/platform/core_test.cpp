@@ -12,6 +12,7 @@
 #include "platform/core/standins.h"
 #include "platform/memory/screen.h"
 #include "platform/screen.h"
+#include "tests/platform/test_window.h"
 
 namespace {
 
@@ -26,17 +27,9 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 class CoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        window_ = OpenWindow();
+        window_ = OpenTestWindow(Procedure);
         ASSERT_NE(window_, nullptr);
         Received.clear();
-    }
-    static HWND OpenWindow() {
-        WNDCLASSEXA windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = Procedure;
-        windowClass.lpszClassName = "CoreTest";
-        RegisterClassExA(&windowClass);
-        return CreateWindowExA(0, "CoreTest", "", 0, 0, 0, Width, Height, nullptr, nullptr, nullptr, nullptr);
     }
     void TearDown() override {
         if (directDraw_ != nullptr) directDraw_->Release();
@@ -142,7 +135,7 @@ TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
         static_cast<LPDIRECTDRAW7>(object)->Release();
     }
     Screen().noDisplay = true;
-    EXPECT_EQ(OpenWindow(), nullptr) << "a window with nowhere to show";
+    EXPECT_EQ(OpenTestWindow(Procedure), nullptr) << "a window with nowhere to show";
 }
 
 TEST_F(CoreTest, TheDemosModeAloneAndOnlyInExclusiveMode) {

@@ -12,18 +12,14 @@
 #include "image/image.h"
 #include "platform/core/standins.h"
 #include "platform/screen.h"
+#include "tests/platform/test_window.h"
 
 namespace {
 
 class SdlScreenTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        WNDCLASSEXA windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.lpszClassName = "SdlScreenTest";
-        RegisterClassExA(&windowClass);
-        window_ = CreateWindowExA(0, "SdlScreenTest", "", 0, 0, 0, Width, Height, nullptr, nullptr, nullptr, nullptr);
+        window_ = OpenTestWindow(DefWindowProcA);
         ASSERT_NE(window_, nullptr) << "needs a display";
         ShowWindow(window_, 10);
         screen::EnterFullScreen();
