@@ -92,7 +92,8 @@ TEST_P(AppEarlyReturn, TellsWhyAndFailsBeforeTheTimerStarts) {
     const bool windowMade = GetParam().windowMade;
     EXPECT_EQ(Run("TE"), 1);
     EXPECT_EQ(memory_screen::Get().told, "varnelo: " + std::string(GetParam().told) + "\n");
-    EXPECT_EQ(Calls().back().rfind(std::string("MessageBoxA(") + (windowMade ? "window" : "null"), 0), 0u) << Calls().back();
+    EXPECT_EQ(Calls().back(), "MessageBoxA(" + std::string(windowMade ? "window" : "null") + ", \"" + GetParam().told +
+                                  "\", \"varnelo\", 16)");
     EXPECT_TRUE(Calls("SetTimer").empty() && Calls("GetMessageA").empty() && Calls("Offscreen2.Lock").empty());
     EXPECT_FALSE(lpDD || FrameBuffer || Spot || Scene);
     EXPECT_TRUE(memory_screen::Get().pointerShown);
