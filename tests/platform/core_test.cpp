@@ -136,6 +136,11 @@ TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
     }
     Screen().noDisplay = true;
     EXPECT_EQ(OpenTestWindow(Procedure), nullptr) << "a window with nowhere to show";
+    WNDCLASSEXA noProcedure{};
+    noProcedure.cbSize = sizeof noProcedure;
+    noProcedure.lpszClassName = "no procedure";
+    EXPECT_EQ(RegisterClassExA(&noProcedure), 0);
+    EXPECT_EQ(GetMessageA(nullptr, nullptr, 0, 0), -1);
 }
 
 TEST_F(CoreTest, TheDemosModeAloneAndOnlyInExclusiveMode) {
