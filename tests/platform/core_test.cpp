@@ -184,6 +184,33 @@ TEST_F(CoreTest, LocksAreExclusiveAndTheFlipShowsWhatWasCopied) {
     ASSERT_EQ(primary_->Flip(nullptr, 0), DD_OK);
     EXPECT_EQ(Screen().shown32, frame);
     EXPECT_EQ(page_->Flip(nullptr, 0), DDERR_NOTFLIPPABLE);
+    ASSERT_EQ(page_->Lock(nullptr, &desc, 0, nullptr), DD_OK);
+    const auto* base = static_cast<uint8_t*>(desc.lpSurface);
+    RECT part{1, 2, 3, 4};
+    ASSERT_EQ(page_->Unlock(nullptr) + page_->Lock(&part, &desc, 0, nullptr), DD_OK);
+    EXPECT_EQ(static_cast<uint8_t*>(desc.lpSurface) - base, 2 * desc.lPitch + 4) << "a part's lock points at its corner";
+}
+
+TEST_F(CoreTest, SurfacesAreMadeOnlyFromSoundDescriptions) {
+    ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&directDraw_), IID_IDirectDraw7, nullptr), DD_OK);
+    DDSURFACEDESC2 desc{};
+    desc.dwSize = sizeof desc;
+    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP;
+    desc.dwBackBufferCount = 1;
+    EXPECT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DDERR_NOEXCLUSIVEMODE);
+    ASSERT_EQ(directDraw_->SetCooperativeLevel(window_, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
+    ASSERT_EQ(directDraw_->SetDisplayMode(Width, Height, 32, 0, 0), DD_OK);
+    EXPECT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DDERR_INVALIDPARAMS) << "a flip chain is complex";
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    desc.dwHeight = 1;
+    EXPECT_EQ(directDraw_->CreateSurface(&desc, &page_, nullptr), DDERR_INVALIDPARAMS) << "no width";
+    desc.dwWidth = 1;
+    desc.dwSize = sizeof desc + 1;
+    EXPECT_EQ(directDraw_->CreateSurface(&desc, &page_, nullptr), DDERR_INVALIDPARAMS) << "a description of another size";
+    desc.dwSize = sizeof desc;
+    EXPECT_EQ(directDraw_->CreateSurface(&desc, &page_, nullptr), DD_OK) << "one pixel is a page";
 }
 
 TEST_F(CoreTest, TheFlipChainIsLostWhileTheDisplayIsAwayUntilRestored) {
