@@ -126,6 +126,8 @@ TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
         EXPECT_EQ(GetCursorPos(&point), open);
         EXPECT_EQ(point.x * 1000 + point.y, open ? 319037 : -1001) << "in the picture, clamped";
         LPVOID object = nullptr;
+        auto* outer = reinterpret_cast<IUnknown*>(&object);  // aggregation is not offered
+        EXPECT_EQ(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, outer), DDERR_INVALIDPARAMS);
         EXPECT_EQ(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, nullptr), open ? DD_OK : DDERR_GENERIC);
         standins::ShutDown();
         Screen() = memory_screen::State{};
@@ -196,11 +198,13 @@ TEST_F(CoreTest, SurfacesAreMadeOnlyFromSoundDescriptions) {
     DDSURFACEDESC2 desc{};
     desc.dwSize = sizeof desc;
     desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP;
+    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
     desc.dwBackBufferCount = 1;
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DDERR_NOEXCLUSIVEMODE);
     ASSERT_EQ(directDraw_->SetCooperativeLevel(window_, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
+    EXPECT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DDERR_WRONGMODE) << "no mode set yet";
     ASSERT_EQ(directDraw_->SetDisplayMode(Width, Height, 32, 0, 0), DD_OK);
+    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP;
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DDERR_INVALIDPARAMS) << "a flip chain is complex";
     desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
     desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
