@@ -18,8 +18,7 @@ public:
     WorkingFolder() : home_(std::filesystem::current_path()) {
         std::string pattern = (std::filesystem::temp_directory_path() / "varnelo-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "no temporary folder: " << pattern;
-        path_ = pattern;
-        std::filesystem::current_path(path_);
+        std::filesystem::current_path(path_ = pattern);
     }
     ~WorkingFolder() {
         std::error_code error;
@@ -31,8 +30,7 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
-    // The names in the folder, sorted.
-    std::vector<std::string> Names() const {
+    std::vector<std::string> Names() const {  // sorted
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(path_)) names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
@@ -40,8 +38,7 @@ public:
     }
 
 private:
-    std::filesystem::path home_;
-    std::filesystem::path path_;
+    std::filesystem::path home_, path_;
 };
 
 inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {

@@ -1,7 +1,6 @@
-"""varnelo-render as its users meet it. Pictures that ImageMagick and Pillow write go through
-both picture forms, and both read the BMP back alike; frames are checked against a frame worked
-out here; each refusal is one stderr line with its reason, leaves no file, overwrites no input
-and does not hang.
+"""varnelo-render as its users meet it. Pictures that ImageMagick and Pillow write go through both
+picture forms and both read the BMP back alike; frames match a frame worked out here; each
+refusal is one stderr line with its reason, leaves no file, overwrites no input, never hangs.
 Usage: render_test.py VARNELO_RENDER VARNELO_PICTURES ASSETS_DIR [TEST...]"""
 import os
 import random
@@ -16,11 +15,10 @@ import unittest
 from PIL import Image
 
 RENDER, PICTURES, ASSETS = (os.path.abspath(arg) for arg in sys.argv[1:4])
-W, H = 320, 200
+SCENE, W, H = os.path.join(ASSETS, "scr.tga"), 320, 200
 
 
-def run(args, cwd, **options):
-    # A hang fails the case instead of holding the test run.
+def run(args, cwd, **options):  # a hang fails the case instead of holding the run
     return subprocess.run([RENDER] + args, cwd=cwd, capture_output=True, text=True, timeout=30, **options)
 
 
@@ -30,26 +28,15 @@ def magick_rgb(path, *options):
 
 class Render(unittest.TestCase):
     def setUp(self):
-        self.folder = tempfile.TemporaryDirectory()
-        self.dir = self.folder.name
-        self.addCleanup(self.folder.cleanup)
+        folder = tempfile.TemporaryDirectory()
+        self.addCleanup(folder.cleanup)
+        self.dir = folder.name
 
     def path(self, name):
         return os.path.join(self.dir, name)
 
-    def tga(self, name, body=b"", **fields):
-        """An odd file, written by varnelo-pictures from header fields and the bytes after them."""
-        words = ["%s=%d" % item for item in fields.items()]
-        subprocess.run([PICTURES, "--tga", self.path(name)] + words, input=body, check=True)
-
-    def picture(self, name, width, height, seed, rle=False):
-        rng = random.Random(seed)
-        picture = Image.frombytes("RGB", (width, height), bytes(rng.randrange(256) for _ in range(width * height * 3)))
-        picture.save(self.path(name), compression="tga_rle" if rle else None)
-        return list(picture.getdata())
-
-    def assertFails(self, args, code, line):
-        result = run(args, self.dir)
+    def assertFails(self, args, code, line, **options):
+        result = run(args, self.dir, **options)
         self.assertEqual((result.returncode, result.stdout, result.stderr), (code, "", line + "\n"), args)
 
     def test_picture_forms_agree_with_imagemagick_and_pillow(self):
@@ -57,112 +44,99 @@ class Render(unittest.TestCase):
         source.putdata([((x * 19 + 3) % 256, (y * 37 + 5) % 256, (x * y * 11 + 7) % 256, (x + y) * 17 % 256)
                         for y in range(7) for x in range(13)])
         source.save(self.path("source.png"))
-        magick = [("-type TrueColor", 24), ("-type TrueColorAlpha", 32), ("-type TrueColor -depth 5", 16),
-                  ("-type Palette", 8), ("-type Grayscale", 8)]
-        pillow = [source.convert("RGB"), source, source.convert("RGB").quantize(64), source.convert("L")]
-        for rle in (False, True):
-            for top in (False, True):
-                files = []
-                for number, (options, depth) in enumerate(magick):
-                    name = "im%d-%d%d.tga" % (number, rle, top)
-                    subprocess.run(["convert", "source.png"] + options.split() + ["-compress", "RLE" if rle else "None"]
-                                   + (["-orient", "TopLeft"] if top else []) + [name], cwd=self.dir, check=True)
-                    files.append((name, depth))
-                for number, picture in enumerate(pillow):
-                    name = "pil%d-%d%d.tga" % (number, rle, top)
-                    picture.save(self.path(name), compression="tga_rle" if rle else None, orientation=1 if top else -1)
-                    files.append((name, None))
-                for name, depth in files:
-                    with open(self.path(name), "rb") as f:
-                        header = f.read(18)
-                    self.assertEqual((header[2] >> 3, header[17] >> 5 & 1), (rle, top), name)
-                    expected = magick_rgb(self.path(name), "-auto-orient")
-                    if depth == 16:  # 5 bits a channel: the reader shifts (31 to 248), ImageMagick scales
-                        expected = bytes(round(v * 31 / 255) << 3 for v in expected)
-                    for form in ["--picture"] + (["--indexed"] if header[2] & 7 != 2 else []):
-                        with self.subTest(name=name, form=form):
-                            self.assertEqual(run([form, name, "-o", "out.bmp"], self.dir).returncode, 0)
-                            self.assertEqual(magick_rgb(self.path("out.bmp")), expected)
-                            with Image.open(self.path("out.bmp")) as bmp:
-                                self.assertEqual(bmp.convert("RGB").tobytes(), expected)
+        rgb = source.convert("RGB")
+        for rle, top in ((0, 0), (0, 1), (1, 0), (1, 1)):
+            files = [("pil%d.tga" % n, picture.save(self.path("pil%d.tga" % n), compression="tga_rle" if rle else None,
+                                                    orientation=1 if top else -1))
+                     for n, picture in enumerate([rgb, source, rgb.quantize(64), source.convert("L")])]
+            for n, options in enumerate(["TrueColor", "TrueColorAlpha", "TrueColor -depth 5", "Palette", "Grayscale"]):
+                subprocess.run(["convert", "source.png", "-type"] + options.split() + ["-compress", "RLE" if rle else "None"]
+                               + ["-orient", "TopLeft" if top else "BottomLeft", "im%d.tga" % n], cwd=self.dir, check=True)
+                files.append(("im%d.tga" % n, n == 2))
+            for name, five_bits in files:
+                with open(self.path(name), "rb") as f:
+                    header = f.read(18)
+                self.assertEqual((header[2] >> 3, header[17] >> 5 & 1), (rle, top), name)
+                expected = magick_rgb(self.path(name), "-auto-orient")
+                if five_bits:  # the reader widens 5 bits by a shift (31 to 248), ImageMagick by scaling
+                    expected = bytes(round(v * 31 / 255) << 3 for v in expected)
+                for form in ["--picture"] + (["--indexed"] if header[2] & 7 != 2 else []):
+                    with self.subTest(name=name, rle=rle, top=top, form=form):
+                        self.assertEqual(run([form, name, "-o", "out.bmp"], self.dir).returncode, 0)
+                        self.assertEqual(magick_rgb(self.path("out.bmp")), expected)
+                        with Image.open(self.path("out.bmp")) as bmp:
+                            self.assertEqual(bmp.convert("RGB").tobytes(), expected)
 
     def test_frames_match_the_worked_out_frame(self):
-        scene = self.picture("scr.tga", W, H, 1)
-        spots = {"spot.tga": (37, 29, self.picture("spot.tga", 37, 29, 2)),
-                 "even.tga": (40, 20, self.picture("even.tga", 40, 20, 3, rle=True)),
-                 "big.tga": (400, 300, self.picture("big.tga", 400, 300, 4, rle=True))}
-        short = self.picture("short.tga", 100, 50, 5)
-        cases = [("spot.tga", "scr.tga", x, y) for x, y in [(160, 100), (0, 0), (319, 199), (-10, 50), (330, 50),
-                                                              (100, -14), (100, 214), (-2147483648, 2147483647)]]
-        cases += [("even.tga", "scr.tga", 319, 0), ("big.tga", "scr.tga", 160, 100), ("big.tga", "short.tga", 160, 100)]
-        for spot, scene_name, x, y in cases:
-            with self.subTest(spot=spot, scene=scene_name, x=x, y=y):
-                result = run(["--spot", spot, "--scene", scene_name, "--at", "%d,%d" % (x, y), "-o", "out.bmp"], self.dir)
-                self.assertEqual((result.returncode, result.stderr), (0, ""))
-                width, height, pixels = spots[spot]
-                lit = scene if scene_name == "scr.tga" else short
-                frame = [(0, 0, 0)] * (W * H)
-                for row in range(max(0, y - height // 2), min(H, y - height // 2 + height)):
-                    for column in range(max(0, x - width // 2), min(W, x - width // 2 + width)):
-                        frame[row * W + column] = pixels[(row - y + height // 2) * width + column - x + width // 2]
-                frame = [tuple(a * b // 256 for a, b in zip(p, lit[i])) if i < len(lit) else (0, 0, 0)
-                         for i, p in enumerate(frame)]
-                with Image.open(self.path("out.bmp")) as bmp:
-                    got = list(bmp.convert("RGB").getdata())
-                wrong = next((i for i in range(W * H) if got[i] != frame[i]), None)
-                self.assertIsNone(wrong, "first wrong pixel (%s, %s)" % divmod(wrong or 0, W)[::-1])
+        rng, pictures = random.Random(1), {}
+        for name, width, height, rle in [("scr", W, H, 0), ("short", 100, 50, 0), ("odd", 37, 29, 0),
+                                         ("even", 40, 20, 1), ("big", 400, 300, 1)]:
+            picture = Image.frombytes("RGB", (width, height), rng.randbytes(width * height * 3))
+            picture.save(self.path(name + ".tga"), compression="tga_rle" if rle else None)
+            pictures[name] = (width, height, list(picture.getdata()))
+        for spot, scene, x, y in [("odd", "scr", 160, 100), ("odd", "scr", 0, 0), ("odd", "scr", 319, 199),
+                                  ("odd", "scr", -10, 50), ("odd", "scr", 100, 214), ("even", "scr", 319, 0),
+                                  ("odd", "scr", -2147483648, 2147483647), ("big", "short", 160, 100)]:
+            result = run(["--spot", spot + ".tga", "--scene", scene + ".tga", "--at", "%d,%d" % (x, y), "-o", "o.bmp"], self.dir)
+            self.assertEqual((result.returncode, result.stderr), (0, ""))
+            width, height, pixels = pictures[spot]
+            left, top, lit = x - width // 2, y - height // 2, pictures[scene][2]
+            frame = [pixels[(i // W - top) * width + i % W - left]
+                     if 0 <= i % W - left < width and 0 <= i // W - top < height and i < len(lit) else (0, 0, 0)
+                     for i in range(W * H)]
+            frame = [tuple(a * b // 256 for a, b in zip(p, lit[i])) if i < len(lit) else p for i, p in enumerate(frame)]
+            with Image.open(self.path("o.bmp")) as bmp:
+                got = list(bmp.convert("RGB").getdata())
+            wrong = next((i for i in range(W * H) if got[i] != frame[i]), None)
+            self.assertIsNone(wrong, "%s over %s at %d,%d: first wrong pixel %s" % (spot, scene, x, y, wrong))
 
     def test_refusals_say_why_in_one_line(self):
-        self.tga("type4.tga", b"\0", type=4, depth=8)
-        self.tga("entry8.tga", b"\1\2\0", type=1, map=2, entry=8, depth=8)
-        self.tga("huge.tga", type=3, width=65535, height=65535, depth=8)
+        def tga(name, body=b"", **fields):  # odd files come from varnelo-pictures, header fields and the bytes after
+            subprocess.run([PICTURES, "--tga", self.path(name)] + ["%s=%d" % f for f in fields.items()], input=body, check=True)
+        tga("type4.tga", b"\0", type=4, depth=8)
+        tga("entry8.tga", b"\1\2\0", type=1, map=2, entry=8, depth=8)
+        tga("huge.tga", type=3, width=65535, height=65535, depth=8)
         with open(self.path("huge.tga"), "rb") as f, open(self.path("cut.tga"), "wb") as cut, \
                 open(self.path("text.tga"), "w") as text:
             cut.write(f.read(10))
             text.write("Hello, this is no picture\n")
         os.mkdir(self.path("folder.bmp"))
         os.symlink("cut.tga", self.path("link.bmp"))
-        scr = os.path.join(ASSETS, "scr.tga")
         for name, reason in [("absent.tga", "No such file or directory"), ("type4.tga", "unsupported image type 4"),
                              ("entry8.tga", "colour map entry size 8 not supported"),
                              ("cut.tga", "file ends inside the header"), ("text.tga", "not a TGA file")]:
             for args in (["--picture", name], ["--indexed", name], ["--spot", name, "--at", "1,2"]):
                 self.assertFails(args + ["-o", "out.bmp"], 1, "varnelo-render: cannot read %s: %s" % (name, reason))
-        huge = "a picture of 65535 x 65535 is too large for BMP"
+        huge, mine = "a picture of 65535 x 65535 is too large for BMP", "it is the input picture"
         for args, output, reason in [
-                (["--picture", scr], "/dev/full", "No space left on device"), (["--picture", scr], "folder.bmp", "Is a directory"),
-                (["--spot", scr, "--scene", scr, "--at", "1,1"], "folder.bmp", "Is a directory"), (["--picture", "huge.tga"], "out.bmp", huge),
-                (["--indexed", "huge.tga"], "out.bmp", huge), (["--picture", "cut.tga"], "cut.tga", "it is the input picture"),
-                (["--indexed", "cut.tga"], "link.bmp", "it is the input picture"),
-                (["--at", "1,1", "--spot", "cut.tga"], "link.bmp", "it is the input picture")]:
+                (["--picture", SCENE], "/dev/full", "No space left on device"), (["--picture", SCENE], "folder.bmp", "Is a directory"),
+                (["--spot", SCENE, "--scene", SCENE, "--at", "1,1"], "folder.bmp", "Is a directory"),
+                (["--picture", "huge.tga"], "out.bmp", huge), (["--indexed", "huge.tga"], "out.bmp", huge),
+                (["--picture", "cut.tga"], "cut.tga", mine), (["--indexed", "cut.tga"], "link.bmp", mine),
+                (["--at", "1,1", "--spot", "cut.tga"], "link.bmp", mine)]:
             self.assertFails(args + ["-o", output], 1, "varnelo-render: cannot write %s: %s" % (output, reason))
-        self.assertFalse(os.path.exists(self.path("out.bmp")))
         self.assertEqual(os.path.getsize(self.path("cut.tga")), 10)
-        os.mkfifo(self.path("pipe.tga"))  # read once: a second open would wait for a writer forever
-        feeder = threading.Thread(target=lambda: open(self.path("pipe.tga"), "wb").write(b"\0\0\3\0\0"))
-        feeder.start()
-        self.assertFails(["--picture", "pipe.tga", "-o", "out.bmp"], 1,
-                         "varnelo-render: cannot read pipe.tga: file ends inside the header")
-        feeder.join()
 
-    def test_a_file_cut_short_is_removed(self):
         def small_disk():
             signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
             resource.setrlimit(resource.RLIMIT_FSIZE, (4096, resource.RLIM_INFINITY))
-        scr = os.path.join(ASSETS, "scr.tga")
-        for args in (["--picture", scr], ["--at", "1,1", "--spot", scr, "--scene", scr]):
-            result = run(args + ["-o", "out.bmp"], self.dir, preexec_fn=small_disk)
-            self.assertEqual((result.returncode, result.stderr), (1, "varnelo-render: cannot write out.bmp: File too large\n"))
-            self.assertEqual(os.listdir(self.dir), [])
+        for args in (["--picture", SCENE], ["--at", "1,1", "--spot", SCENE, "--scene", SCENE]):
+            self.assertFails(args + ["-o", "out.bmp"], 1, "varnelo-render: cannot write out.bmp: File too large",
+                             preexec_fn=small_disk)
+        self.assertFalse(os.path.exists(self.path("out.bmp")))
+        os.mkfifo(self.path("pipe.tga"))  # read once: a second open would wait for a writer forever
+        feeder = threading.Thread(target=lambda: open(self.path("pipe.tga"), "wb").write(b"\0\0\3\0\0"))
+        feeder.start()
+        self.assertFails(["--picture", "pipe.tga", "-o", "out.bmp"], 1, "varnelo-render: cannot read pipe.tga: file ends inside the header")
+        feeder.join()
 
     def test_bad_usage_exits_2_with_the_usage(self):
-        for args in ["--at 1,2,3 -o a.bmp", "--at 1 -o a.bmp", "--at ,5 -o a.bmp", "--at +1,2 -o a.bmp",
-                     "--at 1x,2 -o a.bmp", "--at 2147483648,0 -o a.bmp", "--at 0,-2147483649 -o a.bmp", "--at 1,2",
-                     "--at 1,2 -o", "--at 1,2 -o a.bmp --spot", "--at 1,2 -o a.bmp --frobnicate x",
-                     "--spot s --spot s --at 1,2 -o a.bmp", "--at 1,2 --at 3,4 -o a.bmp", "--picture a.tga",
-                     "--picture a.tga -o", "-o a.bmp --picture", "-o x.bmp", "--picture a --indexed a -o x.bmp",
-                     "--picture a.tga -o a.bmp extra", "--help --version", "--picture '' -o a.bmp",
-                     "--indexed a.tga -o ''", "--spot '' --at 1,1 -o a.bmp", "--at 1,1 -o ''"]:
+        for args in ["--at 1,2,3 -o a.bmp", "--at 1 -o a.bmp", "--at ,5 -o a.bmp", "--at +1,2 -o a.bmp", "--at 1x,2 -o a.bmp",
+                     "--at 2147483648,0 -o a.bmp", "--at 0,-2147483649 -o a.bmp", "--at 1,2", "--at 1,2 -o",
+                     "--at 1,2 -o a.bmp --spot", "--at 1,2 -o a.bmp --frobnicate x", "--spot s --spot s --at 1,2 -o a.bmp",
+                     "--at 1,2 --at 3,4 -o a.bmp", "--picture a.tga", "--picture a.tga -o", "-o a.bmp --picture", "-o x.bmp",
+                     "--picture a --indexed a -o x.bmp", "--picture a.tga -o a.bmp extra", "--help --version",
+                     "--picture '' -o a.bmp", "--indexed a.tga -o ''", "--spot '' --at 1,1 -o a.bmp", "--at 1,1 -o ''"]:
             result = run([word.strip("'") for word in args.split()], self.dir)
             self.assertEqual((result.returncode, result.stdout, result.stderr[:21]), (2, "", "usage: varnelo-render"), args)
         self.assertEqual(os.listdir(self.dir), [])
