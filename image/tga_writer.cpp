@@ -29,9 +29,8 @@ std::vector<uint8_t> RunLengthEncode(const std::vector<uint8_t>& values, size_t 
         const bool run = length > 1;
         if (!run) {
             // A raw stretch ends where the next run of two begins.
-            while (i + length < count && length < 128 && !(i + length + 1 < count && same(i + length, i + length + 1))) {
-                ++length;
-            }
+            const auto runStarts = [&](size_t at) { return at + 1 < count && same(at, at + 1); };
+            while (i + length < count && length < 128 && !runStarts(i + length)) ++length;
         }
         out.push_back(static_cast<uint8_t>((run ? 0x80 : 0) | (length - 1)));
         out.insert(out.end(), value(i), value(run ? i + 1 : i + length));

@@ -29,8 +29,9 @@ uint32_t NextRandom(uint32_t& state) {
 }
 
 Bytes Header(uint8_t imageType, uint8_t pixelDepth, uint16_t mapLength) {
-    return TgaHeaderBytes({.colourMapType = uint8_t(mapLength ? 1 : 0), .imageType = imageType, .width = Side,
-                           .height = Side, .colourMapLength = mapLength, .colourMapEntrySize = uint8_t(mapLength ? 24 : 0),
+    const uint8_t mapped = mapLength ? 1 : 0;
+    return TgaHeaderBytes({.colourMapType = mapped, .imageType = imageType, .width = Side, .height = Side,
+                           .colourMapLength = mapLength, .colourMapEntrySize = uint8_t(24 * mapped),
                            .pixelDepth = pixelDepth});
 }
 

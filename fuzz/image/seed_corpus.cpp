@@ -27,7 +27,9 @@ int main(int argc, char** argv) {
         const auto byte = [&](int field) { return uint8_t(s[field]); };
         for (size_t i = 0; i < map.size(); ++i) map[i] = uint8_t(i * 7);
         // Pairs of equal pixels give the encoder runs as well as raw stretches.
-        for (size_t p = 0; p < 15 * valueBytes; ++p) values.push_back(uint8_t(p / valueBytes / 2 * 13 + p % valueBytes));
+        for (size_t p = 0; p < 15 * valueBytes; ++p) {
+            values.push_back(uint8_t(p / valueBytes / 2 * 13 + p % valueBytes));
+        }
         const std::vector<uint8_t> file = TgaFile(
             {.idLength = byte(5), .colourMapType = s[3] != 0, .imageType = byte(0), .width = 5, .height = 3,
              .colourMapLength = s[3], .colourMapEntrySize = byte(4), .pixelDepth = byte(1), .descriptor = byte(2)},

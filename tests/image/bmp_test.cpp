@@ -26,8 +26,8 @@ TEST(SaveBmp, OnePixelFileHoldsTheHeadersThenBlueGreenRedAndPadding) {
     const Image image = {const_cast<uint32_t*>(&pixel), 1, 1};
     ASSERT_EQ(SaveBmp("one.bmp", &image), 1);
     EXPECT_EQ(ReadFileBytes("one.bmp"),
-              (Bytes{'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24,
-                     0, 0, 0, 0, 0, 4, 0, 0, 0, 96, 0, 0, 0, 96, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x33, 0x22, 0x11, 0}));
+              (Bytes{'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0,
+                     0, 0, 0, 0, 4, 0, 0, 0, 96, 0, 0, 0, 96, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x33, 0x22, 0x11, 0}));
 }
 
 // Rows are stored bottom first and padded to whole words with zeros; the size fields count
@@ -44,7 +44,7 @@ TEST_P(SaveBmpRows, StoreTheBottomRowFirstPaddedToFourBytes) {
     const Bytes file = ReadFileBytes("rows.bmp");
     const size_t stride = (size_t(width) * 3 + 3) / 4 * 4;
     ASSERT_EQ(file.size(), 54 + stride * size_t(height));
-    const auto le32 = [&](size_t at) { return uint32_t(file[at] | file[at + 1] << 8 | file[at + 2] << 16 | file[at + 3] << 24); };
+    const auto le32 = [&](size_t at) { return uint32_t(file[at] | file[at + 1] << 8 | file[at + 2] << 16) | file[at + 3] << 24u; };
     EXPECT_EQ(le32(2), file.size());
     EXPECT_EQ(le32(18), uint32_t(width));
     EXPECT_EQ(le32(22), uint32_t(height));

@@ -25,11 +25,13 @@ void PrintTo(const RefusedCase& c, std::ostream* out) { *out << c.name; }
 
 std::vector<RefusedCase> RefusedCases() {
     std::vector<RefusedCase> cases = {
-        {"MapEntrySize8", TgaFile({.colourMapType = 1, .imageType = 1, .colourMapLength = 2, .colourMapEntrySize = 8}, {{1, 2, 0}}), "colour map entry size 8 not supported"},
-        {"MapEntrySize240", TgaFile({.colourMapType = 1, .imageType = 1, .colourMapLength = 1, .colourMapEntrySize = 240},
-                                    {Bytes(31, 1)}), "colour map entry size 240 not supported"},
+        {"MapEntrySize8", TgaFile({.colourMapType = 1, .imageType = 1, .colourMapLength = 2, .colourMapEntrySize = 8},
+                                  {{1, 2, 0}}), "colour map entry size 8 not supported"},
+        {"MapEntrySize240", TgaFile({.colourMapType = 1, .imageType = 1, .colourMapLength = 1,
+                                     .colourMapEntrySize = 240}, {Bytes(31, 1)}), "colour map entry size 240 not supported"},
         {"CutInsideHeader", {0, 0, 3, 0, 0, 0, 0, 0, 0, 0}, "file ends inside the header"},
-        {"CutInsideId", TgaFile({.idLength = 255, .imageType = 3}, {Bytes(100, 0xEE)}), "file ends inside the image ID"},
+        {"CutInsideId", TgaFile({.idLength = 255, .imageType = 3}, {Bytes(100, 0xEE)}),
+         "file ends inside the image ID"},
         {"CutInsideMap", TgaFile({.colourMapType = 1, .imageType = 1, .colourMapLength = 10, .colourMapEntrySize = 24},
                                  {Bytes(20, 1)}), "file ends inside the colour map"},
         {"Empty", {}, "empty file"},
@@ -74,7 +76,9 @@ TEST(Tga, RefusalsOutsideTheFile) {
     // 65535 x 65535 declared in 18 bytes: the size check alone must end the load.
     ASSERT_TRUE(WriteFileBytes("huge.tga", TgaFile({.imageType = 3, .width = 65535, .height = 65535}, {})));
     static int32_t asked[2];
-    const TgaSizeCheck refuse = [](int32_t width, int32_t height) { return asked[0] = width, asked[1] = height, false; };
+    const TgaSizeCheck refuse = [](int32_t width, int32_t height) {
+        return asked[0] = width, asked[1] = height, false;
+    };
     EXPECT_EQ(LoadTga("huge.tga", refuse), nullptr);
     EXPECT_EQ(LoadTgaIndexed("huge.tga", refuse), nullptr);
     EXPECT_EQ(asked[0] + asked[1], 2 * 65535);

@@ -74,7 +74,8 @@ TEST_F(Compositor, MultipliesEveryValuePairInEveryChannel) {
     for (uint32_t first = 0; first < 65536; first += FramePixels) {
         const auto input = [&](size_t i, bool ofScene) {
             const uint32_t a = (first + uint32_t(i)) >> 8 & 0xFF, b = (first + uint32_t(i)) & 0xFF;
-            return ofScene ? 0x5A000000u | ((a + b) & 0xFF) << 16 | a << 8 | b : 0xA5000000u | (a ^ b) << 16 | b << 8 | a;
+            return ofScene ? 0x5A000000u | ((a + b) & 0xFF) << 16 | a << 8 | b
+                           : 0xA5000000u | (a ^ b) << 16 | b << 8 | a;
         };
         for (size_t i = 0; i < FramePixels; ++i) frame[i] = input(i, false), scene.pixels[i] = input(i, true);
         MultiplyScene();
@@ -123,7 +124,8 @@ TEST_F(Compositor, SwapRedBlueTradesTheOuterChannelsAndClearsAlpha) {
     const Pixels before = frame;
     SwapRedBlue();
     for (size_t i = 0; i < FramePixels; ++i) {
-        ASSERT_EQ(frame[i], (before[i] & 0xFF) << 16 | (before[i] & 0xFF00) | (before[i] >> 16 & 0xFF)) << "pixel " << i;
+        const uint32_t p = before[i];
+        ASSERT_EQ(frame[i], (p & 0xFF) << 16 | (p & 0xFF00) | (p >> 16 & 0xFF)) << "pixel " << i;
     }
 }
 

@@ -50,8 +50,8 @@ class Render(unittest.TestCase):
                                                     orientation=1 if top else -1))
                      for n, picture in enumerate([rgb, source, rgb.quantize(64), source.convert("L")])]
             for n, options in enumerate(["TrueColor", "TrueColorAlpha", "TrueColor -depth 5", "Palette", "Grayscale"]):
-                subprocess.run(["convert", "source.png", "-type"] + options.split() + ["-compress", "RLE" if rle else "None"]
-                               + ["-orient", "TopLeft" if top else "BottomLeft", "im%d.tga" % n], cwd=self.dir, check=True)
+                subprocess.run(["convert", "source.png", "-type"] + options.split() + ["-compress", ["None", "RLE"][rle],
+                                "-orient", ["BottomLeft", "TopLeft"][top], "im%d.tga" % n], cwd=self.dir, check=True)
                 files.append(("im%d.tga" % n, n == 2))
             for name, five_bits in files:
                 with open(self.path(name), "rb") as f:
@@ -77,7 +77,8 @@ class Render(unittest.TestCase):
         for spot, scene, x, y in [("odd", "scr", 160, 100), ("odd", "scr", 0, 0), ("odd", "scr", 319, 199),
                                   ("odd", "scr", -10, 50), ("odd", "scr", 100, 214), ("even", "scr", 319, 0),
                                   ("odd", "scr", -2147483648, 2147483647), ("big", "short", 160, 100)]:
-            result = run(["--spot", spot + ".tga", "--scene", scene + ".tga", "--at", "%d,%d" % (x, y), "-o", "o.bmp"], self.dir)
+            args = ["--spot", spot + ".tga", "--scene", scene + ".tga", "--at", "%d,%d" % (x, y), "-o", "o.bmp"]
+            result = run(args, self.dir)
             self.assertEqual((result.returncode, result.stderr), (0, ""))
             width, height, pixels = pictures[spot]
             left, top, lit = x - width // 2, y - height // 2, pictures[scene][2]
@@ -92,7 +93,8 @@ class Render(unittest.TestCase):
 
     def test_refusals_say_why_in_one_line(self):
         def tga(name, body=b"", **fields):  # odd files come from varnelo-pictures, header fields and the bytes after
-            subprocess.run([PICTURES, "--tga", self.path(name)] + ["%s=%d" % f for f in fields.items()], input=body, check=True)
+            words = ["%s=%d" % field for field in fields.items()]
+            subprocess.run([PICTURES, "--tga", self.path(name)] + words, input=body, check=True)
         tga("type4.tga", b"\0", type=4, depth=8)
         tga("entry8.tga", b"\1\2\0", type=1, map=2, entry=8, depth=8)
         tga("huge.tga", type=3, width=65535, height=65535, depth=8)
@@ -109,7 +111,8 @@ class Render(unittest.TestCase):
                 self.assertFails(args + ["-o", "out.bmp"], 1, "varnelo-render: cannot read %s: %s" % (name, reason))
         huge, mine = "a picture of 65535 x 65535 is too large for BMP", "it is the input picture"
         for args, output, reason in [
-                (["--picture", SCENE], "/dev/full", "No space left on device"), (["--picture", SCENE], "folder.bmp", "Is a directory"),
+                (["--picture", SCENE], "/dev/full", "No space left on device"),
+                (["--picture", SCENE], "folder.bmp", "Is a directory"),
                 (["--spot", SCENE, "--scene", SCENE, "--at", "1,1"], "folder.bmp", "Is a directory"),
                 (["--picture", "huge.tga"], "out.bmp", huge), (["--indexed", "huge.tga"], "out.bmp", huge),
                 (["--picture", "cut.tga"], "cut.tga", mine), (["--indexed", "cut.tga"], "link.bmp", mine),
@@ -127,18 +130,20 @@ class Render(unittest.TestCase):
         os.mkfifo(self.path("pipe.tga"))  # read once: a second open would wait for a writer forever
         feeder = threading.Thread(target=lambda: open(self.path("pipe.tga"), "wb").write(b"\0\0\3\0\0"))
         feeder.start()
-        self.assertFails(["--picture", "pipe.tga", "-o", "out.bmp"], 1, "varnelo-render: cannot read pipe.tga: file ends inside the header")
+        self.assertFails(["--picture", "pipe.tga", "-o", "out.bmp"], 1,
+                         "varnelo-render: cannot read pipe.tga: file ends inside the header")
         feeder.join()
 
     def test_bad_usage_exits_2_with_the_usage(self):
-        for args in ["--at 1,2,3 -o a.bmp", "--at 1 -o a.bmp", "--at ,5 -o a.bmp", "--at +1,2 -o a.bmp", "--at 1x,2 -o a.bmp",
-                     "--at 2147483648,0 -o a.bmp", "--at 0,-2147483649 -o a.bmp", "--at 1,2", "--at 1,2 -o",
-                     "--at 1,2 -o a.bmp --spot", "--at 1,2 -o a.bmp --frobnicate x", "--spot s --spot s --at 1,2 -o a.bmp",
-                     "--at 1,2 --at 3,4 -o a.bmp", "--picture a.tga", "--picture a.tga -o", "-o a.bmp --picture", "-o x.bmp",
-                     "--picture a --indexed a -o x.bmp", "--picture a.tga -o a.bmp extra", "--help --version",
-                     "--picture '' -o a.bmp", "--indexed a.tga -o ''", "--spot '' --at 1,1 -o a.bmp", "--at 1,1 -o ''"]:
+        for args in ["--at 1,2,3 -o a", "--at 1 -o a", "--at ,5 -o a", "--at +1,2 -o a", "--at 1x,2 -o a", "--at 1,2",
+                     "--at 2147483648,0 -o a", "--at 0,-2147483649 -o a", "--at 1,2 -o", "--at 1,2 -o a --spot",
+                     "--at 1,2 -o a --frobnicate x", "--spot s --spot s --at 1,2 -o a", "--at 1,2 --at 3,4 -o a",
+                     "--picture a.tga", "--picture a.tga -o", "-o a --picture", "-o x", "--picture a --indexed a -o x",
+                     "--picture a.tga -o a extra", "--help --version", "--picture '' -o a", "--indexed a.tga -o ''",
+                     "--spot '' --at 1,1 -o a", "--at 1,1 -o ''"]:
             result = run([word.strip("'") for word in args.split()], self.dir)
-            self.assertEqual((result.returncode, result.stdout, result.stderr[:21]), (2, "", "usage: varnelo-render"), args)
+            self.assertEqual((result.returncode, result.stdout, result.stderr[:21]), (2, "", "usage: varnelo-render"),
+                             args)
         self.assertEqual(os.listdir(self.dir), [])
         result = run(["--help"], self.dir)
         self.assertEqual((result.returncode, result.stdout[:21], result.stderr), (0, "usage: varnelo-render", ""))
