@@ -132,6 +132,7 @@ class Render(unittest.TestCase):
         feeder.start()
         self.assertFails(["--picture", "pipe.tga", "-o", "out.bmp"], 1,
                          "varnelo-render: cannot read pipe.tga: file ends inside the header")
+        os.close(os.open(self.path("pipe.tga"), os.O_RDONLY | os.O_NONBLOCK))  # frees a feeder nobody read
         feeder.join()
 
     def test_bad_usage_exits_2_with_the_usage(self):
