@@ -63,7 +63,7 @@ const LoadCase LoadCases[] = {
      {Bytes(30, 0xEE), {0x10, 0x20, 0x30}}, {0x102030}},
     // Packets reaching past a row's end continue into the next row of the file.
     {"RunCarriesIntoNextRow", {.imageType = 10, .width = 3, .height = 2, .descriptor = Top},
-     {{0x84, 0, 0, 1, 0x80, 0, 0, 2}}, {1, 1, 1, 1, 1, 2}},
+     {{0x00, 0, 0, 9, 0x83, 0, 0, 1, 0x80, 0, 0, 2}}, {9, 1, 1, 1, 1, 2}},
     {"RawPacketCarriesIntoNextRow", {.imageType = 10, .width = 3, .height = 2},
      {{0x04, 0, 0, 1, 0, 0, 2, 0, 0, 3, 0, 0, 4, 0, 0, 5, 0x00, 0, 0, 6}}, {4, 5, 6, 1, 2, 3}},
     {"SurplusPastLastRowIsDropped", {.imageType = 10, .width = 2}, {{0x85, 0, 0, 7}}, {7, 7}},
