@@ -82,7 +82,7 @@ const LoadCase LoadCases[] = {
      {5, 0, 0, 0}},
     {"CutGreyRowsBottomFirst", {.imageType = 3, .width = 2, .height = 2, .pixelDepth = 8}, {{1, 2, 3}},
      {0x030303, 0, 0x010101, 0x020202}},
-    {"ZeroHeight", {.width = 5, .height = 0}, {{1, 2, 3}}, {}},
+    {"ZeroHeightWithRleData", {.imageType = 9, .width = 5, .height = 0, .pixelDepth = 8}, {{0xFF, 1}}, {}},
     {"ZeroWidth", {.imageType = 10, .width = 0, .height = 3}, {{0xFF, 1, 2, 3}}, {}},
     // Hostile files: each must give null or the picture its header states, with black
     // wherever the file supplied nothing, and no stray access.
