@@ -1,4 +1,5 @@
 // The TGA files the loads refuse and why, and the palette the indexed load keeps.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <ostream>
@@ -27,8 +28,9 @@ std::vector<RefusedCase> RefusedCases() {
     std::vector<RefusedCase> cases = {
         {"MapEntrySize8", TgaFile({.colourMapType = 1, .imageType = 1, .colourMapLength = 2, .colourMapEntrySize = 8},
                                   {{1, 2, 0}}), "colour map entry size 8 not supported"},
-        {"MapEntrySize240", TgaFile({.colourMapType = 1, .imageType = 1, .colourMapLength = 1,
-                                     .colourMapEntrySize = 240}, {Bytes(31, 1)}), "colour map entry size 240 not supported"},
+        {"MapEntrySize240",
+         TgaFile({.colourMapType = 1, .imageType = 1, .colourMapLength = 1, .colourMapEntrySize = 240}, {Bytes(31, 1)}),
+         "colour map entry size 240 not supported"},
         {"CutInsideHeader", {0, 0, 3, 0, 0, 0, 0, 0, 0, 0}, "file ends inside the header"},
         {"CutInsideId", TgaFile({.idLength = 255, .imageType = 3}, {Bytes(100, 0xEE)}),
          "file ends inside the image ID"},
@@ -82,6 +84,28 @@ TEST(Tga, RefusalsOutsideTheFile) {
     EXPECT_EQ(LoadTga("huge.tga", refuse), nullptr);
     EXPECT_EQ(LoadTgaIndexed("huge.tga", refuse), nullptr);
     EXPECT_EQ(asked[0] + asked[1], 2 * 65535);
+}
+
+// The writer's packets: runs and raw stretches longer than a packet holds, across rows.
+TEST(TgaWriter, RunLengthPacketsLoadAsTheRawPixels) {
+    WorkingFolder folder;
+    for (uint8_t depth : {uint8_t{8}, uint8_t{24}, uint8_t{32}}) {
+        const size_t size = depth / 8u;
+        Bytes values;  // per row: 151 equal pixels, then 149 that each differ from the last
+        for (size_t p = 0; p < 600 * size; ++p) values.push_back(uint8_t(p / size % 300 < 151 ? 7 : p * 7));
+        TgaLayout raw = {.imageType = uint8_t(depth == 8 ? 3 : 2), .width = 300, .height = 2, .pixelDepth = depth};
+        const Bytes packets = RunLengthEncode(values, size);
+        EXPECT_LT(packets.size(), values.size()) << "depth " << int(depth);
+        ASSERT_TRUE(WriteFileBytes("raw.tga", TgaFile(raw, {values})));
+        raw.imageType |= 8;
+        ASSERT_TRUE(WriteFileBytes("rle.tga", TgaFile(raw, {packets})));
+        Image* expected = LoadTga("raw.tga");
+        Image* loaded = LoadTga("rle.tga");
+        ASSERT_TRUE(expected && loaded);
+        EXPECT_TRUE(std::equal(expected->pixels, expected->pixels + 600, loaded->pixels)) << "depth " << int(depth);
+        FreeImage(expected);
+        FreeImage(loaded);
+    }
 }
 
 }  // namespace
