@@ -61,7 +61,8 @@ TEST_P(SaveBmpRows, StoreTheBottomRowFirstPaddedToFourBytes) {
 
 INSTANTIATE_TEST_SUITE_P(Widths, SaveBmpRows, testing::Values(1, 2, 3, 4, 5, 7, Width));
 
-#ifndef _WIN32
+// Windows has no file size limit, and the web build's C library accepts one without keeping it.
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
 TEST(SaveBmp, FileCutShortIsRemovedAndTheSizeLimitIsExact) {
     WorkingFolder folder;
     const std::vector<uint32_t> frame(size_t{Width} * Height, 0x808080);
