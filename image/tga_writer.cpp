@@ -42,6 +42,7 @@ std::vector<uint8_t> RunLengthEncode(const std::vector<uint8_t>& values, size_t 
 bool WriteFileBytes(const char* path, const std::vector<uint8_t>& bytes) {
     FILE* file = std::fopen(path, "wb");
     if (file == nullptr) return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    // An empty vector may hold no buffer at all, which fwrite must not be given.
+    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return std::fclose(file) == 0 && written;
 }

@@ -52,8 +52,9 @@ TEST_P(SaveBmpRows, StoreTheBottomRowFirstPaddedToFourBytes) {
     for (int32_t row = 0; row < height; ++row) {
         const uint8_t* stored = &file[54 + size_t(height - 1 - row) * stride];
         for (size_t i = 0; i < stride; ++i) {
-            const uint32_t pixel = pixels[size_t(row) * size_t(width) + i / 3];
-            const uint8_t expected = uint8_t(i >= size_t(width) * 3 ? 0 : pixel >> (8 * (2 - i % 3)));
+            const bool padding = i >= size_t(width) * 3;
+            const uint32_t pixel = padding ? 0 : pixels[size_t(row) * size_t(width) + i / 3];
+            const uint8_t expected = uint8_t(pixel >> (8 * (2 - i % 3)));
             ASSERT_EQ(stored[i], expected) << "row " << row << " byte " << i;
         }
     }
