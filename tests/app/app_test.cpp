@@ -51,9 +51,10 @@ protected:
         EXPECT_EQ(SaveBmp("expected/frame.bmp", &image), 1);
         return Read("expected/frame.bmp");
     }
-    static size_t Screenshots() {
-        return static_cast<size_t>(std::count_if(fs::directory_iterator("."), fs::directory_iterator(), [](const auto& entry) {
-            return entry.path().filename().string().rfind("Screenshot", 0) == 0;
+    size_t Screenshots() const {
+        const std::vector<std::string> names = folder_.Names();
+        return static_cast<size_t>(std::count_if(names.begin(), names.end(), [](const std::string& name) {
+            return name.rfind("Screenshot", 0) == 0;
         }));
     }
 };

@@ -3,11 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "app/app.h"
@@ -15,22 +11,14 @@
 #include "mix/compositor.h"
 #include "tests/fakes/recorder.h"
 #include "tests/platform/test_window.h"
+#include "tests/support/working_folder.h"
 
 class ProgramTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        home_ = std::filesystem::current_path();
-        std::string pattern = (std::filesystem::temp_directory_path() / "varnelo-test-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-        std::filesystem::current_path(folder_);
-        Clear();
-    }
+    void SetUp() override { Clear(); }
     void TearDown() override {
         ReleaseDirectDraw();
         Clear();
-        std::filesystem::current_path(home_);
-        std::filesystem::remove_all(folder_);
     }
     static void Clear() {
         lpDD = nullptr;
@@ -48,12 +36,11 @@ protected:
         return window;
     }
     static std::string Read(const char* path) {
-        std::ifstream file(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        const std::vector<uint8_t> bytes = ReadFileBytes(path);
+        return {bytes.begin(), bytes.end()};
     }
 
-private:
-    std::filesystem::path home_, folder_;
+    WorkingFolder folder_;  // the program's file names are fixed
 };
 
 // Names a parameterised case by its name field, so that ctest -R can pick it.
