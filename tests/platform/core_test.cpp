@@ -41,16 +41,21 @@ protected:
         EXPECT_EQ(GetMessageA(&message, nullptr, 0, 0), TRUE);
         return message;
     }
-    // Exclusive full screen in the demo's mode, with a flip chain and one page.
-    void SetUpDisplay() {
-        ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&directDraw_), IID_IDirectDraw7, nullptr), DD_OK);
-        ASSERT_EQ(directDraw_->SetCooperativeLevel(window_, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
-        ASSERT_EQ(directDraw_->SetDisplayMode(Width, Height, 32, 0, 0), DD_OK);
+    // A flipping primary with one back buffer.
+    static DDSURFACEDESC2 ChainDescription() {
         DDSURFACEDESC2 desc{};
         desc.dwSize = sizeof desc;
         desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
         desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
         desc.dwBackBufferCount = 1;
+        return desc;
+    }
+    // Exclusive full screen in the demo's mode, with a flip chain and one page.
+    void SetUpDisplay() {
+        ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&directDraw_), IID_IDirectDraw7, nullptr), DD_OK);
+        ASSERT_EQ(directDraw_->SetCooperativeLevel(window_, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
+        ASSERT_EQ(directDraw_->SetDisplayMode(Width, Height, 32, 0, 0), DD_OK);
+        DDSURFACEDESC2 desc = ChainDescription();
         ASSERT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DD_OK);
         DDSCAPS2 caps{DDSCAPS_BACKBUFFER, 0, 0, 0};
         ASSERT_EQ(primary_->GetAttachedSurface(&caps, &back_), DD_OK);
@@ -195,11 +200,7 @@ TEST_F(CoreTest, LocksAreExclusiveAndTheFlipShowsWhatWasCopied) {
 
 TEST_F(CoreTest, SurfacesAreMadeOnlyFromSoundDescriptions) {
     ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&directDraw_), IID_IDirectDraw7, nullptr), DD_OK);
-    DDSURFACEDESC2 desc{};
-    desc.dwSize = sizeof desc;
-    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-    desc.dwBackBufferCount = 1;
+    DDSURFACEDESC2 desc = ChainDescription();
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DDERR_NOEXCLUSIVEMODE);
     ASSERT_EQ(directDraw_->SetCooperativeLevel(window_, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DDERR_WRONGMODE) << "no mode set yet";
