@@ -7,5 +7,6 @@ include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
 # general register, which gains next to nothing; and GCC 12 turns the mix's byte-wise
 # (a * b) >> 8 into one 32-bit multiply of four packed bytes, keeping the high half: noise
 # wherever the spot lights the scene. Without the vectoriser every byte is multiplied alone.
-set(CMAKE_C_FLAGS_INIT "-fno-tree-vectorize")
-set(CMAKE_CXX_FLAGS_INIT "-fno-tree-vectorize")
+# A compile option rather than an initial flag, so that a build folder configured before
+# this line also gets it.
+add_compile_options(-fno-tree-vectorize)

@@ -10,6 +10,7 @@ packages=(
     # The 32-bit Wine loader for the PE32 programs, and the i386 X libraries its display needs.
     wine32:i386 libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386
     libxinerama1:i386 libxcomposite1:i386 libxfixes3:i386 libxxf86vm1:i386
+    emscripten chromium
 )
 
 missing=()
@@ -18,6 +19,8 @@ for package in "${packages[@]}"; do
         missing+=("$package")
     fi
 done
+# The browser checks run under node with npm; a machine with its own node keeps it.
+command -v npm >/dev/null || missing+=(npm)
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, then builds and tests the release build,
-# the sanitizer build and the fuzz targets, then the Windows builds, checked under Wine, and
-# last checks that every build renders the same bytes.
+# the sanitizer build and the fuzz targets, then the Windows builds, checked under Wine, then
+# checks that every build renders the same bytes, and last the web build, checked under node
+# and in headless Chromium.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,3 +30,13 @@ echo "=== same bytes from every build ==="
 tests/windows/same-bytes-everywhere.sh assets build/release/tools/render/varnelo-render \
     build/asan/tools/render/varnelo-render build/windows-x86/tools/render/varnelo-render.exe \
     build/windows-x64/tools/render/varnelo-render.exe
+
+# The web build: the image and mix tests under node, then the page in headless Chromium
+# against the release build's varnelo-render.
+echo "=== web ==="
+export NODE_PATH=/usr/share/nodejs  # Debian's emscripten finds its own node modules there
+cmake --preset web -DVARNELO_WERROR=ON
+cmake --build --preset web -j "$jobs"
+ctest --preset web -j "$jobs"
+(cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+node tests/web/page_test.mjs build/web/page build/release/tools/render/varnelo-render assets

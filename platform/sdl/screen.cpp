@@ -1,11 +1,15 @@
-// The one desktop window behind the stand-ins: full screen, scaling, pointer mapping and the
-// display being taken away.
-#include "platform/sdl/screen.h"
+// The SDL2 screen: one desktop window for the stand-ins, with full screen, scaling, pointer
+// mapping, the display being taken away, and SDL's events turned into keys and closes.
+#include "platform/screen.h"
 
 #include <algorithm>
+#include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include <SDL.h>
 
 namespace screen {
 namespace {
@@ -172,6 +176,28 @@ void Repaint() {
     Paint(0, state.lastHeight);
 }
 
+void HandleWindowEvent(const SDL_WindowEvent& event) {
+    switch (event.event) {
+        case SDL_WINDOWEVENT_MINIMIZED:
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            if (state.fullScreen && !state.away) {
+                state.away = true;
+                ++state.lossCount;
+            }
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            state.away = false;
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            Repaint();
+            break;
+        default:
+            break;
+    }
+}
+
 }  // namespace
 
 bool Open(const char* title, int width, int height) {
@@ -208,7 +234,6 @@ void Close() {
 }
 
 bool IsOpen() { return state.window != nullptr; }
-SDL_Window* Window() { return state.window; }
 
 void Show() {
     if (state.window != nullptr) SDL_ShowWindow(state.window);
@@ -254,8 +279,6 @@ void LeaveFullScreen() {
     SDL_SetWindowFullscreen(state.window, 0);
 }
 
-bool IsFullScreen() { return state.fullScreen; }
-
 void SetPictureSize(int width, int height) {
     state.pictureWidth = width;
     state.pictureHeight = height;
@@ -280,28 +303,6 @@ void Present(const uint8_t* pixels, int width, int height, int pitch) {
         endChanged = row + 1;
     }
     Paint(firstChanged, endChanged);
-}
-
-void HandleWindowEvent(const SDL_WindowEvent& event) {
-    switch (event.event) {
-        case SDL_WINDOWEVENT_MINIMIZED:
-        case SDL_WINDOWEVENT_FOCUS_LOST:
-            if (state.fullScreen && !state.away) {
-                state.away = true;
-                ++state.lossCount;
-            }
-            break;
-        case SDL_WINDOWEVENT_RESTORED:
-        case SDL_WINDOWEVENT_FOCUS_GAINED:
-            state.away = false;
-            break;
-        case SDL_WINDOWEVENT_EXPOSED:
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-            Repaint();
-            break;
-        default:
-            break;
-    }
 }
 
 uint32_t LossCount() { return state.lossCount; }
@@ -343,6 +344,118 @@ void MovePointerToPicture(int x, int y) {
     const int windowX = fit.x + static_cast<int>((int64_t{2} * x + 1) * fit.w / (int64_t{2} * width));
     const int windowY = fit.y + static_cast<int>((int64_t{2} * y + 1) * fit.h / (int64_t{2} * height));
     SDL_WarpMouseInWindow(state.window, windowX, windowY);
+}
+
+void ShowPointer(bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }
+
+namespace {
+
+// Windows virtual-key codes for the keys SDL reports; keys without one are not delivered.
+unsigned VirtualKey(SDL_Keycode code) {
+    if (code >= SDLK_a && code <= SDLK_z) return static_cast<unsigned>('A' + (code - SDLK_a));
+    if (code >= SDLK_0 && code <= SDLK_9) return static_cast<unsigned>('0' + (code - SDLK_0));
+    if (code >= SDLK_F1 && code <= SDLK_F12) return static_cast<unsigned>(0x70 + (code - SDLK_F1));
+    if (code >= SDLK_F13 && code <= SDLK_F24) return static_cast<unsigned>(0x70 + 12 + (code - SDLK_F13));
+    if (code >= SDLK_KP_1 && code <= SDLK_KP_9) return static_cast<unsigned>(0x61 + (code - SDLK_KP_1));
+    switch (code) {
+        case SDLK_ESCAPE: return 0x1B;
+        case SDLK_BACKSPACE: return 0x08;
+        case SDLK_TAB: return 0x09;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER: return 0x0D;
+        case SDLK_LSHIFT:
+        case SDLK_RSHIFT: return 0x10;
+        case SDLK_LCTRL:
+        case SDLK_RCTRL: return 0x11;
+        case SDLK_LALT:
+        case SDLK_RALT: return 0x12;
+        case SDLK_PAUSE: return 0x13;
+        case SDLK_CAPSLOCK: return 0x14;
+        case SDLK_SPACE: return 0x20;
+        case SDLK_PAGEUP: return 0x21;
+        case SDLK_PAGEDOWN: return 0x22;
+        case SDLK_END: return 0x23;
+        case SDLK_HOME: return 0x24;
+        case SDLK_LEFT: return 0x25;
+        case SDLK_UP: return 0x26;
+        case SDLK_RIGHT: return 0x27;
+        case SDLK_DOWN: return 0x28;
+        case SDLK_PRINTSCREEN: return 0x2C;
+        case SDLK_INSERT: return 0x2D;
+        case SDLK_DELETE: return 0x2E;
+        case SDLK_KP_0: return 0x60;
+        case SDLK_KP_MULTIPLY: return 0x6A;
+        case SDLK_KP_PLUS: return 0x6B;
+        case SDLK_KP_MINUS: return 0x6D;
+        case SDLK_KP_PERIOD: return 0x6E;
+        case SDLK_KP_DIVIDE: return 0x6F;
+        case SDLK_NUMLOCKCLEAR: return 0x90;
+        case SDLK_SCROLLLOCK: return 0x91;
+        case SDLK_SEMICOLON: return 0xBA;
+        case SDLK_EQUALS: return 0xBB;
+        case SDLK_COMMA: return 0xBC;
+        case SDLK_MINUS: return 0xBD;
+        case SDLK_PERIOD: return 0xBE;
+        case SDLK_SLASH: return 0xBF;
+        case SDLK_BACKQUOTE: return 0xC0;
+        case SDLK_LEFTBRACKET: return 0xDB;
+        case SDLK_BACKSLASH: return 0xDC;
+        case SDLK_RIGHTBRACKET: return 0xDD;
+        case SDLK_QUOTE: return 0xDE;
+        default: return 0;
+    }
+}
+
+void Handle(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_KEYDOWN:
+            if (const unsigned key = VirtualKey(event.key.keysym.sym); key != 0) {
+                standins::PostKeyDown(key, static_cast<unsigned>(event.key.keysym.scancode), event.key.repeat != 0);
+            }
+            break;
+        case SDL_QUIT:
+            standins::PostClose();
+            break;
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+                standins::PostClose();
+            } else {
+                HandleWindowEvent(event.window);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+void WaitForInput(uint64_t dueMs) {
+    int timeout = -1;  // no timer: until an event
+    if (dueMs != UINT64_MAX) {
+        const uint64_t now = NowMs();
+        timeout = dueMs <= now ? 0 : static_cast<int>(std::min<uint64_t>(dueMs - now, INT_MAX));
+    }
+    SDL_Event event;
+    // Blocks in the display connection until an event arrives or the time is up.
+    if (SDL_WaitEventTimeout(&event, timeout) == 0) return;
+    Handle(event);
+    while (SDL_PollEvent(&event) != 0) Handle(event);
+}
+
+uint64_t NowMs() {
+    return static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
+}
+
+// A program started from a shell has its terminal: the text goes to stderr, one line, headed by
+// the caption as a command-line tool's messages are.
+void Tell(const char* caption, const char* text) { std::fprintf(stderr, "%s: %s\n", caption, text); }
+
+void Finish(int) {
+    Close();
+    SDL_Quit();
 }
 
 }  // namespace screen

@@ -13,7 +13,7 @@
 #include <ddraw.h>
 
 #include "image/image.h"
-#include "platform/sdl/standins.h"
+#include "platform/core/standins.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// What the Linux entry point needs from the SDL2 stand-ins besides the Win32 calls themselves.
+// What an entry point and the stand-ins' tests need from the core besides the Win32 calls.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +8,7 @@ namespace standins {
 // The handle the program gets as its own instance.
 HINSTANCE ProgramInstance();
 
-// Stops the timers, closes a window the program left open and shuts SDL down.
+// Stops the timers, forgets the queue and closes a window the program left open.
 void ShutDown();
 
 }  // namespace standins

@@ -1,6 +1,7 @@
-// The Linux entry point: runs WinMain on the SDL2 stand-ins, then lets them clean up.
+// The entry point off Windows: runs WinMain on the stand-ins, then lets the screen finish.
 #include "app/app.h"
-#include "platform/sdl/standins.h"
+#include "platform/core/standins.h"
+#include "platform/screen.h"
 
 namespace {
 // What a program started from a shell gets on Windows (SW_SHOWDEFAULT).
@@ -11,5 +12,6 @@ char EmptyCommandLine[] = "";
 int main() {
     const int exitCode = WinMain(standins::ProgramInstance(), nullptr, EmptyCommandLine, ShowDefault);
     standins::ShutDown();
+    screen::Finish(exitCode);
     return exitCode;
 }

@@ -1,5 +1,5 @@
-// The SDL2 stand-in for the slice of DirectDraw 7 the display code uses: exclusive full screen
-// on the desktop window, the one 320 x 200 x 32 mode, a primary with one back buffer, system-memory
+// The stand-in for the slice of DirectDraw 7 the display code uses, on any screen: exclusive
+// full screen, the one 320 x 200 x 32 mode, a primary with one back buffer, system-memory
 // pages, BltFast, Flip, and surfaces lost while the display is taken away.
 #include <windows.h>
 #include <ddraw.h>
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "image/image.h"
-#include "platform/sdl/screen.h"
+#include "platform/screen.h"
 
 const GUID IID_IDirectDraw7 = {0x15E65EC0, 0x3B9C, 0x11D2, {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
 

@@ -1,0 +1,66 @@
+// The screen contract: what the Win32 and DirectDraw 7 rules in platform/core ask of the one
+// place the picture shows, and what a screen hands back to them. A screen is a file that
+// defines these functions (platform/sdl, platform/web); the executable links exactly one.
+#pragma once
+
+#include <cstdint>
+
+namespace screen {
+
+// CreateWindowExA: prepares a hidden place of the window's client size; false, with the
+// reason told to the user, when there is nowhere to show it.
+bool Open(const char* title, int width, int height);
+// The window's destruction, and the end of the program: puts the place away.
+void Close();
+bool IsOpen();
+
+// ShowWindow and UpdateWindow: shows the place, painted in the class brush (black).
+void Show();
+void PaintBlack();
+
+// SetCooperativeLevel: exclusive full screen shows the picture scaled to fill the screen.
+void EnterFullScreen();
+void LeaveFullScreen();
+
+// SetDisplayMode, and the release of DirectDraw with 0 x 0: the size of the picture that
+// Present shows and the pointer is measured in; until one is set, the window's own size.
+void SetPictureSize(int width, int height);
+
+// Flip: shows width x height blue-green-red-unused 32-bit pixels, pitch bytes a row.
+void Present(const uint8_t* pixels, int width, int height, int pitch);
+
+// The flip chain's surfaces: counts the times the display was taken away; Available is
+// false while it is away.
+uint32_t LossCount();
+bool Available();
+
+// GetCursorPos and SetCursorPos, in picture pixels clamped to the picture; false without a place.
+bool PointerInPicture(int& x, int& y);
+void MovePointerToPicture(int x, int y);
+
+// ShowCursor: whether the pointer is drawn over the place.
+void ShowPointer(bool shown);
+
+// GetMessageA, when no message is waiting: returns once input has been handed back
+// (PostKeyDown, PostClose), or at dueMs on the NowMs clock (never, for UINT64_MAX).
+void WaitForInput(uint64_t dueMs);
+// Milliseconds from an arbitrary start, never going back.
+uint64_t NowMs();
+
+// MessageBoxA: puts the text, under its caption, in front of the user.
+void Tell(const char* caption, const char* text);
+
+// The entry point, after the program returned: lets go of everything and says it ended.
+void Finish(int exitCode);
+
+}  // namespace screen
+
+// What a screen hands back to the core, from within WaitForInput.
+namespace standins {
+
+// A key went down: its Windows virtual-key code, and whether it was already down.
+void PostKeyDown(unsigned virtualKey, unsigned scanCode, bool repeat);
+// The user closed the window.
+void PostClose();
+
+}  // namespace standins

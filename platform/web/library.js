@@ -1,0 +1,167 @@
+// The page's side of the web screen: the canvas, the pointer and keys on the whole page, and
+// the waits of the message loop. The page that starts the program passes `canvas` and the
+// `onTell`, `onEnded` and `onPresent` callbacks in the module's settings.
+mergeInto(LibraryManager.library, {
+  $varneloPage__postset: 'varneloPage.listen();',
+  $varneloPage: {
+    inputs: [],
+    wake: null,
+    clientX: null,
+    clientY: null,
+    warped: null,
+    context: null,
+    image: null,
+    // Windows virtual-key code and scan code for each KeyboardEvent.code the program may see.
+    keys: (function () {
+      const keys = { Escape: [0x1b, 0x01], Space: [0x20, 0x39], Enter: [0x0d, 0x1c], Tab: [0x09, 0x0f],
+        Backspace: [0x08, 0x0e], ArrowLeft: [0x25, 0x4b], ArrowUp: [0x26, 0x48], ArrowRight: [0x27, 0x4d],
+        ArrowDown: [0x28, 0x50], ShiftLeft: [0x10, 0x2a], ShiftRight: [0x10, 0x36], ControlLeft: [0x11, 0x1d],
+        ControlRight: [0x11, 0x1d], AltLeft: [0x12, 0x38], AltRight: [0x12, 0x38] };
+      const fScans = [0x3b, 0x3c, 0x3d, 0x3e, 0x3f, 0x40, 0x41, 0x42, 0x43, 0x44, 0x57, 0x58];
+      for (let i = 0; i < 12; ++i) keys['F' + (i + 1)] = [0x70 + i, fScans[i]];
+      for (let i = 0; i < 26; ++i) keys['Key' + String.fromCharCode(65 + i)] = [65 + i, 0];
+      for (let i = 0; i < 10; ++i) keys['Digit' + i] = [48 + i, 0];
+      return keys;
+    })(),
+    push: function (input) {
+      varneloPage.inputs.push(input);
+      if (varneloPage.wake) varneloPage.wake();
+    },
+    listen: function () {
+      const page = varneloPage;
+      page.onKey = function (event) {
+        const key = page.keys[event.code];
+        if (!key) return;
+        // F12 and the other keys the program reads are its own, not the browser's.
+        event.preventDefault();
+        page.push([1, key[0], key[1], event.repeat ? 1 : 0]);
+      };
+      page.onMove = function (event) {
+        page.clientX = event.clientX;
+        page.clientY = event.clientY;
+        page.warped = null;
+      };
+      page.onVisibility = function () { page.push([document.hidden ? 3 : 4]); };
+      // What the page's close button does: the window is closed, as from a title bar.
+      Module['close'] = function () { page.push([2]); };
+    },
+  },
+
+  varnelo_open__deps: ['$varneloPage'],
+  varnelo_open: function (width, height) {
+    const canvas = Module['canvas'];
+    if (!canvas) return 0;
+    const page = varneloPage;
+    page.context = canvas.getContext('2d');
+    canvas.width = width;
+    canvas.height = height;
+    window.addEventListener('keydown', page.onKey, true);
+    window.addEventListener('pointermove', page.onMove, true);
+    document.addEventListener('visibilitychange', page.onVisibility);
+    return 1;
+  },
+
+  varnelo_close__deps: ['$varneloPage'],
+  varnelo_close: function () {
+    const page = varneloPage;
+    window.removeEventListener('keydown', page.onKey, true);
+    window.removeEventListener('pointermove', page.onMove, true);
+    document.removeEventListener('visibilitychange', page.onVisibility);
+    page.context = null;
+  },
+
+  varnelo_show: function () { Module['canvas'].hidden = false; },
+
+  varnelo_paint_black__deps: ['$varneloPage'],
+  varnelo_paint_black: function () {
+    const context = varneloPage.context;
+    context.fillStyle = '#000';
+    context.fillRect(0, 0, context.canvas.width, context.canvas.height);
+  },
+
+  varnelo_resize__deps: ['$varneloPage'],
+  varnelo_resize: function (width, height) {
+    const canvas = Module['canvas'];
+    if (canvas.width !== width || canvas.height !== height) {
+      canvas.width = width;
+      canvas.height = height;
+    }
+    varneloPage.image = null;
+  },
+
+  varnelo_present__deps: ['$varneloPage'],
+  varnelo_present: function (rgba, width, height) {
+    const page = varneloPage;
+    if (!page.image || page.image.width !== width || page.image.height !== height) {
+      page.image = page.context.createImageData(width, height);
+    }
+    page.image.data.set(HEAPU8.subarray(rgba, rgba + width * height * 4));
+    page.context.putImageData(page.image, 0, 0);
+    if (Module['onPresent']) Module['onPresent']();
+  },
+
+  // The canvas is drawn scaled, so the pointer is measured against its box on the page, and
+  // a pointer outside it counts as on its nearest edge.
+  varnelo_pointer__deps: ['$varneloPage'],
+  varnelo_pointer: function (width, height, x, y) {
+    const page = varneloPage;
+    let px = 0, py = 0;
+    if (page.warped) {
+      px = page.warped[0];
+      py = page.warped[1];
+    } else if (page.clientX !== null) {
+      const box = Module['canvas'].getBoundingClientRect();
+      if (box.width <= 0 || box.height <= 0) return 0;
+      px = Math.floor((page.clientX - box.left) * width / box.width);
+      py = Math.floor((page.clientY - box.top) * height / box.height);
+    }
+    HEAP32[x >> 2] = Math.min(Math.max(px, 0), width - 1);
+    HEAP32[y >> 2] = Math.min(Math.max(py, 0), height - 1);
+    return 1;
+  },
+
+  varnelo_warp__deps: ['$varneloPage'],
+  varnelo_warp: function (x, y) { varneloPage.warped = [x, y]; },
+
+  varnelo_show_pointer: function (shown) {
+    document.documentElement.style.cursor = shown ? '' : 'none';
+  },
+
+  varnelo_wait__deps: ['$varneloPage'],
+  varnelo_wait: function (timeoutMs) {
+    return Asyncify.handleSleep(function (wakeUp) {
+      const page = varneloPage;
+      if (page.inputs.length > 0) {
+        setTimeout(wakeUp, 0);  // the browser still gets its turn
+        return;
+      }
+      let timer = null;
+      page.wake = function () {
+        page.wake = null;
+        if (timer !== null) clearTimeout(timer);
+        wakeUp();
+      };
+      if (timeoutMs >= 0) timer = setTimeout(page.wake, timeoutMs);
+    });
+  },
+
+  varnelo_next_input__deps: ['$varneloPage'],
+  varnelo_next_input: function (key, scan, repeat) {
+    const input = varneloPage.inputs.shift();
+    if (!input) return 0;
+    if (input[0] === 1) {
+      HEAP32[key >> 2] = input[1];
+      HEAP32[scan >> 2] = input[2];
+      HEAP32[repeat >> 2] = input[3];
+    }
+    return input[0];
+  },
+
+  varnelo_tell: function (caption, text) {
+    if (Module['onTell']) Module['onTell'](UTF8ToString(caption), UTF8ToString(text));
+  },
+
+  varnelo_ended: function (exitCode) {
+    if (Module['onEnded']) Module['onEnded'](exitCode);
+  },
+});
