@@ -13,8 +13,7 @@ set -e
 
 # 960 x 720 letterboxes the frame at three times its size: 960 x 600 from row 60.
 start_xvfb "$work" 960x720x24
-mkdir "$work/run"
-cp "$assets/spot.tga" "$assets/scr.tga" "$work/run/"
+mkdir "$work/run" && cp "$assets/spot.tga" "$assets/scr.tga" "$work/run/"
 reference_frame "$2" "$assets" "$work/expected.bmp"
 (cd "$work/run" && timeout -k 5 60 "$program" >stdout 2>stderr; echo $? >"$work/exit") &
 # Once it has read the pictures, start-up puts the pointer in the middle of the frame.
@@ -29,8 +28,7 @@ start_fails() {
     [ "$code" -eq 1 ] || fail "start-up in $1 ended with $code, not 1"
     grep -qxF "$2" "$1/stderr" || fail "no \"$2\" on stderr: $(cat "$1/stderr")"
 }
-mkdir "$work/no-spot" "$work/no-display"
-cp "$assets/scr.tga" "$work/no-spot/"
+mkdir "$work/no-spot" "$work/no-display" && cp "$assets/scr.tga" "$work/no-spot/"
 start_fails "$work/no-spot" "varnelo: cannot read spot.tga: No such file or directory"
 # The log is written all the same.
 cmp -s "$work/no-spot/DirectX.log" <(expected_log) || fail "a start-up without its spot wrote no full log"

@@ -1,51 +1,37 @@
 # Sourced by the scripted checks of the running program: an X server of their own, the frame
-# and the log the program must give, and one session of pointer, F12 and Esc.
+# and the log the program must give, and one session of pointer, F12 and Esc in $work.
 support=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
 # Off centre, so that a frame which ignored the pointer would show.
 frame_x=100
 frame_y=70
 
+fail() { echo "FAIL: $*" >&2 && return 1; }
+has_size() { [ "$(stat -c %s "$1")" -eq "$2" ]; }
+
 # wait_for SECONDS COMMAND...: polls COMMAND every 50 ms until it succeeds.
 wait_for() {
     local tries=$(($1 * 20))
     until "${@:2}" >/dev/null 2>&1; do
-        tries=$((tries - 1))
-        [ "$tries" -gt 0 ] || return 1
-        sleep 0.05
+        [ $((tries -= 1)) -gt 0 ] && sleep 0.05 || return 1
     done
 }
 
-fail() {
-    echo "FAIL: $*" >&2
-    return 1
-}
-
-# start_xvfb FOLDER WxHxDEPTH: a black X server on a display number it picks itself, so that
-# parallel runs do not collide; sets DISPLAY and xvfb_pid. -noreset: a client leaving must
-# not make the server refuse the next one while it resets.
+# start_xvfb FOLDER WxHxDEPTH: a black X server on a free display number, so that parallel
+# runs do not collide, and that does not reset, and refuse clients meanwhile, when one leaves.
 start_xvfb() {
     Xvfb -displayfd 3 -noreset -br -screen 0 "$2" -nolisten tcp 3>"$1/display" >"$1/xvfb.log" 2>&1 &
     xvfb_pid=$!
     wait_for 30 test -s "$1/display" || fail "Xvfb did not start: $(cat "$1/xvfb.log")" || return 1
-    export DISPLAY=":$(head -n 1 "$1/display")"
+    DISPLAY=":$(head -n 1 "$1/display")" && export DISPLAY
 }
 
-stop_xvfb() {
-    [ -z "${xvfb_pid:-}" ] || { kill "$xvfb_pid" && wait "$xvfb_pid"; } 2>/dev/null || true
-    xvfb_pid=""
-}
+stop_xvfb() { [ -z "${xvfb_pid:-}" ] || { kill "$xvfb_pid" && wait "$xvfb_pid"; } 2>/dev/null || true; }
 
 # reference_frame RENDER ASSETS OUT: what the frame must be with the pointer at frame_x,frame_y.
-reference_frame() {
-    "$1" --spot "$2/spot.tga" --scene "$2/scr.tga" --at "$frame_x,$frame_y" -o "$3" >/dev/null
-}
+reference_frame() { "$1" --spot "$2/spot.tga" --scene "$2/scr.tga" --at "$frame_x,$frame_y" -o "$3" >/dev/null; }
 
 # expected_log [LINE_END]: the 17 lines of a set-up in which every call succeeds.
-expected_log() {
-    sed "s/\$/${1:-}/" "$support/full_setup.log"
-}
-
-has_size() { [ "$(stat -c %s "$1")" -eq "$2" ]; }
+expected_log() { sed "s/\$/${1:-}/" "$support/full_setup.log"; }
 
 # screen_shows LEFT TOP WIDTH HEIGHT FRAME: the screen is black but for FRAME, which is lit
 # and scaled to WIDTH x HEIGHT by nearest neighbour at LEFT,TOP.

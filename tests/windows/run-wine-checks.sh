@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
-# Checks each Windows build's varnelo.exe as a user meets it under Wine: a GUI program that
-# runs in the loader of its own width, in a 320 x 200 virtual desktop where every set-up call
-# succeeds, and without one, where the display mode is refused.
-# Usage: run-wine-checks.sh [X86_BUILD X64_BUILD LINUX_RENDER ASSETS]
-# Prints one line per check and "N passed, N failed"; exits 1 when any check failed.
+# Checks each Windows build's varnelo.exe as a user meets it under Wine: a GUI program, in the
+# loader of its own width, with the display mode refused, and in a 320 x 200 virtual desktop.
+# Usage: run-wine-checks.sh [X86_BUILD X64_BUILD LINUX_RENDER ASSETS]; prints "N passed, N failed".
 set -uo pipefail
 root=$(readlink -f "$(dirname "$0")/../..")
 source "$root/tests/windows/wine.sh"
 source "$root/tests/support/desktop.sh"
 declare -A build=([x86]=$(readlink -f "${1:-$root/build/windows-x86}") [x64]=$(readlink -f "${2:-$root/build/windows-x64}"))
+declare -A elf_class=([x86]=1 [x64]=2)
 linux_render=$(readlink -f "${3:-$root/build/release/tools/render/varnelo-render}")
 assets=$(readlink -f "${4:-$root/assets}")
 
@@ -20,31 +19,21 @@ start_run() {
     printf '@echo off\r\nstart "" /wait varnelo.exe\r\n>..\\exit echo %%ERRORLEVEL%%\r\n' >run.bat
     wine_run "${@:2}" >"$work/wine.log" 2>&1 &
     wait_for 60 xdotool search --name '^Varnelo$' || fail "no Varnelo window appeared" || return 1
-    # The loader's ELF class (1: 32-bit, 2: 64-bit), so that a Wine which quietly ran the program
-    # some other way fails. Wine gives the process the command line it was started with, so the
-    # wrappers around it do not match; nor do other prefixes' runs.
-    local pid class=none expected=$([ "$1" = x86 ] && echo 1 || echo 2)
+    # The ELF class of the loader, lest Wine quietly run it some other way. The process has the
+    # program's own command line, so its wrappers do not match; nor do other prefixes' runs.
+    local pid class=none
     for pid in $(pgrep -u "$(id -u)" -f '^([^ ]*[\\/])?varnelo\.exe( |$)'); do
         tr '\0' '\n' <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
             class=$(od -An -j4 -N1 -tu1 "/proc/$pid/exe" | tr -d ' ')
     done
-    [ "$class" = "$expected" ] || fail "varnelo.exe runs in an ELF class $class loader, not $expected"
+    [ "$class" = "${elf_class[$1]}" ] || fail "varnelo.exe runs in an ELF class $class loader"
 }
 
 # geometry_of NAME: sets X, Y, WIDTH and HEIGHT of the named X window.
-geometry_of() {
-    eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name "$1" | head -n 1)")"
-}
-
-# Without a virtual desktop Wine cannot switch this X server to 320 x 200: the log ends with
-# the refusal in Czech, in Windows-1250.
-refused_log() {
-    expected_log $'\r' | head -n 7
-    printf 'Operace nen\xed podporov\xe1na !\r\n'
-}
+geometry_of() { eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name "$1" | head -n 1)")"; }
 
 # check_build BUILD: an X server and a fresh prefix of the check's own, torn down when the
-# check's subshell exits, for a run with the mode refused and one in the virtual desktop.
+# check's subshell exits.
 check_build() {
     work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-wine-check.XXXXXX")
     trap 'wine_stop; stop_xvfb; rm -rf "$work"' EXIT
@@ -54,12 +43,14 @@ check_build() {
     # Wine's default renderer draws through OpenGL; gdi draws in software on a bare Xvfb.
     wine_run reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f >/dev/null 2>&1
 
-    # First, while no Wine desktop has taken the X keyboard focus to a window that then goes.
+    # Without a virtual desktop Wine cannot switch this X server to 320 x 200: the log ends with
+    # the refusal in Czech, in Windows-1250. First, while no Wine desktop has taken the X
+    # keyboard focus to a window that then goes; keys go to the window under the pointer.
     start_run "$1" cmd /c run.bat && geometry_of '^Varnelo$' || return 1
     wait_for 30 grep -q Operace DirectX.log && [ ! -e "$work/exit" ] || fail "no refusal, or an early end" || return 1
-    # Keys go to the window under the pointer: no window manager hands out focus here.
     xdotool mousemove $((X + 10)) $((Y + 10)) key Escape
-    ended_with 0 && cmp -s DirectX.log <(refused_log) || fail "DirectX.log: $(cat -A DirectX.log)" || return 1
+    ended_with 0 && cmp -s DirectX.log <(expected_log $'\r' | head -n 7; printf 'Operace nen\xed podporov\xe1na !\r\n') ||
+        fail "DirectX.log: $(cat -A DirectX.log)" || return 1
     wine_stop
 
     start_run "$1" explorer /desktop=varnelo,320x200 cmd /c run.bat && geometry_of '^varnelo - Wine desktop$' || return 1

@@ -32,9 +32,5 @@ wine_stop() {
 shift
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-wine.XXXXXX")
 trap 'wine_stop; rm -rf "$scratch"' EXIT
-# A signal must reach the command too, and the prefix still be cleaned up afterwards.
-trap '[ -n "${child:-}" ] && kill "$child" 2>/dev/null; exit 143' INT TERM
 wine_make_prefix "$scratch/prefix" || { echo "wine.sh: could not create a Wine prefix" >&2; exit 1; }
-"$@" &
-child=$!
-wait "$child"
+"$@"
