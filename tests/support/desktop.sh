@@ -10,9 +10,9 @@ has_size() { [ "$(stat -c %s "$1")" -eq "$2" ]; }
 
 # wait_for SECONDS COMMAND...: polls COMMAND every 50 ms until it succeeds.
 wait_for() {
-    local tries=$(($1 * 20))
+    local deadline=$((SECONDS + $1))
     until "${@:2}" >/dev/null 2>&1; do
-        [ $((tries -= 1)) -gt 0 ] && sleep 0.05 || return 1
+        [ "$SECONDS" -lt "$deadline" ] && sleep 0.05 || return 1
     done
 }
 
