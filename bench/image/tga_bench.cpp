@@ -13,6 +13,7 @@
 #include <stb/stb_image.h>
 
 #include "image/tga.h"
+#include "image/tga_writer.h"
 
 namespace {
 
@@ -28,33 +29,21 @@ uint32_t NextRandom(uint32_t& state) {
 }
 
 Bytes Header(uint8_t imageType, uint8_t pixelDepth, uint16_t mapLength) {
-    const auto lo = [](uint16_t v) { return static_cast<uint8_t>(v); };
-    const auto hi = [](uint16_t v) { return static_cast<uint8_t>(v >> 8); };
-    return {0, uint8_t(mapLength ? 1 : 0), imageType, 0, 0, lo(mapLength), hi(mapLength), uint8_t(mapLength ? 24 : 0),
-            0, 0, 0, 0, lo(Side), hi(Side), lo(Side), hi(Side), pixelDepth, 0};
+    const uint8_t mapped = mapLength ? 1 : 0;
+    return TgaHeaderBytes({.colourMapType = mapped, .imageType = imageType, .width = Side, .height = Side,
+                           .colourMapLength = mapLength, .colourMapEntrySize = uint8_t(24 * mapped),
+                           .pixelDepth = pixelDepth});
 }
 
 // A row of values in which stretches of one repeated value alternate with stretches of
 // noise, as in drawn pictures; it is encoded row by row into run and raw packets.
 void AppendRunLengthRow(Bytes& out, const std::vector<uint32_t>& row, size_t bytesPerValue) {
-    auto put = [&](uint32_t v) {
-        for (size_t b = 0; b < bytesPerValue; ++b) out.push_back(static_cast<uint8_t>(v >> (8 * b)));
-    };
-    for (size_t i = 0; i < row.size();) {
-        size_t run = 1;
-        while (i + run < row.size() && run < 128 && row[i + run] == row[i]) ++run;
-        if (run > 1) {
-            out.push_back(static_cast<uint8_t>(0x80 | (run - 1)));
-            put(row[i]);
-            i += run;
-            continue;
-        }
-        size_t raw = 1;
-        while (i + raw < row.size() && raw < 128 && !(i + raw + 1 < row.size() && row[i + raw] == row[i + raw + 1])) ++raw;
-        out.push_back(static_cast<uint8_t>(raw - 1));
-        for (size_t k = 0; k < raw; ++k) put(row[i + k]);
-        i += raw;
+    Bytes values;
+    for (uint32_t v : row) {
+        for (size_t b = 0; b < bytesPerValue; ++b) values.push_back(static_cast<uint8_t>(v >> (8 * b)));
     }
+    const Bytes packets = RunLengthEncode(values, bytesPerValue);
+    out.insert(out.end(), packets.begin(), packets.end());
 }
 
 std::vector<uint32_t> DrawRow(uint32_t& state, uint32_t mask) {
@@ -109,9 +98,7 @@ struct BenchFiles {
 
     std::string Write(const char* name, const Bytes& bytes) const {
         const std::string path = (folder / name).string();
-        FILE* file = std::fopen(path.c_str(), "wb");
-        if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) std::abort();
-        std::fclose(file);
+        if (!WriteFileBytes(path.c_str(), bytes)) std::abort();
         return path;
     }
 };

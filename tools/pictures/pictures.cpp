@@ -1,5 +1,6 @@
 // varnelo-pictures: draws the bundled spot.tga (the light) and scr.tga (the scene it lights)
-// and writes them as TGA files into the folder it is given.
+// and writes them as TGA files into the folder it is given; with --tga it writes any TGA file
+// a script describes.
 //
 // Only integer arithmetic, + - * / and square roots are used, which come out the same on
 // every IEEE machine, so the committed pictures can be checked against a fresh run.
@@ -7,9 +8,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "image/tga_writer.h"
 
 namespace {
 
@@ -59,20 +64,10 @@ uint8_t ToByte(double value) { return uint8_t(std::min(int(std::clamp(value, 0.0
 
 // Uncompressed 24-bit true-colour TGA, top row first (descriptor bit 5), blue-green-red.
 bool WriteTga(const std::string& path, const Canvas& canvas) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    const uint8_t header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                uint8_t(canvas.width & 0xFF), uint8_t(canvas.width >> 8),
-                                uint8_t(canvas.height & 0xFF), uint8_t(canvas.height >> 8),
-                                24, 0x20};
-    std::vector<uint8_t> bytes(header, header + sizeof header);
-    for (const Colour& c : canvas.pixels) {
-        bytes.push_back(ToByte(c.blue));
-        bytes.push_back(ToByte(c.green));
-        bytes.push_back(ToByte(c.red));
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
+    std::vector<uint8_t> bytes = TgaHeaderBytes({.width = uint16_t(canvas.width), .height = uint16_t(canvas.height),
+                                                 .descriptor = 0x20});
+    for (const Colour& c : canvas.pixels) bytes.insert(bytes.end(), {ToByte(c.blue), ToByte(c.green), ToByte(c.red)});
+    return WriteFileBytes(path.c_str(), bytes);
 }
 
 // A round light: warm white in the middle, through amber and rose to black at the rim.
@@ -187,11 +182,45 @@ Canvas DrawScene() {
     return scene;
 }
 
+// --tga: the header from FIELD=VALUE words, then standard input as it comes (image ID, map,
+// pixels). Scripts make the odd files they need this way instead of packing headers themselves.
+int WriteTgaFromFields(int argc, char** argv) {
+    TgaLayout layout;
+    const std::pair<const char*, void (*)(TgaLayout&, unsigned long)> fields[] = {
+        {"type", [](TgaLayout& l, unsigned long v) { l.imageType = uint8_t(v); }},
+        {"width", [](TgaLayout& l, unsigned long v) { l.width = uint16_t(v); }},
+        {"height", [](TgaLayout& l, unsigned long v) { l.height = uint16_t(v); }},
+        {"depth", [](TgaLayout& l, unsigned long v) { l.pixelDepth = uint8_t(v); }},
+        {"map", [](TgaLayout& l, unsigned long v) { l.colourMapLength = uint16_t(v), l.colourMapType = v != 0; }},
+        {"entry", [](TgaLayout& l, unsigned long v) { l.colourMapEntrySize = uint8_t(v); }},
+        {"descriptor", [](TgaLayout& l, unsigned long v) { l.descriptor = uint8_t(v); }},
+    };
+    for (int i = 3; i < argc; ++i) {
+        const char* equals = std::strchr(argv[i], '=');
+        const auto field = std::find_if(std::begin(fields), std::end(fields), [&](const auto& f) {
+            return equals != nullptr && std::string(argv[i], size_t(equals - argv[i])) == f.first;
+        });
+        if (field == std::end(fields)) {
+            std::fprintf(stderr, "varnelo-pictures: unknown field %s\n", argv[i]);
+            return 2;
+        }
+        field->second(layout, std::strtoul(equals + 1, nullptr, 0));
+    }
+    std::vector<uint8_t> bytes = TgaHeaderBytes(layout);
+    for (int c; (c = std::getchar()) != EOF;) bytes.push_back(uint8_t(c));
+    if (!WriteFileBytes(argv[2], bytes)) {
+        std::fprintf(stderr, "varnelo-pictures: cannot write %s\n", argv[2]);
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 3 && std::strcmp(argv[1], "--tga") == 0) return WriteTgaFromFields(argc, argv);
     if (argc != 2) {
-        std::fputs("usage: varnelo-pictures FOLDER\n", stderr);
+        std::fputs("usage: varnelo-pictures FOLDER | varnelo-pictures --tga OUT.tga [FIELD=VALUE]...\n", stderr);
         return 2;
     }
     const std::string folder = argv[1];

@@ -1,0 +1,48 @@
+// Putting TGA files together: header, run-length packets, file.
+#include "image/tga_writer.h"
+
+#include <algorithm>
+#include <cstdio>
+
+std::vector<uint8_t> TgaHeaderBytes(const TgaLayout& l) {
+    const auto lo = [](uint16_t v) { return static_cast<uint8_t>(v & 0xFF); };
+    const auto hi = [](uint16_t v) { return static_cast<uint8_t>(v >> 8); };
+    return {l.idLength, l.colourMapType, l.imageType, 0, 0, lo(l.colourMapLength), hi(l.colourMapLength),
+            l.colourMapEntrySize, 0, 0, 0, 0, lo(l.width), hi(l.width), lo(l.height), hi(l.height),
+            l.pixelDepth, l.descriptor};
+}
+
+std::vector<uint8_t> TgaFile(const TgaLayout& layout, const std::vector<std::vector<uint8_t>>& parts) {
+    std::vector<uint8_t> file = TgaHeaderBytes(layout);
+    for (const std::vector<uint8_t>& part : parts) file.insert(file.end(), part.begin(), part.end());
+    return file;
+}
+
+std::vector<uint8_t> RunLengthEncode(const std::vector<uint8_t>& values, size_t valueBytes) {
+    std::vector<uint8_t> out;
+    const size_t count = values.size() / valueBytes;
+    const auto value = [&](size_t i) { return values.begin() + static_cast<std::ptrdiff_t>(i * valueBytes); };
+    const auto same = [&](size_t a, size_t b) { return std::equal(value(a), value(a + 1), value(b)); };
+    for (size_t i = 0; i < count;) {
+        size_t length = 1;
+        while (i + length < count && length < 128 && same(i, i + length)) ++length;
+        const bool run = length > 1;
+        if (!run) {
+            // A raw stretch ends where the next run of two begins.
+            const auto runStarts = [&](size_t at) { return at + 1 < count && same(at, at + 1); };
+            while (i + length < count && length < 128 && !runStarts(i + length)) ++length;
+        }
+        out.push_back(static_cast<uint8_t>((run ? 0x80 : 0) | (length - 1)));
+        out.insert(out.end(), value(i), value(run ? i + 1 : i + length));
+        i += length;
+    }
+    return out;
+}
+
+bool WriteFileBytes(const char* path, const std::vector<uint8_t>& bytes) {
+    FILE* file = std::fopen(path, "wb");
+    if (file == nullptr) return false;
+    // An empty vector may hold no buffer at all, which fwrite must not be given.
+    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}

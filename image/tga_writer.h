@@ -1,0 +1,32 @@
+// Putting TGA files together byte by byte: the 18-byte header, run-length packets and the
+// file itself. The picture generator, the tests, the fuzz seeds and the benchmark all write here.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// The header fields a writer chooses; the rest (map start, origin) are written as 0. The
+// defaults describe a 1 x 1 uncompressed 24-bit picture stored bottom row first.
+struct TgaLayout {
+    uint8_t idLength = 0;
+    uint8_t colourMapType = 0;
+    uint8_t imageType = 2;
+    uint16_t width = 1;
+    uint16_t height = 1;
+    uint16_t colourMapLength = 0;
+    uint8_t colourMapEntrySize = 0;
+    uint8_t pixelDepth = 24;
+    uint8_t descriptor = 0;
+};
+
+std::vector<uint8_t> TgaHeaderBytes(const TgaLayout& layout);
+// The header followed by the parts as given (image ID, map, pixel data), whatever they hold.
+std::vector<uint8_t> TgaFile(const TgaLayout& layout, const std::vector<std::vector<uint8_t>>& parts);
+
+// Packs values of valueBytes bytes each: runs of equal values become run packets, the rest
+// raw packets, 128 values at most per packet. Packets run on across rows, as the format allows.
+std::vector<uint8_t> RunLengthEncode(const std::vector<uint8_t>& values, size_t valueBytes);
+
+// Writes bytes to path; false when the file could not be written whole.
+bool WriteFileBytes(const char* path, const std::vector<uint8_t>& bytes);

@@ -1,0 +1,156 @@
+"""varnelo-render as its users meet it. Pictures that ImageMagick and Pillow write go through both
+picture forms and both read the BMP back alike; frames match a frame worked out here; each
+refusal is one stderr line with its reason, leaves no file, overwrites no input, never hangs.
+Usage: render_test.py VARNELO_RENDER VARNELO_PICTURES ASSETS_DIR [TEST...]"""
+import os
+import random
+import resource
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import unittest
+
+from PIL import Image
+
+RENDER, PICTURES, ASSETS = (os.path.abspath(arg) for arg in sys.argv[1:4])
+SCENE, W, H = os.path.join(ASSETS, "scr.tga"), 320, 200
+
+
+def run(args, cwd, **options):  # a hang fails the case instead of holding the run
+    return subprocess.run([RENDER] + args, cwd=cwd, capture_output=True, text=True, timeout=30, **options)
+
+
+def magick_rgb(path, *options):
+    return subprocess.run(["convert", path, *options, "-depth", "8", "rgb:-"], check=True, capture_output=True).stdout
+
+
+class Render(unittest.TestCase):
+    def setUp(self):
+        folder = tempfile.TemporaryDirectory()
+        self.addCleanup(folder.cleanup)
+        self.dir = folder.name
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def assertFails(self, args, code, line, **options):
+        result = run(args, self.dir, **options)
+        self.assertEqual((result.returncode, result.stdout, result.stderr), (code, "", line + "\n"), args)
+
+    def test_picture_forms_agree_with_imagemagick_and_pillow(self):
+        source = Image.new("RGBA", (13, 7))  # 13 wide: BMP rows carry padding
+        source.putdata([((x * 19 + 3) % 256, (y * 37 + 5) % 256, (x * y * 11 + 7) % 256, (x + y) * 17 % 256)
+                        for y in range(7) for x in range(13)])
+        source.save(self.path("source.png"))
+        rgb = source.convert("RGB")
+        for rle, top in ((0, 0), (0, 1), (1, 0), (1, 1)):
+            files = [("pil%d.tga" % n, picture.save(self.path("pil%d.tga" % n), compression="tga_rle" if rle else None,
+                                                    orientation=1 if top else -1))
+                     for n, picture in enumerate([rgb, source, rgb.quantize(64), source.convert("L")])]
+            for n, options in enumerate(["TrueColor", "TrueColorAlpha", "TrueColor -depth 5", "Palette", "Grayscale"]):
+                subprocess.run(["convert", "source.png", "-type"] + options.split() + ["-compress", ["None", "RLE"][rle],
+                                "-orient", ["BottomLeft", "TopLeft"][top], "im%d.tga" % n], cwd=self.dir, check=True)
+                files.append(("im%d.tga" % n, n == 2))
+            for name, five_bits in files:
+                with open(self.path(name), "rb") as f:
+                    header = f.read(18)
+                self.assertEqual((header[2] >> 3, header[17] >> 5 & 1), (rle, top), name)
+                expected = magick_rgb(self.path(name), "-auto-orient")
+                if five_bits:  # the reader widens 5 bits by a shift (31 to 248), ImageMagick by scaling
+                    expected = bytes(round(v * 31 / 255) << 3 for v in expected)
+                for form in ["--picture"] + (["--indexed"] if header[2] & 7 != 2 else []):
+                    with self.subTest(name=name, rle=rle, top=top, form=form):
+                        self.assertEqual(run([form, name, "-o", "out.bmp"], self.dir).returncode, 0)
+                        self.assertEqual(magick_rgb(self.path("out.bmp")), expected)
+                        with Image.open(self.path("out.bmp")) as bmp:
+                            self.assertEqual(bmp.convert("RGB").tobytes(), expected)
+
+    def test_frames_match_the_worked_out_frame(self):
+        rng, pictures = random.Random(1), {}
+        for name, width, height, rle in [("scr", W, H, 0), ("short", 100, 50, 0), ("odd", 37, 29, 0),
+                                         ("even", 40, 20, 1), ("big", 400, 300, 1)]:
+            picture = Image.frombytes("RGB", (width, height), rng.randbytes(width * height * 3))
+            picture.save(self.path(name + ".tga"), compression="tga_rle" if rle else None)
+            pictures[name] = (width, height, list(picture.getdata()))
+        for spot, scene, x, y in [("odd", "scr", 160, 100), ("odd", "scr", 0, 0), ("odd", "scr", 319, 199),
+                                  ("odd", "scr", -10, 50), ("odd", "scr", 100, 214), ("even", "scr", 319, 0),
+                                  ("odd", "scr", -2147483648, 2147483647), ("big", "short", 160, 100)]:
+            args = ["--spot", spot + ".tga", "--scene", scene + ".tga", "--at", "%d,%d" % (x, y), "-o", "o.bmp"]
+            result = run(args, self.dir)
+            self.assertEqual((result.returncode, result.stderr), (0, ""))
+            width, height, pixels = pictures[spot]
+            left, top, lit = x - width // 2, y - height // 2, pictures[scene][2]
+            frame = [pixels[(i // W - top) * width + i % W - left]
+                     if 0 <= i % W - left < width and 0 <= i // W - top < height and i < len(lit) else (0, 0, 0)
+                     for i in range(W * H)]
+            frame = [tuple(a * b // 256 for a, b in zip(p, lit[i])) if i < len(lit) else p for i, p in enumerate(frame)]
+            with Image.open(self.path("o.bmp")) as bmp:
+                got = list(bmp.convert("RGB").getdata())
+            wrong = next((i for i in range(W * H) if got[i] != frame[i]), None)
+            self.assertIsNone(wrong, "%s over %s at %d,%d: first wrong pixel %s" % (spot, scene, x, y, wrong))
+
+    def test_refusals_say_why_in_one_line(self):
+        def tga(name, body=b"", **fields):  # odd files come from varnelo-pictures, header fields and the bytes after
+            words = ["%s=%d" % field for field in fields.items()]
+            subprocess.run([PICTURES, "--tga", self.path(name)] + words, input=body, check=True)
+        tga("type4.tga", b"\0", type=4, depth=8)
+        tga("entry8.tga", b"\1\2\0", type=1, map=2, entry=8, depth=8)
+        tga("huge.tga", type=3, width=65535, height=65535, depth=8)
+        with open(self.path("huge.tga"), "rb") as f, open(self.path("cut.tga"), "wb") as cut, \
+                open(self.path("text.tga"), "w") as text:
+            cut.write(f.read(10))
+            text.write("Hello, this is no picture\n")
+        os.mkdir(self.path("folder.bmp"))
+        os.symlink("cut.tga", self.path("link.bmp"))
+        for name, reason in [("absent.tga", "No such file or directory"), ("type4.tga", "unsupported image type 4"),
+                             ("entry8.tga", "colour map entry size 8 not supported"),
+                             ("cut.tga", "file ends inside the header"), ("text.tga", "not a TGA file")]:
+            for args in (["--picture", name], ["--indexed", name], ["--spot", name, "--at", "1,2"]):
+                self.assertFails(args + ["-o", "out.bmp"], 1, "varnelo-render: cannot read %s: %s" % (name, reason))
+        huge, mine = "a picture of 65535 x 65535 is too large for BMP", "it is the input picture"
+        for args, output, reason in [
+                (["--picture", SCENE], "/dev/full", "No space left on device"),
+                (["--picture", SCENE], "folder.bmp", "Is a directory"),
+                (["--spot", SCENE, "--scene", SCENE, "--at", "1,1"], "folder.bmp", "Is a directory"),
+                (["--picture", "huge.tga"], "out.bmp", huge), (["--indexed", "huge.tga"], "out.bmp", huge),
+                (["--picture", "cut.tga"], "cut.tga", mine), (["--indexed", "cut.tga"], "link.bmp", mine),
+                (["--at", "1,1", "--spot", "cut.tga"], "link.bmp", mine)]:
+            self.assertFails(args + ["-o", output], 1, "varnelo-render: cannot write %s: %s" % (output, reason))
+        self.assertEqual(os.path.getsize(self.path("cut.tga")), 10)
+
+        def small_disk():
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (4096, resource.RLIM_INFINITY))
+        for args in (["--picture", SCENE], ["--at", "1,1", "--spot", SCENE, "--scene", SCENE]):
+            self.assertFails(args + ["-o", "out.bmp"], 1, "varnelo-render: cannot write out.bmp: File too large",
+                             preexec_fn=small_disk)
+        self.assertFalse(os.path.exists(self.path("out.bmp")))
+        os.mkfifo(self.path("pipe.tga"))  # read once: a second open would wait for a writer forever
+        feeder = threading.Thread(target=lambda: open(self.path("pipe.tga"), "wb").write(b"\0\0\3\0\0"))
+        feeder.start()
+        self.assertFails(["--picture", "pipe.tga", "-o", "out.bmp"], 1,
+                         "varnelo-render: cannot read pipe.tga: file ends inside the header")
+        os.close(os.open(self.path("pipe.tga"), os.O_RDONLY | os.O_NONBLOCK))  # frees a feeder nobody read
+        feeder.join()
+
+    def test_bad_usage_exits_2_with_the_usage(self):
+        for args in ["--at 1,2,3 -o a", "--at 1 -o a", "--at ,5 -o a", "--at +1,2 -o a", "--at 1x,2 -o a", "--at 1,2",
+                     "--at 2147483648,0 -o a", "--at 0,-2147483649 -o a", "--at 1,2 -o", "--at 1,2 -o a --spot",
+                     "--at 1,2 -o a --frobnicate x", "--spot s --spot s --at 1,2 -o a", "--at 1,2 --at 3,4 -o a",
+                     "--picture a.tga", "--picture a.tga -o", "-o a --picture", "-o x", "--picture a --indexed a -o x",
+                     "--picture a.tga -o a extra", "--help --version", "--picture '' -o a", "--indexed a.tga -o ''",
+                     "--spot '' --at 1,1 -o a", "--at 1,1 -o ''"]:
+            result = run([word.strip("'") for word in args.split()], self.dir)
+            self.assertEqual((result.returncode, result.stdout, result.stderr[:21]), (2, "", "usage: varnelo-render"),
+                             args)
+        self.assertEqual(os.listdir(self.dir), [])
+        result = run(["--help"], self.dir)
+        self.assertEqual((result.returncode, result.stdout[:21], result.stderr), (0, "usage: varnelo-render", ""))
+        self.assertIn("--at X,Y", result.stdout)
+        self.assertRegex(run(["--version"], self.dir).stdout, r"^varnelo-render \d+\.\d+\.\d+\n$")
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1] + sys.argv[4:])
