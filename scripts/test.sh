@@ -22,7 +22,7 @@ echo "=== windows ==="
 for preset in windows-x86 windows-x64; do
     cmake --preset "$preset" -DVARNELO_WERROR=ON
     cmake --build --preset "$preset" -j "$jobs"
-    tests/windows/with-wine-prefix.sh ctest --preset "$preset" -j "$jobs"
+    tests/windows/wine.sh --prefix ctest --preset "$preset" -j "$jobs"
 done
 tests/windows/run-wine-checks.sh
 

@@ -15,36 +15,22 @@ stamper="$build/bench/app/libvarnelo_flip_stamps.so"
 seconds=10
 screen=960x720x24
 python=/usr/bin/python3
+source "$project/tests/support/desktop.sh"
 
 for binary in "$program" "$reference" "$stamper"; do
     [ -f "$binary" ] || { echo "frame_timing.sh: $binary is missing; build it first" >&2; exit 2; }
 done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-bench-XXXXXX")
-xvfb_pid=""
 run_pid=""
 cleanup() {
     [ -n "$run_pid" ] && kill -9 "$run_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && wait "$xvfb_pid" 2>/dev/null || true
+    stop_xvfb || true
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-wait_for() {
-    local tries=$(($1 * 20))
-    shift
-    while ! "$@"; do
-        tries=$((tries - 1))
-        [ "$tries" -gt 0 ] || return 1
-        sleep 0.05
-    done
-}
-
-Xvfb -displayfd 3 -noreset -screen 0 "$screen" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-wait_for 10 test -s "$work/display" || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb "$work" "$screen" || exit 1
 
 # One xdotool that circles the pointer over the screen, a step every 20 ms, for the window.
 circle_pointer() {

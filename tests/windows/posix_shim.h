@@ -3,23 +3,9 @@
 #pragma once
 
 #include <direct.h>
-#include <stdlib.h>
-#include <string.h>
+#include <io.h>
 
+// _mktemp fills the trailing XXXXXX with the process id and a letter that no file has yet.
 inline char* mkdtemp(char* pattern) {
-    // _mktemp_s fills the trailing XXXXXX; a name taken in between is tried afresh.
-    const size_t size = strlen(pattern) + 1;
-    char* attempt = static_cast<char*>(malloc(size));
-    if (attempt == nullptr) return nullptr;
-    for (int tries = 0; tries < 100; ++tries) {
-        memcpy(attempt, pattern, size);
-        if (_mktemp_s(attempt, size) != 0) break;
-        if (_mkdir(attempt) == 0) {
-            memcpy(pattern, attempt, size);
-            free(attempt);
-            return pattern;
-        }
-    }
-    free(attempt);
-    return nullptr;
+    return _mktemp(pattern) != nullptr && _mkdir(pattern) == 0 ? pattern : nullptr;
 }

@@ -4,82 +4,54 @@
 # byte with the first build's. A .exe runs under Wine, in one cmd.exe for all its renders.
 # Usage: same-bytes-everywhere.sh ASSETS RENDER RENDER...; exits 1 on any difference.
 set -uo pipefail
-here=$(dirname "$(readlink -f "$0")")
-source "$here/wine-common.sh"
-
-assets=$(readlink -f "$1")
-shift
+source "$(dirname "$0")/wine.sh"
+assets=$(readlink -f "$1") && shift
 work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-same-bytes.XXXXXX")
-trap 'wine_stop; rm -rf "$work"' EXIT
 # A prefix of its own, so that stopping its wineserver at the end touches no one else's.
 export WINEPREFIX="$work/prefix"
+trap 'wine_stop; rm -rf "$work"' EXIT
 
 # The pictures, written by ImageMagick: the bundled pair, a 64 x 64 spot whose bytes run
 # through every value 48 times (a different value in each channel of a pixel), and a
 # run-length scene of seeded noise to mix it with.
-mkdir "$work/in"
-cp "$assets/spot.tga" "$assets/scr.tga" "$work/in/"
+mkdir "$work/in" && cp "$assets/spot.tga" "$assets/scr.tga" "$work/in/" || exit 1
 /usr/bin/python3 -c 'import sys; sys.stdout.buffer.write(bytes(i % 256 for i in range(64 * 64 * 3)))' |
     convert -size 64x64 -depth 8 rgb:- -type TrueColor -orient TopLeft "$work/in/bytes.tga" || exit 1
 convert -seed 9 -size 320x200 xc:gray +noise Random -type TrueColor -orient TopLeft -compress RLE \
     "$work/in/noise.tga" || exit 1
 
-# Spot centres inside, on and across every edge and corner, and far outside the frame.
-positions=("160,100" "100,60" "0,0" "319,0" "0,199" "319,199" "-47,-47" "367,247" "-30,100" "350,100"
-    "160,-30" "160,230" "-48,100" "160,248" "5000,5000" "-2147483648,2147483647")
+# Each job: the file it writes, then its options. Spot centres inside, on and across every
+# edge and corner, and far outside the frame.
 jobs=()
-for at in "${positions[@]}"; do
-    jobs+=("frame-${at/,/_}.bmp --at $at" "noise-${at/,/_}.bmp --spot bytes.tga --scene noise.tga --at $at")
+for at in 160,100 100,60 0,0 319,0 0,199 319,199 -47,-47 367,247 -30,100 350,100 160,-30 160,230 \
+    -48,100 160,248 5000,5000 -2147483648,2147483647; do
+    jobs+=("frame${at/,/_}.bmp --at $at" "noise${at/,/_}.bmp --spot bytes.tga --scene noise.tga --at $at")
 done
-for picture in spot scr bytes noise; do
-    jobs+=("picture-$picture.bmp --picture $picture.tga")
-done
+for picture in spot scr bytes noise; do jobs+=("picture-$picture.bmp --picture $picture.tga"); done
 
-# render_all RENDER OUT: runs every job with RENDER in a copy of the pictures in OUT.
+# render_all RENDER: runs every job in the current folder and prints the files of failed ones.
+# A .exe runs in cmd.exe under Wine (whose || does not look at the exit code), the others in bash.
 render_all() {
-    local render=$1 out=$2 job
-    cp -r "$work/in" "$out"
-    if [[ "$render" == *.exe ]]; then
-        [ -d "$WINEPREFIX" ] || wine_make_prefix "$WINEPREFIX" || { echo "could not create a Wine prefix"; return 1; }
-        cp "$render" "$out/"
-        {
-            printf '@echo off\r\n'
-            for job in "${jobs[@]}"; do
-                printf '%s %s -o %s\r\nif errorlevel 1 echo %s>>failed.txt\r\n' "$(basename "$render")" \
-                    "${job#* }" "${job%% *}" "${job%% *}"
-            done
-        } >"$out/all.bat"
-        (cd "$out" && wine_run cmd /c all.bat >/dev/null 2>&1)
-        [ ! -e "$out/failed.txt" ] || { echo "$render failed on: $(tr -d '\r' <"$out/failed.txt" | tr '\n' ' ')"; return 1; }
-    else
-        for job in "${jobs[@]}"; do
-            # shellcheck disable=SC2086 # the options of one job, split on purpose
-            (cd "$out" && "$render" ${job#* } -o "${job%% *}" >/dev/null) || { echo "$render failed on ${job%% *}"; return 1; }
-        done
+    local job program=$1 shell=bash or="||"
+    if [[ "$1" == *.exe ]]; then
+        [ -d "$WINEPREFIX" ] || wine_make_prefix "$WINEPREFIX" || echo "(no Wine prefix)"
+        cp "$1" . && program=${1##*/} shell="wine_run cmd /q /c" or="& if errorlevel 1"
     fi
+    for job in "${jobs[@]}"; do
+        printf '%s %s -o %s >nul %s echo %s\r\n' "$program" "${job#* }" "${job%% *}" "$or" "${job%% *}"
+    done >all.bat
+    $shell all.bat 2>/dev/null | tr -d '\r'
 }
 
-status=0
-reference=""
-index=0
+status=0 builds=0
 for render in "$@"; do
-    render=$(readlink -f "$render")
-    index=$((index + 1))
-    out="$work/out-$index"
-    render_all "$render" "$out" || { status=1; continue; }
-    if [ -z "$reference" ]; then
-        reference=$render first=$out
-        continue
-    fi
-    differing=()
+    render=$(readlink -f "$render") out="$work/out$((builds += 1))"
+    cp -r "$work/in" "$out" || exit 1
+    failed=$(cd "$out" && render_all "$render")
     for job in "${jobs[@]}"; do
-        cmp -s "$first/${job%% *}" "$out/${job%% *}" || differing+=("${job%% *}")
+        cmp -s "$work/out1/${job%% *}" "$out/${job%% *}" || failed+=" ${job%% *}"
     done
-    if [ ${#differing[@]} -eq 0 ]; then
-        echo "PASS all ${#jobs[@]} files of $render match $reference"
-    else
-        echo "FAIL $render differs from $reference in: ${differing[*]}"
-        status=1
-    fi
+    [ -z "$failed" ] && echo "PASS all ${#jobs[@]} files of $render match the first build's" ||
+        { echo "FAIL $render fails or differs from the first build in: ${failed//$'\n'/ }" && status=1; }
 done
 exit $status

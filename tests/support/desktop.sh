@@ -1,0 +1,78 @@
+# Sourced by the scripted checks of the running program: an X server of their own, the frame
+# and the log the program must give, and one session of pointer, F12 and Esc in $work.
+support=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
+# Off centre, so that a frame which ignored the pointer would show.
+frame_x=100
+frame_y=70
+
+fail() { echo "FAIL: $*" >&2 && return 1; }
+has_size() { [ "$(stat -c %s "$1")" -eq "$2" ]; }
+
+# wait_for SECONDS COMMAND...: polls COMMAND every 50 ms until it succeeds.
+wait_for() {
+    local deadline=$((SECONDS + $1))
+    until "${@:2}" >/dev/null 2>&1; do
+        [ "$SECONDS" -lt "$deadline" ] && sleep 0.05 || return 1
+    done
+}
+
+# start_xvfb FOLDER WxHxDEPTH: a black X server on a free display number, so that parallel
+# runs do not collide, and that does not reset, and refuse clients meanwhile, when one leaves.
+start_xvfb() {
+    Xvfb -displayfd 3 -noreset -br -screen 0 "$2" -nolisten tcp 3>"$1/display" >"$1/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    wait_for 30 test -s "$1/display" || fail "Xvfb did not start: $(cat "$1/xvfb.log")" || return 1
+    DISPLAY=":$(head -n 1 "$1/display")" && export DISPLAY
+}
+
+stop_xvfb() { [ -z "${xvfb_pid:-}" ] || { kill "$xvfb_pid" && wait "$xvfb_pid"; } 2>/dev/null || true; }
+
+# reference_frame RENDER ASSETS OUT: what the frame must be with the pointer at frame_x,frame_y.
+reference_frame() { "$1" --spot "$2/spot.tga" --scene "$2/scr.tga" --at "$frame_x,$frame_y" -o "$3" >/dev/null; }
+
+# expected_log [LINE_END]: the 17 lines of a set-up in which every call succeeds.
+expected_log() { sed "s/\$/${1:-}/" "$support/full_setup.log"; }
+
+# screen_shows LEFT TOP WIDTH HEIGHT FRAME: the screen is black but for FRAME, which is lit
+# and scaled to WIDTH x HEIGHT by nearest neighbour at LEFT,TOP.
+screen_shows() {
+    import -window root "$work/screen.png" && /usr/bin/python3 - "$work/screen.png" "$@" <<'PY'
+import sys
+from PIL import Image, ImageChops
+screen, frame = Image.open(sys.argv[1]).convert("RGB"), Image.open(sys.argv[6]).convert("RGB")
+left, top, width, height = map(int, sys.argv[2:6])
+expected = Image.new("RGB", screen.size)
+expected.paste(frame.resize((width, height), Image.NEAREST), (left, top))
+box = ImageChops.difference(screen, expected).getbbox()
+print(f"the screen differs from {sys.argv[6]} at {width}x{height}+{left}+{top} within {box}")
+sys.exit(0 if box is None and frame.getbbox() else 1)
+PY
+}
+
+# ended_with CODE: the program, which writes its exit code to $work/exit, has ended with CODE.
+ended_with() {
+    wait_for 60 test -s "$work/exit" || fail "the program did not end" || return 1
+    [ "$(tr -dc 0-9 <"$work/exit")" = "$1" ] || fail "exit code $(cat "$work/exit"), not $1"
+}
+
+# play_session LEFT TOP WIDTH HEIGHT LINE_END: the program runs in $work/run and shows its
+# frame at LEFT,TOP, scaled to WIDTH x HEIGHT. The pointer steers the frame on screen, F12
+# saves exactly $work/expected.bmp, Esc ends the program with 0, and the log is complete.
+play_session() {
+    local run=$work/run
+    # To the middle of the frame's pixel on the screen; again on every look, should start-up
+    # still be placing the pointer.
+    steered() {
+        xdotool mousemove --sync $(($1 + (2 * frame_x + 1) * $3 / 640)) $(($2 + (2 * frame_y + 1) * $4 / 400)) &&
+            screen_shows "${@:1:4}" "$work/expected.bmp"
+    }
+    wait_for 30 steered "$@" || fail "$(steered "$@")" || return 1
+    xdotool key F12
+    wait_for 30 has_size "$run/Screenshot 0.bmp" $((54 + 320 * 200 * 3)) || fail "F12 saved no whole screenshot" || return 1
+    [ ! -e "$work/exit" ] || fail "the program ended before Esc" || return 1
+    xdotool key Escape
+    ended_with 0 || return 1
+    cmp "$run/Screenshot 0.bmp" "$work/expected.bmp" || fail "the screenshot is not varnelo-render's frame" || return 1
+    [ ! -e "$run/Screenshot 1.bmp" ] || fail "one F12 saved more than one screenshot" || return 1
+    cmp -s "$run/DirectX.log" <(expected_log "$5") || fail "DirectX.log: $(cat -A "$run/DirectX.log")"
+}

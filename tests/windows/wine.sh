@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# How this machine runs Windows programs. Sourced, it sets Wine up and gives wine_run,
+# wine_make_prefix and wine_stop. `wine.sh PROGRAM.exe ARGS...` runs one program (the Windows
+# builds' test runner); `wine.sh --prefix COMMAND ARGS...` runs a command, such as ctest, with a
+# throwaway prefix that its programs share.
+
+# One 64-bit prefix serves both builds: wine64 runs the PE32+ programs itself and hands each
+# PE32 program to the 32-bit loader beside it (/usr/lib/wine/wine, from wine32:i386).
+export WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64 WINEARCH=win64 WINEDEBUG=-all
+# Without Mono and Gecko a fresh prefix would stop to offer their download.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# Seconds that one program may run before it is killed; a hung Wine must not hang the tests.
+: "${VARNELO_WINE_TIMEOUT:=120}"
+
+wine_run() {
+    timeout -k 5 "$VARNELO_WINE_TIMEOUT" "$WINELOADER" "$@"
+}
+
+wine_make_prefix() {
+    export WINEPREFIX="$1"
+    wine_run wineboot -i >/dev/null 2>&1 && timeout -k 5 "$VARNELO_WINE_TIMEOUT" "$WINESERVER" -w
+}
+
+# Ends every Wine process of the current prefix, if there is one.
+wine_stop() {
+    [ -d "${WINEPREFIX:-}" ] && "$WINESERVER" -k >/dev/null 2>&1 && timeout -k 5 30 "$WINESERVER" -w
+    return 0
+}
+
+[ "${BASH_SOURCE[0]}" = "$0" ] || return 0
+[ "$1" = --prefix ] || exec timeout -k 5 "$VARNELO_WINE_TIMEOUT" "$WINELOADER" "$@"
+shift
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-wine.XXXXXX")
+trap 'wine_stop; rm -rf "$scratch"' EXIT
+wine_make_prefix "$scratch/prefix" || { echo "wine.sh: could not create a Wine prefix" >&2; exit 1; }
+"$@"
