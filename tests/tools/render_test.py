@@ -103,6 +103,9 @@ class Render(unittest.TestCase):
             cut.write(f.read(10))
             text.write("Hello, this is no picture\n")
         os.mkdir(self.path("folder.bmp"))
+        # The full device through a link of our own: a writer that wrongly removed its failed
+        # output would take the link, not the system's /dev/full.
+        os.symlink("/dev/full", self.path("full.bmp"))
         os.symlink("cut.tga", self.path("link.bmp"))
         for name, reason in [("absent.tga", "No such file or directory"), ("type4.tga", "unsupported image type 4"),
                              ("entry8.tga", "colour map entry size 8 not supported"),
@@ -111,7 +114,7 @@ class Render(unittest.TestCase):
                 self.assertFails(args + ["-o", "out.bmp"], 1, "varnelo-render: cannot read %s: %s" % (name, reason))
         huge, mine = "a picture of 65535 x 65535 is too large for BMP", "it is the input picture"
         for args, output, reason in [
-                (["--picture", SCENE], "/dev/full", "No space left on device"),
+                (["--picture", SCENE], "full.bmp", "No space left on device"),
                 (["--picture", SCENE], "folder.bmp", "Is a directory"),
                 (["--spot", SCENE, "--scene", SCENE, "--at", "1,1"], "folder.bmp", "Is a directory"),
                 (["--picture", "huge.tga"], "out.bmp", huge), (["--indexed", "huge.tga"], "out.bmp", huge),
@@ -119,6 +122,7 @@ class Render(unittest.TestCase):
                 (["--at", "1,1", "--spot", "cut.tga"], "link.bmp", mine)]:
             self.assertFails(args + ["-o", output], 1, "varnelo-render: cannot write %s: %s" % (output, reason))
         self.assertEqual(os.path.getsize(self.path("cut.tga")), 10)
+        self.assertTrue(os.path.islink(self.path("full.bmp")), "a device named as the output was removed")
 
         def small_disk():
             signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
