@@ -32,7 +32,7 @@ const std::string kFullLog = [] {
 const std::vector<std::string> kSetUpCalls = {
     "DirectDrawCreateEx(null, \"IID_IDirectDraw7\", null)", "DirectDraw.SetCooperativeLevel(window, 19)",
     "DirectDraw.SetDisplayMode(320, 200, 32, 0, 1)", "DirectDraw.CreateSurface(33, 0x100218, 1, 0, 0, null)",
-    "Primary.GetAttachedSurface(0x100004)", "DirectDraw.CreateSurface(7, 0x100840, 1, 320, 200, null)",
+    "Primary.GetAttachedSurface(0x100004, 0, 0, 0)", "DirectDraw.CreateSurface(7, 0x100840, 1, 320, 200, null)",
     "DirectDraw.CreateSurface(7, 0x100840, 1, 320, 200, null)"};
 
 std::string LogUpTo(size_t lines, const char* last = nullptr) {

@@ -57,6 +57,15 @@ TEST(SaveBmp, FileCutShortIsRemovedAndTheSizeLimitIsExact) {
     EXPECT_TRUE(BmpCanHold(65535, 21844));
     EXPECT_FALSE(BmpCanHold(65535, 21846));
 }
+
+// No name is free in a folder that has gone away: the screenshot fails at once.
+TEST(TakeScreenshot, FailsAtOnceInAFolderThatHasGone) {
+    WorkingFolder folder;
+    const std::vector<uint32_t> frame(size_t{Width} * Height, 0);
+    fs::remove(folder.path());
+    EXPECT_EQ(TakeScreenshot(frame.data()), 0);
+    EXPECT_STREQ(BmpFailureReason(), "No such file or directory");
+}
 #endif
 
 TEST(TakeScreenshot, TakesTheFirstFreeNameAndNeverOverwrites) {

@@ -2,6 +2,10 @@
 // included: pixel conversion, row order, packets, colour maps, files cut short, and the files
 // they refuse and why. Under the address and undefined-behaviour sanitizers any stray access
 // fails the case.
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+
 #include <algorithm>
 #include <cstdint>
 #include <ostream>
@@ -226,6 +230,27 @@ TEST(Tga, RefusalsOutsideTheFile) {
     EXPECT_EQ(LoadTgaIndexed("huge.tga", refuse), nullptr);
     EXPECT_EQ(asked[0] + asked[1], 2 * 65535);
 }
+
+// Windows and the web keep no address-space limit, and the sanitizer needs all of its own.
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__) && !defined(__SANITIZE_ADDRESS__)
+TEST(Tga, RefusalsWithoutMemory) {
+    WorkingFolder folder;
+    ASSERT_TRUE(WriteFileBytes("huge.tga", TgaFile({.colourMapType = 1, .imageType = 1, .width = 65535, .height = 65535,
+                                                     .colourMapLength = 1, .colourMapEntrySize = 24, .pixelDepth = 8},
+                                                    {{1, 2, 3}})));
+    rlimit previous{};
+    getrlimit(RLIMIT_AS, &previous);
+    const rlimit limited{rlim_t{1} << 30, previous.rlim_max};  // too little for the pixels, enough for the rest
+    setrlimit(RLIMIT_AS, &limited);
+    Image* image = LoadTga("huge.tga");
+    const std::string reason = TgaFailureReason();
+    IndexedImage* indexed = LoadTgaIndexed("huge.tga");
+    setrlimit(RLIMIT_AS, &previous);
+    EXPECT_EQ(image, nullptr);
+    EXPECT_EQ(indexed, nullptr);
+    EXPECT_EQ(reason + ", " + TgaFailureReason(), "out of memory, out of memory");
+}
+#endif
 
 // The writer's packets: runs and raw stretches longer than a packet holds, across rows.
 TEST(TgaWriter, RunLengthPacketsLoadAsTheRawPixels) {

@@ -73,7 +73,8 @@ protected:
 
 TEST_F(CoreTest, TicksKeepTheirGridAndAStallGivesOneTick) {
     const uint64_t start = Screen().nowMs;
-    ASSERT_EQ(SetTimer(window_, 1, 20, nullptr), 1u);
+    // A second call for the same timer restarts it rather than adding another.
+    ASSERT_EQ(SetTimer(window_, 1, 20, nullptr) + SetTimer(window_, 1, 20, nullptr), 2u);
     // Work shorter than a period does not shift the grid; a stall of 95 ms is one tick, at
     // once, and the next one comes on the grid, not 20 ms after the late one.
     const uint64_t steps[][2] = {{0, 20}, {7, 40}, {19, 60}, {95, 155}, {0, 160}, {0, 180}};
@@ -177,6 +178,9 @@ TEST_F(CoreTest, LocksAreExclusiveAndTheFlipShowsWhatWasCopied) {
     EXPECT_EQ(page_->Unlock(nullptr), DDERR_NOTLOCKED);
     ASSERT_EQ(page_->Lock(nullptr, &desc, 0, nullptr), DD_OK);
     EXPECT_EQ(desc.ddpfPixelFormat.dwRGBBitCount * 1000 + desc.dwWidth, 32320u);
+    const DDPIXELFORMAT& format = desc.ddpfPixelFormat;  // XRGB 8888
+    EXPECT_EQ(std::vector<DWORD>({format.dwFlags, format.dwRBitMask, format.dwGBitMask, format.dwBBitMask}),
+              std::vector<DWORD>({DDPF_RGB, 0xFF0000, 0xFF00, 0xFF}));
     ASSERT_EQ(desc.lPitch, Width * 4);
     EXPECT_EQ(page_->Lock(nullptr, &desc, 0, nullptr), DDERR_SURFACEBUSY);
     std::vector<uint8_t> frame(size_t{Width} * Height * 4);
@@ -184,16 +188,23 @@ TEST_F(CoreTest, LocksAreExclusiveAndTheFlipShowsWhatWasCopied) {
     std::copy(frame.begin(), frame.end(), static_cast<uint8_t*>(desc.lpSurface));
     EXPECT_EQ(back_->BltFast(0, 0, page_, nullptr, 0), DDERR_SURFACEBUSY) << "page still locked";
     ASSERT_EQ(page_->Unlock(nullptr), DD_OK);
-    RECT whole{0, 0, Width, Height}, tooWide{0, 0, Width + 1, Height};
-    EXPECT_EQ(back_->BltFast(0, 0, page_, &tooWide, 0), DDERR_INVALIDPARAMS);
+    for (RECT outside : {RECT{0, 0, Width + 1, Height}, RECT{-1, 0, 1, 1}, RECT{2, 0, 1, 1}, RECT{0, 2, 1, 1}}) {
+        EXPECT_EQ(back_->BltFast(0, 0, page_, &outside, 0), DDERR_INVALIDPARAMS) << outside.left << "," << outside.top;
+    }
+    RECT whole{0, 0, Width, Height};
     EXPECT_EQ(back_->BltFast(1, 0, page_, &whole, 0), DDERR_INVALIDPARAMS);
     ASSERT_EQ(back_->BltFast(0, 0, page_, &whole, 0), DD_OK);
     ASSERT_EQ(primary_->Flip(nullptr, 0), DD_OK);
     EXPECT_EQ(Screen().shown32, frame);
+    // The back buffer now holds the first, black picture; a part lands at the corner given.
+    RECT part{1, 2, 3, 4};
+    ASSERT_EQ(back_->BltFast(5, 6, page_, &part, 0) + primary_->Flip(nullptr, 0), DD_OK);
+    std::vector<uint8_t> expected(frame.size(), 0);
+    for (size_t row = 0; row < 2; ++row) std::copy_n(&frame[((2 + row) * Width + 1) * 4], 8, &expected[((6 + row) * Width + 5) * 4]);
+    EXPECT_EQ(Screen().shown32, expected);
     EXPECT_EQ(page_->Flip(nullptr, 0), DDERR_NOTFLIPPABLE);
     ASSERT_EQ(page_->Lock(nullptr, &desc, 0, nullptr), DD_OK);
     const auto* base = static_cast<uint8_t*>(desc.lpSurface);
-    RECT part{1, 2, 3, 4};
     ASSERT_EQ(page_->Unlock(nullptr) + page_->Lock(&part, &desc, 0, nullptr), DD_OK);
     EXPECT_EQ(static_cast<uint8_t*>(desc.lpSurface) - base, 2 * desc.lPitch + 4) << "a part's lock points at its corner";
 }
@@ -212,6 +223,11 @@ TEST_F(CoreTest, SurfacesAreMadeOnlyFromSoundDescriptions) {
     desc.dwHeight = 1;
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &page_, nullptr), DDERR_INVALIDPARAMS) << "no width";
     desc.dwWidth = 1;
+    desc.dwHeight = 0;
+    EXPECT_EQ(directDraw_->CreateSurface(&desc, &page_, nullptr), DDERR_INVALIDPARAMS) << "no height";
+    desc.dwHeight = 1;
+    EXPECT_EQ(directDraw_->CreateSurface(&desc, &page_, reinterpret_cast<IUnknown*>(&desc)), DDERR_INVALIDPARAMS)
+        << "aggregation is not offered";
     desc.dwSize = sizeof desc + 1;
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &page_, nullptr), DDERR_INVALIDPARAMS) << "a description of another size";
     desc.dwSize = sizeof desc;
