@@ -45,6 +45,23 @@ protected:
         return first;
     }
 
+    static SDL_Window* Window() {
+        SDL_Window* window = nullptr;
+        for (Uint32 id = 1; id < 1000 && window == nullptr; ++id) window = SDL_GetWindowFromID(id);
+        return window;
+    }
+    // Polls the pointer until it reads (x, y), for a while: it reaches the window through the
+    // display server.
+    static void ExpectPointerAt(LONG x, LONG y) {
+        POINT read{-1, -1};
+        for (int tries = 0; tries < 200 && (read.x != x || read.y != y); ++tries) {
+            SDL_PumpEvents();
+            ASSERT_EQ(GetCursorPos(&read), TRUE);
+            if (read.x != x || read.y != y) SDL_Delay(5);
+        }
+        EXPECT_EQ(read.x * 1000 + read.y, x * 1000 + y);
+    }
+
     HWND window_ = nullptr;
 };
 
@@ -69,21 +86,19 @@ TEST_F(SdlScreenTest, ThePointerIsHiddenAndMappedInPicturePixelsWhateverTheScale
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
     for (const POINT& position : {POINT{0, 0}, POINT{319, 199}, POINT{37, 181}, POINT{318, 1}}) {
         ASSERT_EQ(SetCursorPos(position.x, position.y), TRUE);
-        POINT read{-1, -1};  // the pointer reaches the window through the display server: poll, bounded
-        for (int tries = 0; tries < 200 && (read.x != position.x || read.y != position.y); ++tries) {
-            SDL_PumpEvents();
-            ASSERT_EQ(GetCursorPos(&read), TRUE);
-            if (read.x != position.x || read.y != position.y) SDL_Delay(5);
-        }
-        EXPECT_EQ(read.x * 1000 + read.y, position.x * 1000 + position.y);
+        ExpectPointerAt(position.x, position.y);
     }
+    // The picture fills 960 x 600 from row 60: in the bands above and below, the nearest edge.
+    SDL_WarpMouseInWindow(Window(), 481, 0);
+    ExpectPointerAt(160, 0);
+    SDL_WarpMouseInWindow(Window(), 481, 719);
+    ExpectPointerAt(160, 199);
 }
 
 TEST_F(SdlScreenTest, AnExposeRepaintsTheLastPicture) {
     const std::vector<uint32_t> frame(size_t{Width} * Height, 0x00336699);
     screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), Width, Height, Width * 4);
-    SDL_Window* window = nullptr;
-    for (Uint32 id = 1; id < 1000 && window == nullptr; ++id) window = SDL_GetWindowFromID(id);
+    SDL_Window* window = Window();
     ASSERT_NE(window, nullptr);
     SDL_Surface* surface = SDL_GetWindowSurface(window);
     ASSERT_EQ(surface->format->BytesPerPixel, 4);
