@@ -1,6 +1,7 @@
 // The platform core on the screen in memory: the message queue, timers on a drift-free grid,
-// the close path, the cursor, what answers without a display, and the DirectDraw rules of
-// the one mode, locks, the flip chain and surfaces lost while the display is away.
+// the cursor, what answers without a display, and the DirectDraw rules of locks, copies, the
+// flip chain and surfaces lost while the display is away. (The close path and the one mode
+// are seen through the program in the application and display tests.)
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -16,20 +17,13 @@
 
 namespace {
 
-std::vector<UINT> Received;
 memory_screen::State& Screen() { return memory_screen::Get(); }
-
-LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Received.push_back(message);
-    return DefWindowProcA(window, message, wParam, lParam);
-}
 
 class CoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        window_ = OpenTestWindow(Procedure);
+        window_ = OpenTestWindow(DefWindowProcA);
         ASSERT_NE(window_, nullptr);
-        Received.clear();
     }
     void TearDown() override {
         if (directDraw_ != nullptr) directDraw_->Release();
@@ -99,19 +93,6 @@ TEST_F(CoreTest, QueuedInputComesBeforeADueTickAndInOrder) {
     EXPECT_EQ(Next().message, static_cast<UINT>(WM_TIMER));
 }
 
-TEST_F(CoreTest, ClosingDestroysTheWindowAndTheQuitMessageEndsTheLoop) {
-    Screen().inputs.push_back([](uint64_t) { standins::PostClose(); });
-    MSG message = Next();
-    EXPECT_EQ(DispatchMessageA(&message), 0);
-    EXPECT_EQ(Received, (std::vector<UINT>{WM_CLOSE, WM_DESTROY}));
-    EXPECT_EQ(SendMessageA(window_, 0x0400, 0, 0) + DispatchMessageA(&message), 0);
-    EXPECT_EQ(Received.size(), 2u) << "a destroyed window gets nothing more";
-    EXPECT_FALSE(Screen().open);
-    PostQuitMessage(7);
-    EXPECT_EQ(GetMessageA(&message, nullptr, 0, 0), FALSE);
-    EXPECT_EQ(message.message * 100 + message.wParam, WM_QUIT * 100 + 7u);
-}
-
 TEST_F(CoreTest, TheCursorShowsOnlyWhileItsCountIsNotNegative) {
     const std::pair<BOOL, bool> steps[] = {{FALSE, false}, {FALSE, false}, {TRUE, false}, {TRUE, true}, {TRUE, true}};
     int count = 0;
@@ -143,30 +124,12 @@ TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
         static_cast<LPDIRECTDRAW7>(object)->Release();
     }
     Screen().noDisplay = true;
-    EXPECT_EQ(OpenTestWindow(Procedure), nullptr) << "a window with nowhere to show";
+    EXPECT_EQ(OpenTestWindow(DefWindowProcA), nullptr) << "a window with nowhere to show";
     WNDCLASSEXA noProcedure{};
     noProcedure.cbSize = sizeof noProcedure;
     noProcedure.lpszClassName = "no procedure";
     EXPECT_EQ(RegisterClassExA(&noProcedure), 0);
     EXPECT_EQ(GetMessageA(nullptr, nullptr, 0, 0), -1);
-}
-
-TEST_F(CoreTest, TheDemosModeAloneAndOnlyInExclusiveMode) {
-    ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&directDraw_), IID_IDirectDraw7, nullptr), DD_OK);
-    EXPECT_EQ(directDraw_->SetDisplayMode(Width, Height, 32, 0, 0), DDERR_NOEXCLUSIVEMODE);
-    EXPECT_EQ(directDraw_->SetCooperativeLevel(window_, DDSCL_FULLSCREEN), DDERR_INVALIDPARAMS);
-    ASSERT_EQ(directDraw_->SetCooperativeLevel(window_, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
-    EXPECT_TRUE(Screen().fullScreen);
-    const DWORD modes[][4] = {{640, 480, 32, 0}, {320, 200, 16, 0}, {320, 240, 32, 0}, {321, 200, 32, 0}, {320, 200, 32, 1}};
-    for (const auto& [width, height, bits, offered] : modes) {
-        EXPECT_EQ(directDraw_->SetDisplayMode(width, height, bits, 0, 0), offered ? DD_OK : DDERR_INVALIDMODE)
-            << width << "x" << height << "x" << bits;
-    }
-    EXPECT_EQ(Screen().pictureWidth * 1000 + Screen().pictureHeight, 320200);
-    directDraw_->Release();
-    directDraw_ = nullptr;
-    EXPECT_FALSE(Screen().fullScreen);
-    EXPECT_EQ(Screen().pictureWidth, 0) << "the window's own size again";
 }
 
 TEST_F(CoreTest, LocksAreExclusiveAndTheFlipShowsWhatWasCopied) {
