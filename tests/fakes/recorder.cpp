@@ -113,7 +113,8 @@ LPDIRECTDRAWSURFACE7 Adopt(LPDIRECTDRAWSURFACE7 real, std::string name) {
 }
 
 HRESULT Surface::GetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE7* surface) {
-    const HRESULT result = Pass(name, "GetAttachedSurface", [&] { return real->GetAttachedSurface(caps, surface); }, caps->dwCaps);
+    const HRESULT result = Pass(name, "GetAttachedSurface", [&] { return real->GetAttachedSurface(caps, surface); },
+                                caps->dwCaps, caps->dwCaps2, caps->dwCaps3, caps->dwCaps4);
     if (result == DD_OK) *surface = Adopt(*surface, "Back");
     return result;
 }
