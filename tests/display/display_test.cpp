@@ -2,6 +2,7 @@
 // busy, lost or odd display, and the Czech error texts.
 #include <iconv.h>
 
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -160,16 +161,18 @@ INSTANTIATE_TEST_SUITE_P(
                  "Back.BltFast Primary.Flip Primary.Flip Primary.Restore Offscreen1.Restore Offscreen2.Restore "}),
     CaseName<FlipCase>);
 
-// A display that never stops drawing costs the frame, but the presentation comes back.
+// A display that never stops drawing costs the frame, but the presentation comes back after
+// its wait of 4 ms. (How often it retried within them depends on the machine's load.)
 TEST_F(DisplayTest, BusyForeverGivesUpTheFrame) {
-    const char* const cases[][3] = {{"BltFast", "Back.BltFast", "Primary.Flip"}, {"Flip", "Primary.Flip", "Back.BltFast"}};
-    for (const auto& [busy, repeated, once] : cases) {
+    const char* const cases[][2] = {{"BltFast", "Primary.Flip"}, {"Flip", "Back.BltFast"}};
+    for (const auto& [busy, once] : cases) {
         ASSERT_EQ(SetUpDisplay(), DD_OK);
         void* pixels = nullptr;
         ASSERT_EQ(LockPage(&pixels), 1);
         recorder::Script(busy, {DDERR_WASSTILLDRAWING}, true);
+        const auto start = std::chrono::steady_clock::now();
         FlipPages();
-        EXPECT_GT(Calls(repeated).size(), 1u) << busy;
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(4)) << busy;
         EXPECT_EQ(Calls(once).size(), 1u) << busy;
         ReleaseDirectDraw();
         Clear();
