@@ -3,7 +3,6 @@
 #include <iconv.h>
 
 #include <chrono>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <set>

@@ -4,6 +4,7 @@
 // are seen through the program in the application and display tests.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include <windows.h>
