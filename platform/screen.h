@@ -1,6 +1,8 @@
 // The screen contract: what the Win32 and DirectDraw 7 rules in platform/core ask of the one
-// place the picture shows, and what a screen hands back to them. A screen is a file that
-// defines these functions (platform/sdl, platform/web); the executable links exactly one.
+// place the picture shows, and what a screen hands back to them. A screen only shows pixels,
+// reports input and the display's absence, and waits; the rules stay in the core. A screen is a
+// file that defines these functions (platform/sdl, platform/web, platform/memory); the executable
+// links exactly one.
 #pragma once
 
 #include <cstdint>
@@ -22,28 +24,24 @@ void PaintBlack();
 void EnterFullScreen();
 void LeaveFullScreen();
 
-// SetDisplayMode, and the release of DirectDraw with 0 x 0: the size of the picture that
-// Present shows and the pointer is measured in; until one is set, the window's own size.
-void SetPictureSize(int width, int height);
+// The desktop a window can cover, in pixels: the size of the picture while frames go to a window.
+void DesktopSize(int& width, int& height);
 
-// Flip: shows width x height blue-green-red-unused 32-bit pixels, pitch bytes a row.
+// Flip, and a copy onto the desktop: shows width x height blue-green-red-unused 32-bit pixels,
+// pitch bytes a row.
 void Present(const uint8_t* pixels, int width, int height, int pitch);
 
-// The flip chain's surfaces: counts the times the display was taken away; Available is
-// false while it is away.
-uint32_t LossCount();
-bool Available();
-
-// GetCursorPos and SetCursorPos, in picture pixels clamped to the picture; false without a place.
-bool PointerInPicture(int& x, int& y);
-void MovePointerToPicture(int x, int y);
+// GetCursorPos and SetCursorPos, in the pixels of a width x height picture, unclamped; false
+// without a place.
+bool PointerInPicture(int width, int height, int& x, int& y);
+void MovePointerToPicture(int width, int height, int x, int y);
 
 // ShowCursor: whether the pointer is drawn over the place.
 void ShowPointer(bool shown);
 
 // GetMessageA, when no message is waiting: returns once input has been handed back
-// (PostKeyDown, PostClose), or at dueMs on the NowMs clock (never, for UINT64_MAX).
-void WaitForInput(uint64_t dueMs);
+// (PostKeyDown, PostClose), or after timeoutMs on the NowMs clock (-1: never).
+void WaitForInput(int timeoutMs);
 // Milliseconds from an arbitrary start, never going back.
 uint64_t NowMs();
 
@@ -62,5 +60,9 @@ namespace standins {
 void PostKeyDown(unsigned virtualKey, unsigned scanCode, bool repeat);
 // The user closed the window.
 void PostClose();
+// The display was taken from the program (another program in front, the window minimised, the
+// page hidden), and given back.
+void DisplayTakenAway();
+void DisplayGivenBack();
 
 }  // namespace standins

@@ -1,13 +1,16 @@
 // The stand-in for the slice of DirectDraw 7 the display code uses, on any screen: exclusive
 // full screen, the one 320 x 200 x 32 mode, a primary with one back buffer, system-memory
-// pages, BltFast, Flip, and surfaces lost while the display is taken away.
+// pages, BltFast, Flip, surfaces lost while the display is taken away, and on the desktop a
+// primary that a window's clipper confines and stretching copies onto it.
 #include <windows.h>
 #include <ddraw.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "image/image.h"
+#include "platform/core/desktop.h"
 #include "platform/screen.h"
 
 const GUID IID_IDirectDraw7 = {0x15E65EC0, 0x3B9C, 0x11D2, {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
@@ -17,6 +20,32 @@ namespace {
 constexpr DWORD MaxSurfaceSide = 16384;
 
 class DirectDraw;
+
+// Binds a window: copies onto a surface that holds it land only within that window.
+class Clipper final : public IDirectDrawClipper {
+public:
+    ULONG Release() override {
+        if (--references_ > 0) return references_;
+        delete this;
+        return 0;
+    }
+
+    HRESULT SetHWnd(DWORD flags, HWND window) override {
+        if (flags != 0 || window == nullptr) return DDERR_INVALIDPARAMS;
+        window_ = window;
+        return DD_OK;
+    }
+
+    // The part of the screen it lets through: the window's client area, or none without one.
+    bool Area(RECT& area) const { return window_ != nullptr && desktop::ClientAreaOnScreen(window_, area); }
+
+    void AddReference() { ++references_; }
+
+private:
+    ~Clipper() = default;
+    ULONG references_ = 1;
+    HWND window_ = nullptr;
+};
 
 class Surface final : public IDirectDrawSurface7 {
 public:
@@ -83,10 +112,23 @@ public:
 
     HRESULT Flip(LPDIRECTDRAWSURFACE7 target, DWORD) override;
 
+    // A stretching copy, nearest pixel, as the display's own scaler makes it. A target that
+    // runs past the surface is refused whole; a clipper trims the target to its window.
+    HRESULT Blt(LPRECT targetRect, LPDIRECTDRAWSURFACE7 source, LPRECT sourceRect, DWORD, LPDDBLTFX effects) override;
+
+    HRESULT SetClipper(LPDIRECTDRAWCLIPPER clipper) override {
+        if (kind_ != Kind::Primary) return DDERR_INVALIDPARAMS;
+        auto* bound = static_cast<Clipper*>(clipper);
+        if (bound != nullptr) bound->AddReference();
+        if (clipper_ != nullptr) clipper_->Release();
+        clipper_ = bound;
+        return DD_OK;
+    }
+
     HRESULT Restore() override {
         if (kind_ == Kind::Page) return DD_OK;  // system memory is never taken away
-        if (!screen::Available()) return DDERR_WRONGMODE;
-        generation_ = screen::LossCount();
+        if (!desktop::Available()) return DDERR_WRONGMODE;
+        generation_ = desktop::LossCount();
         if (back_ != nullptr) back_->generation_ = generation_;
         return DD_OK;
     }
@@ -98,7 +140,10 @@ public:
 private:
     // Only the flipping chain lives on the display; pages in system memory survive its loss,
     // so a lock of a page keeps working and presentation is what notices and restores.
-    bool Lost() const { return kind_ != Kind::Page && generation_ != screen::LossCount(); }
+    bool Lost() const { return kind_ != Kind::Page && generation_ != desktop::LossCount(); }
+
+    RECT Whole() const { return RECT{0, 0, static_cast<LONG>(width_), static_cast<LONG>(height_)}; }
+    static bool Empty(const RECT& rect) { return rect.left == rect.right || rect.top == rect.bottom; }
 
     bool Inside(const RECT& rect) const {
         return rect.left >= 0 && rect.top >= 0 && rect.left <= rect.right && rect.top <= rect.bottom &&
@@ -130,9 +175,10 @@ private:
     LONG pitch_;
     std::vector<uint8_t> pixels_;
     Surface* back_ = nullptr;
+    Clipper* clipper_ = nullptr;
     bool locked_ = false;
     ULONG references_ = 1;
-    uint32_t generation_ = screen::LossCount();
+    uint32_t generation_ = desktop::LossCount();
 };
 
 class DirectDraw final : public IDirectDraw7 {
@@ -147,13 +193,21 @@ public:
         if (window == nullptr || !screen::IsOpen()) return DDERR_INVALIDPARAMS;
         const bool fullScreen = (flags & DDSCL_FULLSCREEN) != 0;
         const bool exclusive = (flags & DDSCL_EXCLUSIVE) != 0;
-        if (fullScreen != exclusive) return DDERR_INVALIDPARAMS;
+        const bool normal = (flags & DDSCL_NORMAL) != 0;
+        if (fullScreen != exclusive || normal == exclusive) return DDERR_INVALIDPARAMS;
+        levelSet_ = true;
         exclusive_ = exclusive;
+        desktop::SetExclusive(exclusive);
         if (exclusive_) {
             screen::EnterFullScreen();
-        } else {
-            screen::LeaveFullScreen();
+            return DD_OK;
         }
+        // On the desktop the picture is the whole desktop, whatever mode was asked for.
+        screen::LeaveFullScreen();
+        modeWidth_ = modeHeight_ = 0;
+        int width = 0, height = 0;
+        screen::DesktopSize(width, height);
+        desktop::SetPictureSize(width, height);
         return DD_OK;
     }
 
@@ -165,7 +219,21 @@ public:
         }
         modeWidth_ = width;
         modeHeight_ = height;
-        screen::SetPictureSize(static_cast<int>(width), static_cast<int>(height));
+        desktop::SetPictureSize(static_cast<int>(width), static_cast<int>(height));
+        return DD_OK;
+    }
+
+    HRESULT RestoreDisplayMode() override {
+        if (modeWidth_ == 0) return DD_OK;
+        if (!exclusive_) return DDERR_NOEXCLUSIVEMODE;
+        modeWidth_ = modeHeight_ = 0;
+        desktop::SetPictureSize(0, 0);
+        return DD_OK;
+    }
+
+    HRESULT CreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER* clipper, IUnknown* outer) override {
+        if (flags != 0 || clipper == nullptr || outer != nullptr) return DDERR_INVALIDPARAMS;
+        *clipper = new Clipper();
         return DD_OK;
     }
 
@@ -196,7 +264,7 @@ public:
     }
 
     void Present(const Surface& front) {
-        if (screen::Available()) {
+        if (desktop::Available()) {
             screen::Present(front.pixels_.data(), static_cast<int>(front.width_), static_cast<int>(front.height_),
                             front.pitch_);
         }
@@ -205,14 +273,31 @@ public:
 private:
     ~DirectDraw() {
         // Surfaces die with the object that made them, as DirectDraw's own do.
-        for (Surface* surface : surfaces_) delete surface;
+        for (Surface* surface : surfaces_) {
+            if (surface != nullptr) surface->SetClipper(nullptr);
+            delete surface;
+        }
         if (exclusive_) screen::LeaveFullScreen();
-        screen::SetPictureSize(0, 0);
+        desktop::SetExclusive(false);
+        desktop::SetPictureSize(0, 0);
+    }
+
+    // The desktop's primary, without a back buffer: as large as the picture, black until
+    // something is copied onto it.
+    HRESULT CreateDesktopPrimary(LPDIRECTDRAWSURFACE7* surface) {
+        if (!levelSet_) return DDERR_NOCOOPERATIVELEVELSET;
+        int width = 0, height = 0;
+        desktop::PictureSize(width, height);
+        *surface = Track(new Surface(this, Surface::Kind::Primary, static_cast<DWORD>(width), static_cast<DWORD>(height)));
+        return DD_OK;
     }
 
     HRESULT CreateChain(const DDSURFACEDESC2& desc, LPDIRECTDRAWSURFACE7* surface) {
         const DWORD caps = desc.ddsCaps.dwCaps;
-        if (!(caps & DDSCAPS_FLIP)) return DDERR_UNSUPPORTED;  // only a flipping primary is offered
+        if (!(caps & (DDSCAPS_FLIP | DDSCAPS_COMPLEX)) && !(desc.dwFlags & DDSD_BACKBUFFERCOUNT)) {
+            return CreateDesktopPrimary(surface);
+        }
+        if (!(caps & DDSCAPS_FLIP)) return DDERR_INVALIDPARAMS;
         if (!exclusive_) return DDERR_NOEXCLUSIVEMODE;
         if (!(caps & DDSCAPS_COMPLEX) || !(desc.dwFlags & DDSD_BACKBUFFERCOUNT) || desc.dwBackBufferCount != 1) {
             return DDERR_INVALIDPARAMS;
@@ -232,6 +317,7 @@ private:
     }
 
     ULONG references_ = 1;
+    bool levelSet_ = false;
     bool exclusive_ = false;
     DWORD modeWidth_ = 0, modeHeight_ = 0;
     std::vector<Surface*> surfaces_;
@@ -244,6 +330,7 @@ ULONG Surface::Release() {
         return 0;
     }
     owner_->Forget(this);
+    SetClipper(nullptr);
     if (back_ != nullptr) {
         owner_->Forget(back_);
         delete back_;
@@ -260,6 +347,36 @@ HRESULT Surface::Flip(LPDIRECTDRAWSURFACE7 target, DWORD) {
     // As on a display: the buffers trade places, the old front becomes the next back buffer.
     pixels_.swap(back_->pixels_);
     owner_->Present(*this);
+    return DD_OK;
+}
+
+HRESULT Surface::Blt(LPRECT targetRect, LPDIRECTDRAWSURFACE7 source, LPRECT sourceRect, DWORD, LPDDBLTFX effects) {
+    auto* from = static_cast<Surface*>(source);
+    if (from == nullptr || effects != nullptr) return DDERR_INVALIDPARAMS;  // no fills or effects
+    if (Lost() || from->Lost()) return DDERR_SURFACELOST;
+    if (locked_ || from->locked_) return DDERR_SURFACEBUSY;
+    const RECT part = sourceRect != nullptr ? *sourceRect : from->Whole();
+    const RECT target = targetRect != nullptr ? *targetRect : Whole();
+    if (!from->Inside(part) || !Inside(target) || Empty(part) || Empty(target)) return DDERR_INVALIDRECT;
+    RECT drawn = target;
+    if (clipper_ != nullptr) {
+        RECT window{0, 0, 0, 0};
+        if (!clipper_->Area(window)) return DD_OK;  // a clipper of no window lets nothing through
+        drawn = RECT{std::max(target.left, window.left), std::max(target.top, window.top),
+                     std::min(target.right, window.right), std::min(target.bottom, window.bottom)};
+    }
+    const int64_t targetWidth = target.right - target.left, targetHeight = target.bottom - target.top;
+    const int64_t partWidth = part.right - part.left, partHeight = part.bottom - part.top;
+    for (LONG row = drawn.top; row < drawn.bottom; ++row) {
+        const int64_t fromRow = part.top + (row - target.top) * partHeight / targetHeight;
+        const uint8_t* in = from->pixels_.data() + static_cast<size_t>(fromRow) * static_cast<size_t>(from->pitch_);
+        uint8_t* out = pixels_.data() + static_cast<size_t>(row) * static_cast<size_t>(pitch_);
+        for (LONG column = drawn.left; column < drawn.right; ++column) {
+            const int64_t fromColumn = part.left + (column - target.left) * partWidth / targetWidth;
+            std::memcpy(out + static_cast<size_t>(column) * 4, in + static_cast<size_t>(fromColumn) * 4, 4);
+        }
+    }
+    if (kind_ == Kind::Primary && back_ == nullptr) owner_->Present(*this);
     return DD_OK;
 }
 

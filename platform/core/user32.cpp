@@ -3,11 +3,14 @@
 // the cursor in picture coordinates, and message boxes the screen puts in front of the user.
 #include <windows.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
 
+#include "platform/core/desktop.h"
 #include "platform/core/standins.h"
 #include "platform/screen.h"
 
@@ -16,6 +19,7 @@ struct HWND__ WindowObject;
 struct HICON__ ApplicationIconObject;
 struct HICON__ ArrowCursorObject;
 struct HBRUSH__ BlackBrushObject;
+struct HMONITOR__ MonitorObject;
 
 namespace {
 
@@ -41,6 +45,8 @@ struct State {
     std::deque<MSG> posted;
     std::vector<Timer> timers;
     POINT lastCursor{0, 0};
+    RECT windowRect{0, 0, 0, 0};  // on the screen; the window has no frame of its own
+    LONG style = 0;
 };
 
 State state;
@@ -66,6 +72,21 @@ void Post(UINT message, WPARAM wParam, LPARAM lParam) {
     msg.wParam = wParam;
     msg.lParam = lParam;
     state.posted.push_back(msg);
+}
+
+// A minimised window: what Windows answers for one, no client area, far off the screen. The
+// display being away from a window means that the window is minimised.
+bool Minimised() { return !desktop::Exclusive() && !desktop::Available(); }
+constexpr LONG MinimisedCorner = -32000;
+
+// The pointer, in the pixels of the picture that is shown, clamped to it.
+bool ReadPointer(POINT& point) {
+    int width = 0, height = 0, x = 0, y = 0;
+    desktop::PictureSize(width, height);
+    if (width <= 0 || height <= 0 || !screen::PointerInPicture(width, height, x, y)) return false;
+    point.x = std::clamp(x, 0, width - 1);
+    point.y = std::clamp(y, 0, height - 1);
+    return true;
 }
 
 // As Windows does, a timer makes a WM_TIMER only when the queue is empty, and ticks missed
@@ -98,6 +119,7 @@ HINSTANCE ProgramInstance() { return &ProgramInstanceObject; }
 // As at the end of a process: its classes, timers, queue and cursor count go with it.
 void ShutDown() {
     state = State{};
+    desktop::Reset();
     screen::Close();
 }
 
@@ -136,6 +158,9 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD, i
     }
     if (procedure == nullptr) return nullptr;
     if (!screen::Open(windowName != nullptr ? windowName : "", width, height)) return nullptr;
+    desktop::SetWindowSize(width, height);
+    state.windowRect = RECT{0, 0, width, height};
+    state.style = 0;
     state.windowProcedure = procedure;
     state.windowAlive = true;
     state.quitPosted = false;
@@ -175,16 +200,63 @@ UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC time
 }
 
 BOOL WINAPI SetCursorPos(int x, int y) {
-    if (!screen::IsOpen()) return FALSE;
-    screen::MovePointerToPicture(x, y);
+    int width = 0, height = 0;
+    desktop::PictureSize(width, height);
+    if (!screen::IsOpen() || width <= 0 || height <= 0) return FALSE;
+    screen::MovePointerToPicture(width, height, std::clamp(x, 0, width - 1), std::clamp(y, 0, height - 1));
     return TRUE;
 }
 
 BOOL WINAPI GetCursorPos(LPPOINT point) {
-    int x = 0, y = 0;
-    if (point == nullptr || !screen::PointerInPicture(x, y)) return FALSE;
-    point->x = x;
-    point->y = y;
+    POINT read{0, 0};
+    if (point == nullptr || !ReadPointer(read)) return FALSE;
+    *point = read;
+    return TRUE;
+}
+
+LONG WINAPI SetWindowLongA(HWND window, int index, LONG value) {
+    if (!IsOurWindow(window) || index != GWL_STYLE) return 0;
+    const LONG previous = state.style;
+    state.style = value;
+    return previous;
+}
+
+BOOL WINAPI SetWindowPos(HWND window, HWND, int x, int y, int width, int height, UINT) {
+    if (!IsOurWindow(window) || width < 0 || height < 0) return FALSE;
+    state.windowRect = RECT{x, y, x + width, y + height};
+    desktop::SetWindowSize(width, height);
+    return TRUE;
+}
+
+// One monitor: the screen's desktop.
+HMONITOR WINAPI MonitorFromWindow(HWND window, DWORD) { return IsOurWindow(window) ? &MonitorObject : nullptr; }
+
+BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info) {
+    if (monitor != &MonitorObject || info == nullptr || info->cbSize != sizeof(MONITORINFO)) return FALSE;
+    int width = 0, height = 0;
+    screen::DesktopSize(width, height);
+    info->rcMonitor = info->rcWork = RECT{0, 0, width, height};
+    info->dwFlags = MONITORINFOF_PRIMARY;
+    return TRUE;
+}
+
+bool desktop::ClientAreaOnScreen(HWND window, RECT& area) {
+    if (!IsOurWindow(window)) return false;
+    area = Minimised() ? RECT{MinimisedCorner, MinimisedCorner, MinimisedCorner, MinimisedCorner} : state.windowRect;
+    return true;
+}
+
+BOOL WINAPI GetClientRect(HWND window, LPRECT rect) {
+    if (!IsOurWindow(window) || rect == nullptr) return FALSE;
+    const RECT& area = state.windowRect;
+    *rect = Minimised() ? RECT{0, 0, 0, 0} : RECT{0, 0, area.right - area.left, area.bottom - area.top};
+    return TRUE;
+}
+
+BOOL WINAPI ClientToScreen(HWND window, LPPOINT point) {
+    if (!IsOurWindow(window) || point == nullptr) return FALSE;
+    point->x += Minimised() ? MinimisedCorner : state.windowRect.left;
+    point->y += Minimised() ? MinimisedCorner : state.windowRect.top;
     return TRUE;
 }
 
@@ -209,12 +281,13 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND, UINT, UINT) {
         }
         if (taken) {
             msg->time = static_cast<DWORD>(now);
-            int x = 0, y = 0;
-            if (screen::PointerInPicture(x, y)) state.lastCursor = POINT{x, y};
+            ReadPointer(state.lastCursor);
             msg->pt = state.lastCursor;
             return TRUE;
         }
-        screen::WaitForInput(NextDue());
+        const uint64_t due = NextDue();
+        const int timeoutMs = due == UINT64_MAX ? -1 : static_cast<int>(std::min<uint64_t>(due - std::min(due, now), INT_MAX));
+        screen::WaitForInput(timeoutMs);
     }
 }
 

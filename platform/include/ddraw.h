@@ -6,8 +6,10 @@
 
 struct IUnknown;
 struct IDirectDrawSurface7;
+struct IDirectDrawClipper;
 
 typedef IDirectDrawSurface7* LPDIRECTDRAWSURFACE7;
+typedef IDirectDrawClipper* LPDIRECTDRAWCLIPPER;
 
 struct DDPIXELFORMAT {
     DWORD dwSize;
@@ -56,6 +58,10 @@ struct DDSURFACEDESC2 {
 };
 typedef DDSURFACEDESC2* LPDDSURFACEDESC2;
 
+// Blt's effects record; the program passes none, so only its name is needed.
+struct DDBLTFX;
+typedef DDBLTFX* LPDDBLTFX;
+
 // The methods are pure virtual, as the real header's C++ binding declares them, so that
 // the same `object->Method(...)` calls compile against either header.
 struct IDirectDraw7 {
@@ -65,6 +71,8 @@ struct IDirectDraw7 {
                                    DWORD flags) = 0;
     virtual HRESULT CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* surface,
                                   IUnknown* outer) = 0;
+    virtual HRESULT RestoreDisplayMode() = 0;
+    virtual HRESULT CreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER* clipper, IUnknown* outer) = 0;
 
 protected:
     ~IDirectDraw7() = default;
@@ -80,9 +88,20 @@ struct IDirectDrawSurface7 {
                             DWORD flags) = 0;
     virtual HRESULT Flip(LPDIRECTDRAWSURFACE7 target, DWORD flags) = 0;
     virtual HRESULT Restore() = 0;
+    virtual HRESULT Blt(LPRECT targetRect, LPDIRECTDRAWSURFACE7 source, LPRECT sourceRect, DWORD flags,
+                        LPDDBLTFX effects) = 0;
+    virtual HRESULT SetClipper(LPDIRECTDRAWCLIPPER clipper) = 0;
 
 protected:
     ~IDirectDrawSurface7() = default;
+};
+
+struct IDirectDrawClipper {
+    virtual ULONG Release() = 0;
+    virtual HRESULT SetHWnd(DWORD flags, HWND window) = 0;
+
+protected:
+    ~IDirectDrawClipper() = default;
 };
 
 extern const GUID IID_IDirectDraw7;
@@ -93,6 +112,7 @@ extern "C" HRESULT WINAPI DirectDrawCreateEx(GUID* driver, LPVOID* object, REFII
 
 #define DDSCL_FULLSCREEN 0x00000001L
 #define DDSCL_ALLOWREBOOT 0x00000002L
+#define DDSCL_NORMAL 0x00000008L
 #define DDSCL_EXCLUSIVE 0x00000010L
 
 #define DDSDM_STANDARDVGAMODE 0x00000001L
@@ -129,10 +149,13 @@ extern "C" HRESULT WINAPI DirectDrawCreateEx(GUID* driver, LPVOID* object, REFII
 #define DDERR_INVALIDPARAMS VARNELO_HRESULT(0x80070057)
 #define DDERR_INVALIDMODE VARNELO_HRESULT(0x88760078)
 #define DDERR_INVALIDOBJECT VARNELO_HRESULT(0x88760082)
+#define DDERR_INVALIDRECT VARNELO_HRESULT(0x88760096)
+#define DDERR_NOCOOPERATIVELEVELSET VARNELO_HRESULT(0x887600D4)
 #define DDERR_NOEXCLUSIVEMODE VARNELO_HRESULT(0x887600E1)
 #define DDERR_SURFACEBUSY VARNELO_HRESULT(0x887601AE)
 #define DDERR_SURFACELOST VARNELO_HRESULT(0x887601C2)
 #define DDERR_WASSTILLDRAWING VARNELO_HRESULT(0x8876021C)
+#define DDERR_NOCLIPPERATTACHED VARNELO_HRESULT(0x88760238)
 #define DDERR_NOTFLIPPABLE VARNELO_HRESULT(0x88760246)
 #define DDERR_NOTLOCKED VARNELO_HRESULT(0x88760248)
 #define DDERR_WRONGMODE VARNELO_HRESULT(0x8876024B)

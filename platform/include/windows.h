@@ -39,6 +39,7 @@ VARNELO_DECLARE_HANDLE(HINSTANCE);
 VARNELO_DECLARE_HANDLE(HICON);
 VARNELO_DECLARE_HANDLE(HMENU);
 VARNELO_DECLARE_HANDLE(HBRUSH);
+VARNELO_DECLARE_HANDLE(HMONITOR);
 #undef VARNELO_DECLARE_HANDLE
 typedef HICON HCURSOR;
 typedef void* HGDIOBJ;
@@ -72,6 +73,14 @@ struct RECT {
     LONG bottom;
 };
 typedef RECT* LPRECT;
+
+struct MONITORINFO {
+    DWORD cbSize;
+    RECT rcMonitor;
+    RECT rcWork;
+    DWORD dwFlags;
+};
+typedef MONITORINFO* LPMONITORINFO;
 
 struct MSG {
     HWND hwnd;
@@ -109,7 +118,15 @@ struct WNDCLASSEXA {
 #define CS_VREDRAW 0x0001
 #define CS_HREDRAW 0x0002
 #define WS_DLGFRAME 0x00400000L
+#define WS_VISIBLE 0x10000000L
+#define WS_POPUP 0x80000000L
 #define CW_USEDEFAULT ((int)0x80000000)
+#define GWL_STYLE (-16)
+#define HWND_TOP ((HWND)0)
+#define SWP_SHOWWINDOW 0x0040
+#define SWP_FRAMECHANGED 0x0020
+#define MONITOR_DEFAULTTONEAREST 0x00000002
+#define MONITORINFOF_PRIMARY 0x00000001
 
 #define WM_DESTROY 0x0002
 #define WM_CLOSE 0x0010
@@ -165,4 +182,10 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 void WINAPI PostQuitMessage(int exitCode);
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 int WINAPI MessageBoxA(HWND window, LPCSTR text, LPCSTR caption, UINT type);
+LONG WINAPI SetWindowLongA(HWND window, int index, LONG value);
+BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags);
+HMONITOR WINAPI MonitorFromWindow(HWND window, DWORD flags);
+BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info);
+BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
+BOOL WINAPI ClientToScreen(HWND window, LPPOINT point);
 }

@@ -12,22 +12,23 @@ namespace memory_screen {
 
 struct State {
     bool noDisplay = false;  // Open finds nowhere to show the window
-    bool open = false, shown = false, fullScreen = false, pointerShown = true, away = false;
+    bool open = false, shown = false, fullScreen = false, pointerShown = true;
     int blackPaints = 0;
-    int pictureWidth = 0, pictureHeight = 0;  // 0: the window's own size
-    int windowWidth = 0, windowHeight = 0;
-    int pointerX = 0, pointerY = 0;  // in picture pixels
-    uint32_t lossCount = 0;
+    int desktopWidth = 640, desktopHeight = 480;
+    int pointerX = 0, pointerY = 0;  // in the pixels of the picture shown
     uint64_t nowMs = 1000;
     std::vector<uint8_t> shown32;  // the last presented picture, rows adjacent
-    std::string told;              // "caption: text" of every message box, one a line
-    // What each wait for input brings, in turn, given the wait's due time; with nothing left the
-    // clock runs to the due time, and a wait that nothing could end closes the window.
-    std::deque<std::function<void(uint64_t dueMs)>> inputs;
+    int shownWidth = 0, shownHeight = 0;
+    std::string told;  // "caption: text" of every message box, one a line
+    // What each wait for input brings, in turn, given the wait's time-out (-1: none); with
+    // nothing left the clock runs out the time-out, and a wait that nothing could end closes the
+    // window.
+    std::deque<std::function<void(int timeoutMs)>> inputs;
 };
 
 State& Get();
-// The display taken away (the surfaces of the flip chain are lost) and given back.
+// The display taken away (the surfaces of an exclusive flip chain are lost, a window is
+// minimised) and given back.
 void TakeAway();
 void GiveBack();
 

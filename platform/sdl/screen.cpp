@@ -21,10 +21,6 @@ struct Fit {
 struct State {
     SDL_Window* window = nullptr;
     bool fullScreen = false;
-    bool away = false;
-    uint32_t lossCount = 0;
-    int pictureWidth = 0;  // 0: the window's own size
-    int pictureHeight = 0;
 
     // What is on the window surface now, so a resize or expose can repaint it
     // and a steady picture only updates its own rectangle.
@@ -37,15 +33,6 @@ struct State {
 };
 
 State state;
-
-void PictureSize(int& width, int& height) {
-    if (state.pictureWidth > 0 && state.pictureHeight > 0) {
-        width = state.pictureWidth;
-        height = state.pictureHeight;
-    } else {
-        SDL_GetWindowSize(state.window, &width, &height);
-    }
-}
 
 // The largest rectangle of the picture's aspect that fits the window, centred.
 Fit FitPicture(int windowWidth, int windowHeight, int width, int height) {
@@ -65,10 +52,9 @@ Fit FitPicture(int windowWidth, int windowHeight, int width, int height) {
     return fit;
 }
 
-Fit CurrentFit() {
-    int windowWidth = 0, windowHeight = 0, width = 0, height = 0;
+Fit CurrentFit(int width, int height) {
+    int windowWidth = 0, windowHeight = 0;
     SDL_GetWindowSize(state.window, &windowWidth, &windowHeight);
-    PictureSize(width, height);
     return FitPicture(windowWidth, windowHeight, width, height);
 }
 
@@ -179,15 +165,15 @@ void Repaint() {
 void HandleWindowEvent(const SDL_WindowEvent& event) {
     switch (event.event) {
         case SDL_WINDOWEVENT_MINIMIZED:
+            standins::DisplayTakenAway();
+            break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
-            if (state.fullScreen && !state.away) {
-                state.away = true;
-                ++state.lossCount;
-            }
+            // A full-screen program loses the screen with the focus; a window stays in view.
+            if (state.fullScreen) standins::DisplayTakenAway();
             break;
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-            state.away = false;
+            standins::DisplayGivenBack();
             break;
         case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_SIZE_CHANGED:
@@ -275,13 +261,17 @@ void EnterFullScreen() {
 void LeaveFullScreen() {
     if (state.window == nullptr || !state.fullScreen) return;
     state.fullScreen = false;
-    state.away = false;
     SDL_SetWindowFullscreen(state.window, 0);
 }
 
-void SetPictureSize(int width, int height) {
-    state.pictureWidth = width;
-    state.pictureHeight = height;
+void DesktopSize(int& width, int& height) {
+    SDL_Rect desktop{};
+    if (state.window != nullptr && SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(state.window), &desktop) == 0) {
+        width = desktop.w;
+        height = desktop.h;
+    } else if (state.window != nullptr) {
+        SDL_GetWindowSize(state.window, &width, &height);
+    }
 }
 
 void Present(const uint8_t* pixels, int width, int height, int pitch) {
@@ -305,12 +295,9 @@ void Present(const uint8_t* pixels, int width, int height, int pitch) {
     Paint(firstChanged, endChanged);
 }
 
-uint32_t LossCount() { return state.lossCount; }
-bool Available() { return !state.away; }
-
-bool PointerInPicture(int& x, int& y) {
+bool PointerInPicture(int width, int height, int& x, int& y) {
     if (state.window == nullptr) return false;
-    int pointerX = 0, pointerY = 0, width = 0, height = 0;
+    int pointerX = 0, pointerY = 0;
     if (SDL_GetMouseFocus() == state.window) {
         // Kept current by the pointer events the message loop pumps; SDL's global position
         // is a cache that a pointer warped by another program does not refresh.
@@ -322,8 +309,7 @@ bool PointerInPicture(int& x, int& y) {
         pointerX -= windowX;
         pointerY -= windowY;
     }
-    PictureSize(width, height);
-    const Fit fit = CurrentFit();
+    const Fit fit = CurrentFit(width, height);
     if (fit.w <= 0 || fit.h <= 0) return false;
     const int64_t insideX = std::clamp<int64_t>(pointerX - fit.x, 0, fit.w - 1);
     const int64_t insideY = std::clamp<int64_t>(pointerY - fit.y, 0, fit.h - 1);
@@ -332,14 +318,9 @@ bool PointerInPicture(int& x, int& y) {
     return true;
 }
 
-void MovePointerToPicture(int x, int y) {
-    if (state.window == nullptr) return;
-    int width = 0, height = 0;
-    PictureSize(width, height);
-    const Fit fit = CurrentFit();
-    if (width <= 0 || height <= 0) return;
-    x = std::clamp(x, 0, width - 1);
-    y = std::clamp(y, 0, height - 1);
+void MovePointerToPicture(int width, int height, int x, int y) {
+    if (state.window == nullptr || width <= 0 || height <= 0) return;
+    const Fit fit = CurrentFit(width, height);
     // The middle of the scaled pixel, so that reading the position back gives the same pixel.
     const int windowX = fit.x + static_cast<int>((int64_t{2} * x + 1) * fit.w / (int64_t{2} * width));
     const int windowY = fit.y + static_cast<int>((int64_t{2} * y + 1) * fit.h / (int64_t{2} * height));
@@ -430,15 +411,10 @@ void Handle(const SDL_Event& event) {
 
 }  // namespace
 
-void WaitForInput(uint64_t dueMs) {
-    int timeout = -1;  // no timer: until an event
-    if (dueMs != UINT64_MAX) {
-        const uint64_t now = NowMs();
-        timeout = dueMs <= now ? 0 : static_cast<int>(std::min<uint64_t>(dueMs - now, INT_MAX));
-    }
+void WaitForInput(int timeoutMs) {
     SDL_Event event;
     // Blocks in the display connection until an event arrives or the time is up.
-    if (SDL_WaitEventTimeout(&event, timeout) == 0) return;
+    if (SDL_WaitEventTimeout(&event, timeoutMs) == 0) return;
     Handle(event);
     while (SDL_PollEvent(&event) != 0) Handle(event);
 }

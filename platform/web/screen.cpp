@@ -35,27 +35,19 @@ namespace {
 struct State {
     bool open = false;
     int windowWidth = 0, windowHeight = 0;
-    int pictureWidth = 0, pictureHeight = 0;  // 0: the window's own size
-    bool away = false;
-    uint32_t lossCount = 0;
+    int canvasWidth = 0, canvasHeight = 0;
     std::vector<uint8_t> rgba;
 };
 
 State state;
-
-void PictureSize(int& width, int& height) {
-    const bool set = state.pictureWidth > 0 && state.pictureHeight > 0;
-    width = set ? state.pictureWidth : state.windowWidth;
-    height = set ? state.pictureHeight : state.windowHeight;
-}
 
 }  // namespace
 
 bool Open(const char*, int width, int height) {
     if (state.open || varnelo_open(width, height) == 0) return false;
     state.open = true;
-    state.windowWidth = width;
-    state.windowHeight = height;
+    state.windowWidth = state.canvasWidth = width;
+    state.windowHeight = state.canvasHeight = height;
     return true;
 }
 
@@ -76,18 +68,21 @@ void PaintBlack() {
 
 // The page is the screen: the canvas fills it already, whatever the cooperative level.
 void EnterFullScreen() {}
-void LeaveFullScreen() { state.away = false; }
+void LeaveFullScreen() {}
 
-void SetPictureSize(int width, int height) {
-    state.pictureWidth = width;
-    state.pictureHeight = height;
-    if (!state.open) return;
-    PictureSize(width, height);
-    varnelo_resize(width, height);
+// A window on the page would have the page to itself: the desktop is the window's own size.
+void DesktopSize(int& width, int& height) {
+    width = state.windowWidth;
+    height = state.windowHeight;
 }
 
 void Present(const uint8_t* pixels, int width, int height, int pitch) {
     if (!state.open || pixels == nullptr || width <= 0 || height <= 0) return;
+    if (width != state.canvasWidth || height != state.canvasHeight) {
+        varnelo_resize(width, height);
+        state.canvasWidth = width;
+        state.canvasHeight = height;
+    }
     // The canvas takes red, green, blue, alpha bytes; the pages hold blue, green, red, unused.
     state.rgba.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
     uint8_t* out = state.rgba.data();
@@ -103,43 +98,27 @@ void Present(const uint8_t* pixels, int width, int height, int pitch) {
     varnelo_present(state.rgba.data(), width, height);
 }
 
-uint32_t LossCount() { return state.lossCount; }
-bool Available() { return !state.away; }
-
-bool PointerInPicture(int& x, int& y) {
-    int width = 0, height = 0;
-    PictureSize(width, height);
+bool PointerInPicture(int width, int height, int& x, int& y) {
     if (!state.open || width <= 0 || height <= 0) return false;
     return varnelo_pointer(width, height, &x, &y) != 0;
 }
 
-void MovePointerToPicture(int x, int y) {
-    int width = 0, height = 0;
-    PictureSize(width, height);
-    if (!state.open || width <= 0 || height <= 0) return;
-    // A page cannot move the user's pointer: this position holds until the pointer moves.
-    varnelo_warp(std::clamp(x, 0, width - 1), std::clamp(y, 0, height - 1));
+// A page cannot move the user's pointer: this position holds until the pointer moves.
+void MovePointerToPicture(int, int, int x, int y) {
+    if (state.open) varnelo_warp(x, y);
 }
 
 void ShowPointer(bool shown) { varnelo_show_pointer(shown ? 1 : 0); }
 
-void WaitForInput(uint64_t dueMs) {
-    int timeout = -1;
-    if (dueMs != UINT64_MAX) {
-        const uint64_t now = NowMs();
-        timeout = dueMs <= now ? 0 : static_cast<int>(std::min<uint64_t>(dueMs - now, INT32_MAX));
-    }
-    varnelo_wait(timeout);
+void WaitForInput(int timeoutMs) {
+    varnelo_wait(timeoutMs);
     int key = 0, scan = 0, repeat = 0;
     for (int kind; (kind = varnelo_next_input(&key, &scan, &repeat)) != 0;) {
         if (kind == 1) standins::PostKeyDown(static_cast<unsigned>(key), static_cast<unsigned>(scan), repeat != 0);
         if (kind == 2) standins::PostClose();
-        if (kind == 3 && !state.away) {
-            // A hidden page is a display taken away: the flip chain is lost until restored.
-            state.away = true;
-            ++state.lossCount;
-        }
-        if (kind == 4) state.away = false;
+        // A hidden page is a display taken away: the flip chain is lost until restored.
+        if (kind == 3) standins::DisplayTakenAway();
+        if (kind == 4) standins::DisplayGivenBack();
     }
 }
 

@@ -2,6 +2,7 @@
 // is due, and otherwise hands the call to the core (__real_*); DirectDraw objects are proxies.
 #include "tests/fakes/recorder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -47,6 +48,11 @@ template <typename T, typename = std::enable_if_t<std::is_integral_v<T>>> std::s
     return out.str();
 }
 std::string Text(const MSG* message) { return Text(message->message) + ", " + Text(message->wParam); }
+std::string Text(const RECT* rect) {
+    if (rect == nullptr) return "null";
+    return Text(rect->left) + "," + Text(rect->top) + "," + Text(rect->right) + "," + Text(rect->bottom);
+}
+std::string Text(RECT*) { return "rect"; }  // an out parameter of a Win32 call, not yet filled
 
 template <typename... Args> void Record(const std::string& name, const Args&... args) {
     std::string text;
@@ -97,15 +103,40 @@ struct Surface final : IDirectDrawSurface7 {
     HRESULT Unlock(LPRECT rect) override { return Pass(name, "Unlock", [&] { return real->Unlock(rect); }, rect); }
     HRESULT BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 source, LPRECT rect, DWORD flags) override {
         auto* from = static_cast<Surface*>(source);
-        const std::string area = Text(rect->left) + "," + Text(rect->top) + "," + Text(rect->right) + "," + Text(rect->bottom);
-        return Pass(name, "BltFast", [&] { return real->BltFast(x, y, from->real, rect, flags); }, x, y, from->name, area, flags);
+        return Pass(name, "BltFast", [&] { return real->BltFast(x, y, from->real, rect, flags); }, x, y, from->name,
+                    static_cast<const RECT*>(rect), flags);
     }
+    HRESULT Blt(LPRECT target, LPDIRECTDRAWSURFACE7 source, LPRECT rect, DWORD flags, LPDDBLTFX effects) override {
+        auto* from = static_cast<Surface*>(source);
+        return Pass(name, "Blt", [&] { return real->Blt(target, from->real, rect, flags, effects); },
+                    static_cast<const RECT*>(target), from->name, static_cast<const RECT*>(rect), flags, effects);
+    }
+    HRESULT SetClipper(LPDIRECTDRAWCLIPPER clipper) override;
     HRESULT Flip(LPDIRECTDRAWSURFACE7 target, DWORD flags) override {
         return Pass(name, "Flip", [&] { return real->Flip(nullptr, flags); }, target, flags);
     }
     HRESULT Restore() override { return Pass(name, "Restore", [&] { return real->Restore(); }); }
 };
 std::vector<std::unique_ptr<Surface>> surfaces;
+
+struct Clipper final : IDirectDrawClipper {
+    explicit Clipper(IDirectDrawClipper* core) : real(core) {}
+    IDirectDrawClipper* real;
+    ULONG Release() override {
+        Record("Clipper.Release");
+        return real->Release();
+    }
+    HRESULT SetHWnd(DWORD flags, HWND window) override {
+        return Pass("Clipper", "SetHWnd", [&] { return real->SetHWnd(flags, window); }, flags, window);
+    }
+};
+std::vector<std::unique_ptr<Clipper>> clippers;
+
+HRESULT Surface::SetClipper(LPDIRECTDRAWCLIPPER clipper) {
+    auto* bound = static_cast<Clipper*>(clipper);
+    return Pass(name, "SetClipper", [&] { return real->SetClipper(bound != nullptr ? bound->real : nullptr); },
+                std::string(bound != nullptr ? "Clipper" : "null"));
+}
 
 LPDIRECTDRAWSURFACE7 Adopt(LPDIRECTDRAWSURFACE7 real, std::string name) {
     surfaces.push_back(std::make_unique<Surface>(real, std::move(name)));
@@ -141,6 +172,17 @@ struct DirectDraw final : IDirectDraw7 {
         if (result == DD_OK) *surface = Adopt(*surface, primary ? "Primary" : "Offscreen" + std::to_string(++state.pages));
         return result;
     }
+    HRESULT RestoreDisplayMode() override {
+        return Pass("DirectDraw", "RestoreDisplayMode", [&] { return real->RestoreDisplayMode(); });
+    }
+    HRESULT CreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER* clipper, IUnknown* outer) override {
+        const HRESULT result = Pass("DirectDraw", "CreateClipper", [&] { return real->CreateClipper(flags, clipper, outer); }, flags, outer);
+        if (result == DD_OK) {
+            clippers.push_back(std::make_unique<Clipper>(*clipper));
+            *clipper = clippers.back().get();
+        }
+        return result;
+    }
 };
 std::unique_ptr<DirectDraw> directDraw;
 
@@ -163,6 +205,7 @@ Result Call(const char* name, Result (*real)(Params...), Args... args) {
 void Reset() {
     standins::ShutDown();
     surfaces.clear();
+    clippers.clear();
     directDraw.reset();
     state = State{};
     memory_screen::Get() = memory_screen::State{};
@@ -188,12 +231,12 @@ LockFormat& Locks() { return state.locks; }
 const std::vector<uint8_t>& Padded(const IDirectDrawSurface7* surface) { return static_cast<const Surface*>(surface)->padded; }
 
 void Key(WPARAM virtualKey) {
-    memory_screen::Get().inputs.push_back([virtualKey](uint64_t) { standins::PostKeyDown(static_cast<unsigned>(virtualKey), 0, false); });
+    memory_screen::Get().inputs.push_back([virtualKey](int) { standins::PostKeyDown(static_cast<unsigned>(virtualKey), 0, false); });
 }
 
 void Tick(std::function<void()> before) {
-    memory_screen::Get().inputs.push_back([before](uint64_t dueMs) {
-        memory_screen::Get().nowMs = dueMs;
+    memory_screen::Get().inputs.push_back([before](int timeoutMs) {
+        memory_screen::Get().nowMs += static_cast<uint64_t>(std::max(timeoutMs, 0));
         if (before) before();
     });
 }
@@ -217,6 +260,12 @@ WRAP(LRESULT, SendMessageA, (HWND a, UINT b, WPARAM c, LPARAM d), a, b, c, d)
 WRAP(void, PostQuitMessage, (int a), a)
 WRAP(LRESULT, DefWindowProcA, (HWND a, UINT b, WPARAM c, LPARAM d), a, b, c, d)
 WRAP(int, MessageBoxA, (HWND a, LPCSTR b, LPCSTR c, UINT d), a, b, c, d)
+WRAP(LONG, SetWindowLongA, (HWND a, int b, LONG c), a, b, c)
+WRAP(BOOL, SetWindowPos, (HWND a, HWND b, int c, int d, int e, int f, UINT g), a, b, c, d, e, f, g)
+WRAP(HMONITOR, MonitorFromWindow, (HWND a, DWORD b), a, b)
+WRAP(BOOL, GetMonitorInfoA, (HMONITOR a, LPMONITORINFO b), a, b)
+WRAP(BOOL, GetClientRect, (HWND a, LPRECT b), a, b)
+WRAP(BOOL, ClientToScreen, (HWND a, LPPOINT b), a, b)
 WRAP(HWND, CreateWindowExA, (DWORD a, LPCSTR b, LPCSTR c, DWORD d, int e, int f, int g, int h, HWND i, HMENU j, HINSTANCE k, LPVOID l),
      a, b, c, d, e, f, g, h, i, j, k, l)
 HRESULT __real_DirectDrawCreateEx(GUID*, LPVOID*, REFIID, IUnknown*);

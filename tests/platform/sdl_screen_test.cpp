@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "image/image.h"
+#include "platform/core/desktop.h"
 #include "platform/core/standins.h"
 #include "platform/screen.h"
 #include "tests/platform/test_window.h"
@@ -23,7 +24,7 @@ protected:
         ASSERT_NE(window_, nullptr) << "needs a display";
         ShowWindow(window_, 10);
         screen::EnterFullScreen();
-        screen::SetPictureSize(Width, Height);
+        desktop::SetExclusive(true);
     }
     void TearDown() override { standins::ShutDown(); }
 
@@ -110,16 +111,16 @@ TEST_F(SdlScreenTest, AnExposeRepaintsTheLastPicture) {
 }
 
 TEST_F(SdlScreenTest, AFocusLossTakesTheDisplayAwayUntilItComesBack) {
-    const uint32_t losses = screen::LossCount();
+    const uint32_t losses = desktop::LossCount();
     const SDL_Event lost = Event(SDL_WINDOWEVENT, 0, SDL_WINDOWEVENT_FOCUS_LOST);
     Deliver({lost, lost});
-    EXPECT_FALSE(screen::Available());
+    EXPECT_FALSE(desktop::Available());
     // Counted up, not once per telling: SDL minimises a full-screen window that loses the
     // focus, and the window events that brings may count once more, never more.
-    EXPECT_GE(screen::LossCount() - losses, 1u);
-    EXPECT_LE(screen::LossCount() - losses, 2u);
+    EXPECT_GE(desktop::LossCount() - losses, 1u);
+    EXPECT_LE(desktop::LossCount() - losses, 2u);
     Deliver({Event(SDL_WINDOWEVENT, 0, SDL_WINDOWEVENT_RESTORED)});
-    EXPECT_TRUE(screen::Available());
+    EXPECT_TRUE(desktop::Available());
 }
 
 }  // namespace
