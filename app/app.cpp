@@ -70,7 +70,7 @@ int FailStart(HWND window, const char* what, const char* why = nullptr) {
 
 void FrameStep() {
     POINT cursor;
-    if (GetCursorPos(&cursor)) LastCursor = cursor;
+    if (GetCursorPos(&cursor) && ScreenToFrame(&cursor)) LastCursor = cursor;
     ComposeFrame(LastCursor.x, LastCursor.y);
 
     void* page = nullptr;
@@ -115,8 +115,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int cmdShow) {
     UpdateWindow(window);
     ShowCursor(FALSE);
 
-    // A failed set-up is told by the log alone; the frames are then skipped.
+    // A display that refuses the exclusive mode shows the frames in a window instead, and the
+    // log tells which; one that can show them in no way at all ends the program here, since
+    // nobody would ever see a frame.
     InitDirectDraw(window, Width, Height);
+    if (!PresentationReady()) {
+        return FailStart(window, "cannot show the picture",
+                         "the display refused both full screen and a window (DirectX.log says why)");
+    }
 
     FrameBuffer = static_cast<uint32_t*>(std::malloc(FrameBytes));
     if (FrameBuffer == nullptr) return FailStart(window, "out of memory for the frame");
@@ -134,7 +140,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int cmdShow) {
 
     // Only now: every tick reads the frame buffer and both pictures without asking.
     SetTimer(window, FrameTimerId, FrameTimerMs, nullptr);
-    SetCursorPos(Width >> 1, Height >> 1);
+    // The middle of the frame, wherever the frame shows on the screen.
+    POINT middle = {Width >> 1, Height >> 1};
+    FrameToScreen(&middle);
+    SetCursorPos(middle.x, middle.y);
 
     MSG message;
     std::memset(&message, 0, sizeof message);

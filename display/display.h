@@ -7,10 +7,13 @@
 #include <windows.h>
 #include <ddraw.h>
 
-// Set-up, restore and release. Result codes pass through unchanged; 0 is success.
+// Set-up, restore and release. Result codes pass through unchanged; 0 is success. A display
+// that refuses the exclusive mode gets the frames in a window instead: the result is then still
+// the refusal, and PresentationReady tells whether frames can be shown at all.
 HRESULT InitDirectDraw(HWND hwnd, int32_t width, int32_t height);
 HRESULT RestoreSurfaces();
 void ReleaseDirectDraw();
+bool PresentationReady();
 
 // Presentation, once per tick: LockPage, then (only after 1) copy the frame and FlipPages.
 // LockPage returns 1 and the page's address when the current page is locked at 32 bits.
@@ -18,6 +21,17 @@ int LockPage(void** pixels);
 // The row pitch in bytes that the last successful LockPage reported.
 LONG LockedPagePitch();
 void FlipPages();
+
+// The pointer between screen and frame coordinates. In exclusive mode the screen is the frame;
+// in a window the frame is scaled into the client area, and a point outside it counts as on the
+// nearest edge. False, the point untouched, while the window has nowhere to show the frame.
+bool ScreenToFrame(POINT* point);
+bool FrameToScreen(POINT* point);
+// Where the frame shows on the screen in a window; false while there is nowhere to show it
+// (a minimised window has no client area).
+bool PictureOnScreen(RECT* picture);
+// Makes the window a borderless one over the whole of its monitor.
+void CoverMonitor(HWND hwnd);
 
 // "DirectX.log" in the working directory, rewritten at every start.
 void LogStart();
@@ -31,6 +45,10 @@ extern LPDIRECTDRAWSURFACE7 lpDDSPrimary;
 extern LPDIRECTDRAWSURFACE7 lpDDSBack;
 extern LPDIRECTDRAWSURFACE7 lpDDSOne;
 extern LPDIRECTDRAWSURFACE7 lpDDSTwo;
+extern LPDIRECTDRAWCLIPPER lpDDClipper;
+// Set while the frames go to a window rather than to an exclusive full-screen mode.
+extern int32_t bWindowed;
+extern HWND DisplayWindow;
 extern DDSURFACEDESC2 ddsd;
 extern int32_t DisplayWidth;
 extern int32_t DisplayHeight;

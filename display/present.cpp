@@ -1,5 +1,6 @@
 // Page presentation: the two system-memory pages take turns; each frame is copied whole onto
-// the back buffer and the primary chain is flipped, restoring lost surfaces on the way.
+// the back buffer and the primary chain is flipped, or in a window stretched onto the desktop,
+// restoring lost surfaces on the way.
 #include "display/display.h"
 
 #include <chrono>
@@ -86,6 +87,15 @@ void FlipPages() {
     }
     // One wait for the copy and the flip together.
     const Clock::time_point deadline = Clock::now() + BusyLimit;
+    if (bWindowed != 0) {
+        // The page is stretched onto the desktop's primary where the window shows it; the
+        // window's clipper keeps it off any window in front.
+        RECT picture;
+        if (source != nullptr && PictureOnScreen(&picture)) {
+            RunUntilSettled(deadline, [&] { return lpDDSPrimary->Blt(&picture, source, &copyRect, 0, nullptr); });
+        }
+        return;
+    }
     if (lpDDSBack != nullptr && source != nullptr) {
         RunUntilSettled(deadline, [&] {
             return lpDDSBack->BltFast(0, 0, source, &copyRect, DDBLTFAST_NOCOLORKEY);

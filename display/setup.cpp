@@ -1,5 +1,6 @@
 // The display state, and the set-up, restore and release of the DirectDraw objects: an exclusive
-// full-screen mode with a flipping primary surface and two system-memory pages.
+// full-screen mode with a flipping primary surface and two system-memory pages, or, where the
+// display refuses that mode, the desktop's primary with a clipper for the program's window.
 #include "display/display.h"
 
 #include <cstring>
@@ -16,16 +17,24 @@ LPDIRECTDRAWSURFACE7 lpDDSPrimary = nullptr;
 LPDIRECTDRAWSURFACE7 lpDDSBack = nullptr;
 LPDIRECTDRAWSURFACE7 lpDDSOne = nullptr;
 LPDIRECTDRAWSURFACE7 lpDDSTwo = nullptr;
+LPDIRECTDRAWCLIPPER lpDDClipper = nullptr;
+int32_t bWindowed = 0;
+HWND DisplayWindow = nullptr;
 DDSURFACEDESC2 ddsd;
 int32_t DisplayWidth = 0;
 int32_t DisplayHeight = 0;
 
 namespace {
 
-// Logs the outcome of one set-up step; true when the set-up may go on.
-bool LogResult(HRESULT result) {
+bool presentationReady = false;
+
+// One set-up call: its text before it, and after it "    OK" or the text of its result.
+template <typename Call>
+HRESULT Step(const char* text, Call call) {
+    LogLine(text);
+    const HRESULT result = call();
     LogLine(result == DD_OK ? "    OK" : DDErrorText(result));
-    return result == DD_OK;
+    return result;
 }
 
 void ReleaseSurface(LPDIRECTDRAWSURFACE7& surface) {
@@ -40,73 +49,144 @@ HRESULT RestoreSurface(LPDIRECTDRAWSURFACE7 surface) {
     return surface != nullptr ? surface->Restore() : DD_OK;
 }
 
-}  // namespace
-
-HRESULT InitDirectDraw(HWND hwnd, int32_t width, int32_t height) {
-    LogStart();
-    DisplayWidth = width;
-    DisplayHeight = height;
-    LogLine("Debug - mode Inactive");
-
-    LogLine("DirectDrawCreateEx(NULL, &lpDD, IID_IDirectDraw7, NULL);");
-    HRESULT result =
-        DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&lpDD), IID_IDirectDraw7, nullptr);
-    if (!LogResult(result)) {
+// Exclusive full screen in the frame's own mode, with a flipping primary and its back buffer.
+HRESULT SetUpFullScreen(HWND hwnd, int32_t width, int32_t height, bool& modeSet) {
+    HRESULT result = Step("SetCooperativeLevel(EXCLUSIVE | ALLOWREBOOT | FULLSCREEN);", [hwnd] {
+        return lpDD->SetCooperativeLevel(hwnd, DDSCL_EXCLUSIVE | DDSCL_ALLOWREBOOT | DDSCL_FULLSCREEN);
+    });
+    if (result != DD_OK) {
         return result;
     }
 
-    LogLine("SetCooperativeLevel(EXCLUSIVE | ALLOWREBOOT | FULLSCREEN);");
-    result = lpDD->SetCooperativeLevel(hwnd, DDSCL_EXCLUSIVE | DDSCL_ALLOWREBOOT | DDSCL_FULLSCREEN);
-    if (!LogResult(result)) {
+    result = Step("SetDisplayMode(Width, Height, 32, 0, DDSDM_STANDARDVGAMODE);", [width, height] {
+        return lpDD->SetDisplayMode(static_cast<DWORD>(width), static_cast<DWORD>(height), 32, 0,
+                                    DDSDM_STANDARDVGAMODE);
+    });
+    if (result != DD_OK) {
         return result;
     }
-
-    LogLine("SetDisplayMode(Width, Height, 32, 0, DDSDM_STANDARDVGAMODE);");
-    result = lpDD->SetDisplayMode(static_cast<DWORD>(width), static_cast<DWORD>(height), 32, 0,
-                                  DDSDM_STANDARDVGAMODE);
-    if (!LogResult(result)) {
-        return result;
-    }
+    modeSet = true;
 
     std::memset(&ddsd, 0, sizeof(ddsd));
     ddsd.dwSize = sizeof(ddsd);
     ddsd.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
     ddsd.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_HWCODEC;
     ddsd.dwBackBufferCount = 1;
-    LogLine("CreateSurface(&ddsd, &lpDDSPrimary, NULL);");
-    result = lpDD->CreateSurface(&ddsd, &lpDDSPrimary, nullptr);
-    if (!LogResult(result)) {
+    result = Step("CreateSurface(&ddsd, &lpDDSPrimary, NULL);",
+                  [] { return lpDD->CreateSurface(&ddsd, &lpDDSPrimary, nullptr); });
+    if (result != DD_OK) {
         return result;
     }
 
     DDSCAPS2 ddscaps;
     std::memset(&ddscaps, 0, sizeof(ddscaps));
     ddscaps.dwCaps = DDSCAPS_BACKBUFFER | DDSCAPS_HWCODEC;
-    LogLine("GetAttachedSurface(&ddscaps, &lpDDSBack);");
-    result = lpDDSPrimary->GetAttachedSurface(&ddscaps, &lpDDSBack);
-    if (!LogResult(result)) {
+    return Step("GetAttachedSurface(&ddscaps, &lpDDSBack);",
+                [&ddscaps] { return lpDDSPrimary->GetAttachedSurface(&ddscaps, &lpDDSBack); });
+}
+
+// The desktop as it is, with the window over the whole monitor: what the exclusive attempt
+// left is undone, and the frames are stretched onto the primary within the window's clipper.
+HRESULT SetUpWindow(HWND hwnd, bool modeSet) {
+    LogLine("Windowed mode");
+    ReleaseSurface(lpDDSPrimary);
+    lpDDSBack = nullptr;
+    // A mode that could not be given back leaves a small desktop, which a window still covers.
+    if (modeSet) {
+        Step("RestoreDisplayMode();", [] { return lpDD->RestoreDisplayMode(); });
+    }
+    HRESULT result = Step("SetCooperativeLevel(NORMAL);", [hwnd] { return lpDD->SetCooperativeLevel(hwnd, DDSCL_NORMAL); });
+    if (result != DD_OK) {
         return result;
     }
+    CoverMonitor(hwnd);
 
+    std::memset(&ddsd, 0, sizeof(ddsd));
+    ddsd.dwSize = sizeof(ddsd);
+    ddsd.dwFlags = DDSD_CAPS;
+    ddsd.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+    result = Step("CreateSurface(&ddsd, &lpDDSPrimary, NULL);",
+                  [] { return lpDD->CreateSurface(&ddsd, &lpDDSPrimary, nullptr); });
+    if (result != DD_OK) {
+        return result;
+    }
+    // Without a clipper the copy would land on whatever window lies over ours.
+    result = Step("CreateClipper(0, &lpDDClipper, NULL);", [] { return lpDD->CreateClipper(0, &lpDDClipper, nullptr); });
+    if (result != DD_OK) {
+        return result;
+    }
+    result = Step("SetHWnd(0, hwnd);", [hwnd] { return lpDDClipper->SetHWnd(0, hwnd); });
+    if (result != DD_OK) {
+        return result;
+    }
+    return Step("SetClipper(lpDDClipper);", [] { return lpDDSPrimary->SetClipper(lpDDClipper); });
+}
+
+// The two system-memory pages. In exclusive mode the description of the primary is reused:
+// dwBackBufferCount keeps its 1, but without its flag it means nothing, and no pixel format is
+// asked for, as the mode is 32 bits deep; LockPage checks the depth granted. A window's pages
+// ask for 32 bits whatever the desktop's depth, and the copy to the screen converts.
+HRESULT CreatePages(int32_t width, int32_t height) {
     LogLine("Creating Offscreen surfaces");
-    // The description of the primary is reused: dwBackBufferCount keeps its 1, but without its
-    // flag it means nothing. No pixel format is asked for; LockPage checks the depth granted.
-    ddsd.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
-    ddsd.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY | DDSCAPS_HWCODEC;
+    if (bWindowed != 0) {
+        std::memset(&ddsd, 0, sizeof(ddsd));
+        ddsd.dwSize = sizeof(ddsd);
+        ddsd.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT;
+        ddsd.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+        ddsd.ddpfPixelFormat.dwSize = sizeof(ddsd.ddpfPixelFormat);
+        ddsd.ddpfPixelFormat.dwFlags = DDPF_RGB;
+        ddsd.ddpfPixelFormat.dwRGBBitCount = 32;
+        ddsd.ddpfPixelFormat.dwRBitMask = 0x00FF0000;
+        ddsd.ddpfPixelFormat.dwGBitMask = 0x0000FF00;
+        ddsd.ddpfPixelFormat.dwBBitMask = 0x000000FF;
+    } else {
+        ddsd.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
+        ddsd.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY | DDSCAPS_HWCODEC;
+    }
     ddsd.dwHeight = static_cast<DWORD>(height);
     ddsd.dwWidth = static_cast<DWORD>(width);
-    LogLine("CreateSurface(&ddsd, &lpDDSOne, NULL);");
-    result = lpDD->CreateSurface(&ddsd, &lpDDSOne, nullptr);
-    if (!LogResult(result)) {
+    const HRESULT result =
+        Step("CreateSurface(&ddsd, &lpDDSOne, NULL);", [] { return lpDD->CreateSurface(&ddsd, &lpDDSOne, nullptr); });
+    if (result != DD_OK) {
         return result;
+    }
+    return Step("CreateSurface(&ddsd, &lpDDSTwo, NULL);", [] { return lpDD->CreateSurface(&ddsd, &lpDDSTwo, nullptr); });
+}
+
+}  // namespace
+
+HRESULT InitDirectDraw(HWND hwnd, int32_t width, int32_t height) {
+    LogStart();
+    DisplayWidth = width;
+    DisplayHeight = height;
+    DisplayWindow = hwnd;
+    bWindowed = 0;
+    presentationReady = false;
+    LogLine("Debug - mode Inactive");
+
+    const HRESULT created = Step("DirectDrawCreateEx(NULL, &lpDD, IID_IDirectDraw7, NULL);", [] {
+        return DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&lpDD), IID_IDirectDraw7, nullptr);
+    });
+    if (created != DD_OK) {
+        return created;
     }
 
-    LogLine("CreateSurface(&ddsd, &lpDDSTwo, NULL);");
-    result = lpDD->CreateSurface(&ddsd, &lpDDSTwo, nullptr);
-    if (!LogResult(result)) {
-        return result;
+    bool modeSet = false;
+    const HRESULT result = SetUpFullScreen(hwnd, width, height, modeSet);
+    if (result != DD_OK) {
+        // Many displays of today offer no 320 x 200 mode at all; the frames then go to a window.
+        bWindowed = 1;
+        if (SetUpWindow(hwnd, modeSet) != DD_OK) {
+            return result;
+        }
     }
-    return DD_OK;
+
+    const HRESULT pages = CreatePages(width, height);
+    if (pages != DD_OK) {
+        return result != DD_OK ? result : pages;
+    }
+    presentationReady = true;
+    return result;
 }
 
 HRESULT RestoreSurfaces() {
@@ -129,6 +209,16 @@ void ReleaseDirectDraw() {
     ReleaseSurface(lpDDSPrimary);
     ReleaseSurface(lpDDSOne);
     ReleaseSurface(lpDDSTwo);
+    if (lpDDClipper != nullptr) {
+        lpDDClipper->Release();
+        lpDDClipper = nullptr;
+    }
     lpDD->Release();
     lpDD = nullptr;
+    bWindowed = 0;
+    presentationReady = false;
+}
+
+bool PresentationReady() {
+    return presentationReady;
 }

@@ -84,7 +84,11 @@ struct EarlyReturn {
     void (*arrange)();
     bool windowMade;
     const char* told;
+    long logLines;
 };
+
+constexpr const char* kNoPicture =
+    "cannot show the picture: the display refused both full screen and a window (DirectX.log says why)";
 
 class AppEarlyReturn : public AppTest, public ::testing::WithParamInterface<EarlyReturn> {};
 
@@ -100,17 +104,22 @@ TEST_P(AppEarlyReturn, TellsWhyAndFailsBeforeTheTimerStarts) {
     EXPECT_TRUE(memory_screen::Get().pointerShown);
     // Set up before any picture was read, the log is complete; without a window there is none.
     const std::string log = Read("DirectX.log");
-    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), windowMade ? 17 : 0);
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), GetParam().logLines);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     , AppEarlyReturn,
     ::testing::Values(
-        EarlyReturn{"NoSpot", [] { fs::remove("spot.tga"); }, true, "cannot read spot.tga: No such file or directory"},
-        EarlyReturn{"NoScene", [] { fs::remove("scr.tga"); }, true, "cannot read scr.tga: No such file or directory"},
-        EarlyReturn{"SpotNotAPicture", [] { std::ofstream("spot.tga") << "not a picture"; }, true, "cannot read spot.tga: not a TGA file"},
-        EarlyReturn{"ClassRefused", [] { recorder::Script("RegisterClassExA", {DDERR_GENERIC}); }, false, "cannot register the window class"},
-        EarlyReturn{"NoDisplay", [] { memory_screen::Get().noDisplay = true; }, false, "cannot create the window"}),
+        EarlyReturn{"NoSpot", [] { fs::remove("spot.tga"); }, true, "cannot read spot.tga: No such file or directory", 17},
+        EarlyReturn{"NoScene", [] { fs::remove("scr.tga"); }, true, "cannot read scr.tga: No such file or directory", 17},
+        EarlyReturn{"SpotNotAPicture", [] { std::ofstream("spot.tga") << "not a picture"; }, true, "cannot read spot.tga: not a TGA file", 17},
+        EarlyReturn{"ClassRefused", [] { recorder::Script("RegisterClassExA", {DDERR_GENERIC}); }, false, "cannot register the window class", 0},
+        EarlyReturn{"NoDisplay", [] { memory_screen::Get().noDisplay = true; }, false, "cannot create the window", 0},
+        EarlyReturn{"NoDirectDraw", [] { recorder::Script("DirectDrawCreateEx", {DDERR_GENERIC}); }, true, kNoPicture, 4},
+        EarlyReturn{"NoWindowEither", [] {
+            recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
+            recorder::Script("CreateClipper", {DDERR_OUTOFMEMORY});
+        }, true, kNoPicture, 15}),
     CaseName<EarlyReturn>);
 
 // One screenshot per tick that follows an F12, however often it was pressed before the tick.
@@ -171,11 +180,15 @@ TEST_F(AppTest, CopiesTheFrameRowByRowIntoPaddedPagesAndLeavesTooNarrowOnesAlone
     }
 }
 
-TEST_F(AppTest, FramesAreSkippedWhenTheDisplayWasNeverSetUp) {
-    recorder::Script("DirectDrawCreateEx", {DDERR_GENERIC});
-    EXPECT_EQ(Run("KTE"), 0);
-    EXPECT_EQ(Calls("DirectDraw").size() + Calls("Primary").size() + Calls("Offscreen").size(), 1u);
-    EXPECT_EQ(Screenshots(), 1u);
+// Where the display refuses the mode, the pointer starts on the middle of the picture in the
+// window and steers the frame through the picture's place on the screen.
+TEST_F(AppTest, InAWindowThePointerIsMappedThroughThePicture) {
+    recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
+    recorder::Key(VK_F12);
+    recorder::Tick([] { Pointer(2 * 37 + 1, 40 + 2 * 181); });
+    EXPECT_EQ(Run("E"), 0);
+    EXPECT_EQ(Calls("SetCursorPos"), std::vector<std::string>{"SetCursorPos(321, 241)"});
+    EXPECT_EQ(Read("Screenshot 0.bmp"), ExpectedScreenshot(37, 181));
 }
 
 }  // namespace

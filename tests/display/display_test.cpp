@@ -2,6 +2,7 @@
 // busy, lost or odd display, and the Czech error texts.
 #include <iconv.h>
 
+#include <array>
 #include <chrono>
 #include <fstream>
 #include <iterator>
@@ -23,17 +24,27 @@ std::string Cp1250(std::string utf8) {  // the system's iconv, not the compiler'
     return out.substr(0, out.size() - outLeft);
 }
 
-// The log of a set-up in which every call succeeds, as the scripted checks expect it too.
-const std::string kFullLog = [] {
-    std::ifstream file(VARNELO_FULL_SETUP_LOG, std::ios::binary);
+std::string ReadAll(const char* path) {
+    std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), {});
-}();
+}
+// The log of a set-up in which every call succeeds, and the lines of a window's set-up after a
+// refusal, as the scripted checks expect them too.
+const std::string kFullLog = ReadAll(VARNELO_SUPPORT "/full_setup.log");
+const std::string kWindowLog = ReadAll(VARNELO_SUPPORT "/window_setup.log");
 
 const std::vector<std::string> kSetUpCalls = {
     "DirectDrawCreateEx(null, \"IID_IDirectDraw7\", null)", "DirectDraw.SetCooperativeLevel(window, 19)",
     "DirectDraw.SetDisplayMode(320, 200, 32, 0, 1)", "DirectDraw.CreateSurface(33, 0x100218, 1, 0, 0, null)",
     "Primary.GetAttachedSurface(0x100004, 0, 0, 0)", "DirectDraw.CreateSurface(7, 0x100840, 1, 320, 200, null)",
     "DirectDraw.CreateSurface(7, 0x100840, 1, 320, 200, null)"};
+// On a 640 x 480 desktop, after the release of an exclusive flip chain and the mode.
+const std::vector<std::string> kWindowCalls = {
+    "DirectDraw.SetCooperativeLevel(window, 8)", "MonitorFromWindow(window, 2)", "GetMonitorInfoA(other, other)",
+    "SetWindowLongA(window, 0xfffffff0, 0x90000000)", "SetWindowPos(window, null, 0, 0, 640, 480, 96)",
+    "DirectDraw.CreateSurface(1, 512, 0, 0, 0, null)", "DirectDraw.CreateClipper(0, null)", "Clipper.SetHWnd(0, window)",
+    "Primary.SetClipper(Clipper)", "DirectDraw.CreateSurface(4103, 2112, 0, 320, 200, null)",
+    "DirectDraw.CreateSurface(4103, 2112, 0, 320, 200, null)"};
 
 std::string LogUpTo(size_t lines, const char* last = nullptr) {
     size_t end = 0;
@@ -67,39 +78,52 @@ struct FailingStep {
     std::vector<HRESULT> script;  // the earlier calls of the same method succeed
     const char* utf8Text;
     size_t logLines;  // lines of a successful set-up up to the failing call's own
+    bool windowed;
+    std::vector<std::string> undone;  // what the exclusive attempt left, undone before the window
     const char* released;
 };
 
+constexpr const char* kWindowRelease = "Primary.Release Offscreen1.Release Offscreen2.Release Clipper.Release DirectDraw.Release ";
+
 class SetUpFailure : public DisplayTest, public ::testing::WithParamInterface<FailingStep> {};
 
-TEST_P(SetUpFailure, StopsLogsTheTextAndReleasesWhatExists) {
+// A refusal of full screen, its mode or its flip chain leads to a window; any other failure
+// leaves nothing to show frames on.
+TEST_P(SetUpFailure, LogsTheTextThenSetsUpAWindowOrStops) {
     const FailingStep& step = GetParam();
     recorder::Script(step.method, step.script);
     EXPECT_EQ(SetUpDisplay(), step.script.back());
-    EXPECT_EQ(Read("DirectX.log"), LogUpTo(step.logLines, step.utf8Text));
-    const std::vector<std::string> calls = Calls();
-    EXPECT_EQ(calls, std::vector<std::string>(kSetUpCalls.begin(), kSetUpCalls.begin() + static_cast<long>(calls.size())));
+    std::vector<std::string> calls(kSetUpCalls.begin(), kSetUpCalls.begin() + static_cast<long>((step.logLines - 1) / 2));
+    calls.insert(calls.end(), step.undone.begin(), step.undone.end());
+    if (step.windowed) calls.insert(calls.end(), kWindowCalls.begin(), kWindowCalls.end());
+    EXPECT_EQ(Calls(), calls);
+    std::string log = LogUpTo(step.logLines, step.utf8Text);
+    const bool modeSet = !step.undone.empty() && step.undone.back() == "DirectDraw.RestoreDisplayMode()";
+    if (step.windowed) log += kWindowLog.substr(0, 14) + (modeSet ? "RestoreDisplayMode();\n    OK\n" : "") + kWindowLog.substr(14);
+    EXPECT_EQ(Read("DirectX.log"), log);
+    EXPECT_EQ(PresentationReady(), step.windowed);
+    EXPECT_EQ(bWindowed, step.windowed ? 1 : 0);
     recorder::ForgetCalls();
     ReleaseDirectDraw();
     EXPECT_EQ(Targets(), step.released);
-    EXPECT_FALSE(lpDD || lpDDSPrimary || lpDDSOne || lpDDSTwo);
+    EXPECT_FALSE(lpDD || lpDDSPrimary || lpDDSOne || lpDDSTwo || lpDDClipper || bWindowed || PresentationReady());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     , SetUpFailure,
     ::testing::Values(
-        FailingStep{"Create", "DirectDrawCreateEx", {DDERR_GENERIC}, "Nedefinovaná chyba !", 3, ""},
+        FailingStep{"Create", "DirectDrawCreateEx", {DDERR_GENERIC}, "Nedefinovaná chyba !", 3, false, {}, ""},
         FailingStep{"CooperativeLevel", "SetCooperativeLevel", {VARNELO_HRESULT(0x88760245)},
-                    "Cooperative mode nemohl být nastaven na EXCLUSIVE !", 5, "DirectDraw.Release "},
-        FailingStep{"RefusedMode", "SetDisplayMode", {DDERR_INVALIDMODE}, "DirectDraw nepodporuje tento mód !", 7,
-                    "DirectDraw.Release "},
-        FailingStep{"Primary", "CreateSurface", {VARNELO_HRESULT(0x8876017C)}, "Málo Video-RAM ! !", 9, "DirectDraw.Release "},
-        FailingStep{"UnknownCode", "GetAttachedSurface", {VARNELO_HRESULT(0x88760001)}, "Neidentifikovatelná chyba !", 11,
-                    "Primary.Release DirectDraw.Release "},
-        FailingStep{"PageOne", "CreateSurface", {DD_OK, DDERR_OUTOFMEMORY}, "Málo RAM !", 14,
+                    "Cooperative mode nemohl být nastaven na EXCLUSIVE !", 5, true, {}, kWindowRelease},
+        FailingStep{"RefusedMode", "SetDisplayMode", {DDERR_UNSUPPORTED}, "Operace není podporována !", 7, true, {}, kWindowRelease},
+        FailingStep{"Primary", "CreateSurface", {VARNELO_HRESULT(0x8876017C)}, "Málo Video-RAM ! !", 9, true,
+                    {"DirectDraw.RestoreDisplayMode()"}, kWindowRelease},
+        FailingStep{"UnknownCode", "GetAttachedSurface", {VARNELO_HRESULT(0x88760001)}, "Neidentifikovatelná chyba !", 11, true,
+                    {"Primary.Release()", "DirectDraw.RestoreDisplayMode()"}, kWindowRelease},
+        FailingStep{"PageOne", "CreateSurface", {DD_OK, DDERR_OUTOFMEMORY}, "Málo RAM !", 14, false, {},
                     "Primary.Release DirectDraw.Release "},
         FailingStep{"PageTwo", "CreateSurface", {DD_OK, DD_OK, DDERR_SURFACEBUSY},
-                    "Surface nyní není k dispozici (zkuste to za 10 min.) !", 16,
+                    "Surface nyní není k dispozici (zkuste to za 10 min.) !", 16, false, {},
                     "Primary.Release Offscreen1.Release DirectDraw.Release "}),
     CaseName<FailingStep>);
 
@@ -178,23 +202,117 @@ TEST_F(DisplayTest, BusyForeverGivesUpTheFrame) {
     }
 }
 
-// Without a complete set-up only the surfaces that exist are touched.
-TEST_F(DisplayTest, IncompleteSetUpTouchesOnlyWhatExists) {
-    const std::pair<const char*, std::vector<HRESULT>> failures[] = {
-        {"DirectDrawCreateEx", {DDERR_GENERIC}}, {"CreateSurface", {DDERR_OUTOFMEMORY}}, {"GetAttachedSurface", {DDERR_GENERIC}},
-        {"CreateSurface", {DD_OK, DD_OK, DDERR_OUTOFMEMORY}}, {"", {}}};
-    for (const auto& [method, script] : failures) {
+struct Incomplete {
+    std::vector<std::pair<const char*, std::vector<HRESULT>>> scripts;
+    const char* lastCall;  // the log's last call, followed by the text of the failure
+    const char* flip;      // what FlipPages still touches
+};
+
+// With no way to show frames, nothing is locked or copied, and only what exists is touched.
+TEST_F(DisplayTest, AnIncompleteSetUpShowsNothingAndTouchesOnlyWhatExists) {
+    const std::vector<HRESULT> refused = {DDERR_UNSUPPORTED}, pass = {DD_OK};
+    const Incomplete cases[] = {
+        {{{"DirectDrawCreateEx", {DDERR_GENERIC}}}, "DirectDrawCreateEx(NULL, &lpDD, IID_IDirectDraw7, NULL);", ""},
+        {{{"CreateSurface", {DD_OK, DD_OK, DDERR_OUTOFMEMORY}}}, "CreateSurface(&ddsd, &lpDDSTwo, NULL);", "Primary.Flip "},
+        {{{"SetDisplayMode", refused}, {"SetCooperativeLevel", {DD_OK, DDERR_GENERIC}}}, "SetCooperativeLevel(NORMAL);", ""},
+        {{{"SetDisplayMode", refused}, {"CreateSurface", {DDERR_OUTOFMEMORY}}}, "CreateSurface(&ddsd, &lpDDSPrimary, NULL);", ""},
+        {{{"SetDisplayMode", refused}, {"CreateClipper", {DDERR_OUTOFMEMORY}}}, "CreateClipper(0, &lpDDClipper, NULL);", ""},
+        {{{"SetDisplayMode", refused}, {"SetHWnd", {VARNELO_HRESULT(0x8876023B)}}}, "SetHWnd(0, hwnd);", ""},
+        {{{"SetDisplayMode", refused}, {"SetClipper", {DDERR_GENERIC}}}, "SetClipper(lpDDClipper);", ""},
+        {{{"SetDisplayMode", refused}, {"CreateSurface", {DD_OK, DDERR_OUTOFMEMORY}}}, "CreateSurface(&ddsd, &lpDDSOne, NULL);", ""},
+        {{}, nullptr, ""}};  // a display released
+    for (const auto& [scripts, lastCall, flip] : cases) {
         Clear();
-        recorder::Script(method, script);
+        HRESULT failure = DD_OK;
+        for (const auto& [method, results] : scripts) {
+            recorder::Script(method, results);
+            failure = results.back();
+        }
         SetUpDisplay();
-        if (script.empty()) ReleaseDirectDraw();
+        if (lastCall != nullptr) {
+            EXPECT_FALSE(PresentationReady()) << lastCall;
+            const std::string log = Read("DirectX.log");
+            EXPECT_EQ(log.substr(log.rfind('\n', log.size() - 2) - std::string(lastCall).size()),
+                      lastCall + std::string("\n") + DDErrorText(failure) + "\n");
+        } else {
+            ReleaseDirectDraw();
+        }
         recorder::ForgetCalls();
         void* pixels = nullptr;
-        EXPECT_EQ(LockPage(&pixels), 0) << method;
+        EXPECT_EQ(LockPage(&pixels), 0) << lastCall;
         FlipPages();
-        EXPECT_EQ(Targets(), lpDDSPrimary != nullptr ? "Primary.Flip " : "") << method;
+        EXPECT_EQ(Targets(), flip) << lastCall;
         ReleaseDirectDraw();
     }
+}
+
+// In a window the page is stretched onto the desktop where the window shows the frame: twice
+// as large in the middle of 640 x 480. A minimised window gets nothing; a lost primary is restored.
+TEST_F(DisplayTest, AWindowGetsTheFrameStretchedBetweenBlackBands) {
+    recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
+    ASSERT_EQ(SetUpDisplay(), DDERR_UNSUPPORTED);
+    std::vector<uint32_t> frame(size_t{Width} * Height);
+    for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<uint32_t>(i * 2654435761u) | 1;
+    const auto present = [&frame] {
+        void* pixels = nullptr;
+        ASSERT_EQ(LockPage(&pixels), 1);
+        std::copy(frame.begin(), frame.end(), static_cast<uint32_t*>(pixels));
+        recorder::ForgetCalls();
+        FlipPages();
+    };
+    present();
+    EXPECT_EQ(Calls("Primary"), std::vector<std::string>{"Primary.Blt(0,40,640,440, Offscreen2, 0,0,320,200, 0, null)"});
+    const memory_screen::State& screen = memory_screen::Get();
+    ASSERT_EQ(screen.shownWidth * 1000 + screen.shownHeight, 640480);
+    const auto* shown = reinterpret_cast<const uint32_t*>(screen.shown32.data());
+    for (int y = 0; y < 480; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            const uint32_t expected = y < 40 || y >= 440 ? 0 : frame[size_t((y - 40) / 2 * Width + x / 2)];
+            ASSERT_EQ(shown[y * 640 + x], expected) << "at " << x << "," << y;
+        }
+    }
+    memory_screen::TakeAway();
+    present();
+    EXPECT_EQ(Targets(), "Offscreen1.Unlock GetClientRect ");
+    memory_screen::GiveBack();
+    recorder::Script("Blt", {DDERR_SURFACELOST});
+    present();
+    EXPECT_EQ(Targets(), "Offscreen2.Unlock GetClientRect ClientToScreen Primary.Blt Primary.Restore Offscreen1.Restore "
+                         "Offscreen2.Restore ");
+}
+
+// The frame as large as fits with its aspect kept, centred; the pointer goes through it both
+// ways, and off it counts as on its nearest edge. In exclusive mode the screen is the frame.
+TEST_F(DisplayTest, ThePointerIsMappedThroughThePictureInAWindowOnly) {
+    const std::pair<std::array<int, 2>, std::array<LONG, 4>> desktops[] = {
+        {{640, 480}, {0, 40, 640, 440}}, {{1024, 768}, {0, 64, 1024, 704}}, {{1920, 1080}, {96, 0, 1824, 1080}}};
+    for (const auto& [desktop, expected] : desktops) {
+        Clear();
+        std::tie(memory_screen::Get().desktopWidth, memory_screen::Get().desktopHeight) = std::pair(desktop[0], desktop[1]);
+        recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
+        SetUpDisplay();
+        RECT picture{};
+        ASSERT_TRUE(PictureOnScreen(&picture)) << desktop[0];
+        EXPECT_EQ((std::array<LONG, 4>{picture.left, picture.top, picture.right, picture.bottom}), expected) << desktop[0];
+        const std::pair<POINT, POINT> points[] = {{{0, 0}, {0, 0}}, {{desktop[0] - 1, desktop[1] - 1}, {319, 199}},
+                                                  {{-5, 9000}, {0, 199}}, {{(expected[0] + expected[2]) / 2, expected[1]}, {160, 0}}};
+        for (auto [screen, frame] : points) {
+            ASSERT_TRUE(ScreenToFrame(&screen));
+            EXPECT_EQ(screen.x * 1000 + screen.y, frame.x * 1000 + frame.y) << desktop[0] << ": at " << frame.x << "," << frame.y;
+        }
+        for (POINT frame : {POINT{0, 0}, POINT{319, 199}, POINT{37, 181}, POINT{160, 100}}) {
+            POINT there = frame;
+            ASSERT_TRUE(FrameToScreen(&there) && ScreenToFrame(&there));
+            EXPECT_EQ(there.x * 1000 + there.y, frame.x * 1000 + frame.y) << desktop[0] << ": there and back";
+        }
+    }
+    Clear();
+    ASSERT_EQ(SetUpDisplay(), DD_OK);
+    recorder::ForgetCalls();
+    POINT outside{400, -5};
+    EXPECT_TRUE(ScreenToFrame(&outside) && FrameToScreen(&outside));
+    EXPECT_EQ(outside.x * 1000 + outside.y, 400000 - 5);
+    EXPECT_TRUE(Calls().empty());
 }
 
 // Texts are taken literally, not as formats, and a log that cannot be written costs nothing.

@@ -23,8 +23,10 @@ protected:
     static void Clear() {
         lpDD = nullptr;
         lpDDSPrimary = lpDDSBack = lpDDSOne = lpDDSTwo = nullptr;
+        lpDDClipper = nullptr;
+        DisplayWindow = nullptr;
         ddsd = DDSURFACEDESC2{};
-        DisplayWidth = DisplayHeight = bPageOne = bScreenshot = 0;
+        DisplayWidth = DisplayHeight = bPageOne = bScreenshot = bWindowed = 0;
         FrameBuffer = nullptr;
         Spot = Scene = nullptr;
         recorder::Reset();
