@@ -22,7 +22,8 @@ echo kept >"$work/kept"
 # Once it has read the pictures, start-up puts the pointer in the middle of the frame.
 pointer_at() { [ "$(xdotool getmouselocation --shell | head -n 2 | tr '\n' ' ')" = "X=$1 Y=$2 " ]; }
 wait_for 20 pointer_at 481 361 || fail "the pointer was never centred"
-play_session 0 60 960 600 "" || { cat "$work/run/stderr" >&2; exit 1; }
+expected_log >"$work/expected.log"
+play_session 0 60 960 600 "$work/expected.log" || { cat "$work/run/stderr" >&2; exit 1; }
 [ "$(cat "$work/kept")" = kept ] || fail "the program wrote into a file named in its environment"
 
 # start_fails FOLDER MESSAGE [ENV...]: a start-up in FOLDER ends with 1 and MESSAGE on stderr.

@@ -216,4 +216,62 @@ TEST_F(CoreTest, TheFlipChainIsLostWhileTheDisplayIsAwayUntilRestored) {
     EXPECT_EQ(primary_->Flip(nullptr, 0), DD_OK);
 }
 
+// On the desktop the primary is the whole desktop; a copy onto it is stretched, refused past
+// the desktop's edge, kept within the window by its clipper, and nowhere while it is minimised.
+TEST_F(CoreTest, OnTheDesktopCopiesAreStretchedAndClippedToTheWindow) {
+    ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&directDraw_), IID_IDirectDraw7, nullptr), DD_OK);
+    for (DWORD refused : {DWORD{0}, DWORD{DDSCL_NORMAL | DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN}}) {
+        EXPECT_EQ(directDraw_->SetCooperativeLevel(window_, refused), DDERR_INVALIDPARAMS) << refused;
+    }
+    ASSERT_EQ(directDraw_->SetCooperativeLevel(window_, DDSCL_NORMAL), DD_OK);
+    EXPECT_EQ(directDraw_->RestoreDisplayMode(), DD_OK) << "no mode to give back";
+    MONITORINFO monitor{};
+    EXPECT_EQ(GetMonitorInfoA(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor), FALSE) << "no cbSize";
+    monitor.cbSize = sizeof monitor;
+    ASSERT_EQ(GetMonitorInfoA(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor), TRUE);
+    EXPECT_EQ((std::vector<LONG>{monitor.rcMonitor.right, monitor.rcMonitor.bottom}), (std::vector<LONG>{640, 480}));
+    EXPECT_EQ(SetWindowLongA(window_, GWL_STYLE, 7) + SetWindowLongA(window_, GWL_STYLE, 0), 7) << "the style before";
+    ASSERT_EQ(SetWindowPos(window_, HWND_TOP, 100, 50, 4, 4, 0), TRUE);
+    POINT corner{0, 0};
+    ASSERT_EQ(SetCursorPos(700, 300) + GetCursorPos(&corner), 2);
+    EXPECT_EQ(corner.x * 1000 + corner.y, 639300) << "in the desktop, clamped";
+
+    DDSURFACEDESC2 desc{};
+    desc.dwSize = sizeof desc;
+    desc.dwFlags = DDSD_CAPS;
+    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+    ASSERT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DD_OK);
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    desc.dwWidth = desc.dwHeight = 2;
+    ASSERT_EQ(directDraw_->CreateSurface(&desc, &page_, nullptr), DD_OK);
+    ASSERT_EQ(page_->Lock(nullptr, &desc, 0, nullptr), DD_OK);
+    for (uint32_t i = 0; i < 4; ++i) static_cast<uint32_t*>(desc.lpSurface)[i / 2 * desc.lPitch / 4 + i % 2] = 0x10 + i;
+    ASSERT_EQ(page_->Unlock(nullptr), DD_OK);
+    LPDIRECTDRAWCLIPPER clipper = nullptr;
+    ASSERT_EQ(directDraw_->CreateClipper(0, &clipper, nullptr), DD_OK);
+    ASSERT_EQ(clipper->SetHWnd(0, window_) + primary_->SetClipper(clipper), DD_OK);
+    EXPECT_EQ(page_->SetClipper(clipper), DDERR_INVALIDPARAMS) << "only the primary takes a clipper";
+    clipper->Release();  // the primary holds it
+
+    RECT pastTheEdge{630, 0, 650, 10}, overTheCorner{98, 48, 102, 52};
+    EXPECT_EQ(primary_->Blt(&pastTheEdge, page_, nullptr, 0, nullptr), DDERR_INVALIDRECT);
+    ASSERT_EQ(primary_->Blt(&overTheCorner, page_, nullptr, 0, nullptr), DD_OK);
+    ASSERT_EQ(Screen().shown32.size(), size_t{640} * 480 * 4);
+    const auto* shown = reinterpret_cast<const uint32_t*>(Screen().shown32.data());
+    for (int y = 47; y < 54; ++y) {
+        for (int x = 97; x < 104; ++x) {
+            const bool inside = x >= 100 && x < 102 && y >= 50 && y < 52;
+            EXPECT_EQ(shown[y * 640 + x], inside ? 0x13u : 0u) << "at " << x << "," << y;
+        }
+    }
+    memory_screen::TakeAway();  // minimised: no client area, far off the screen
+    RECT client{1, 1, 1, 1};
+    POINT origin{0, 0};
+    ASSERT_EQ(GetClientRect(window_, &client) + ClientToScreen(window_, &origin), 2);
+    EXPECT_EQ((std::vector<LONG>{client.right, client.bottom, origin.x, origin.y}), (std::vector<LONG>{0, 0, -32000, -32000}));
+    memory_screen::GiveBack();
+    EXPECT_EQ(primary_->Blt(&overTheCorner, page_, nullptr, 0, nullptr), DD_OK) << "a window's primary is not lost";
+}
+
 }  // namespace
