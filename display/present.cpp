@@ -25,19 +25,16 @@ LPDIRECTDRAWSURFACE7 CurrentPage() {
 // Repeats a call while the display is still busy with the previous one, until the deadline;
 // a lost surface gets one restore and the frame is dropped. Any other result ends the loop.
 template <typename Call>
-void RunUntilSettled(Clock::time_point deadline, Call call) {
+HRESULT RunUntilSettled(Clock::time_point deadline, Call call) {
     for (;;) {
         const HRESULT result = call();
-        if (result == DDERR_WASSTILLDRAWING) {
-            if (Clock::now() >= deadline) {
-                return;
-            }
+        if (result == DDERR_WASSTILLDRAWING && Clock::now() < deadline) {
             continue;
         }
         if (result == DDERR_SURFACELOST) {
             RestoreSurfaces();
         }
-        return;
+        return result;
     }
 }
 
@@ -77,6 +74,10 @@ void FlipPages() {
         bPageOne = 1;
         source = lpDDSTwo;
     }
+    // In a window only what changed goes to the screen, found while the page is still locked.
+    RECT target;
+    const bool windowCopy = bWindowed != 0 && source != nullptr && lpDDSPrimary != nullptr &&
+                            ChangedPart(ddsd.lpSurface, lockedPitch, &copyRect, &target);
     // Surfaces that a failed set-up never created are left alone. The back buffer counts only
     // while its primary lives: a released chain leaves lpDDSBack stale.
     if (source != nullptr) {
@@ -89,10 +90,10 @@ void FlipPages() {
     const Clock::time_point deadline = Clock::now() + BusyLimit;
     if (bWindowed != 0) {
         // The page is stretched onto the desktop's primary where the window shows it; the
-        // window's clipper keeps it off any window in front.
-        RECT picture;
-        if (source != nullptr && PictureOnScreen(&picture)) {
-            RunUntilSettled(deadline, [&] { return lpDDSPrimary->Blt(&picture, source, &copyRect, 0, nullptr); });
+        // window's clipper keeps it off any window in front. A copy that failed is made whole
+        // next time.
+        if (windowCopy && RunUntilSettled(deadline, [&] { return lpDDSPrimary->Blt(&target, source, &copyRect, 0, nullptr); }) != DD_OK) {
+            ForgetShownFrame();
         }
         return;
     }

@@ -216,6 +216,7 @@ void ReleaseDirectDraw() {
     lpDD->Release();
     lpDD = nullptr;
     bWindowed = 0;
+    ForgetShownFrame();
     presentationReady = false;
 }
 

@@ -3,6 +3,38 @@
 #include "display/display.h"
 
 #include <algorithm>
+#include <cstring>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+// What the window shows: a copy of the frame and where it is, so that only what changed goes
+// to the screen. A copy onto the desktop costs in proportion to its area, on a large screen
+// several times an exclusive flip; a spot that stands still then costs a comparison.
+struct Shown {
+    std::vector<uint32_t> frame;
+    RECT picture = {0, 0, 0, 0};
+    int framesToWholeCopy = 0;
+};
+Shown shown;
+
+// Now and then the whole frame goes again, to mend what a window passing over ours left.
+constexpr int FramesBetweenWholeCopies = 50;
+
+bool SameRect(const RECT& one, const RECT& other) {
+    return one.left == other.left && one.top == other.top && one.right == other.right && one.bottom == other.bottom;
+}
+
+// Widens [first, end) of a frame side to whole steps of its scale, so that a partial copy picks
+// the same frame pixels as a copy of the whole frame would.
+void WidenToSteps(LONG& first, LONG& end, LONG frameSide, LONG pictureSide) {
+    const LONG step = frameSide / std::gcd(frameSide, pictureSide);
+    first -= first % step;
+    end = std::min(frameSide, (end + step - 1) / step * step);
+}
+
+}  // namespace
 
 void CoverMonitor(HWND hwnd) {
     MONITORINFO monitorInfo{};
@@ -75,4 +107,54 @@ bool FrameToScreen(POINT* point) {
     point->x = picture.left + static_cast<LONG>((2 * x + 1) * (picture.right - picture.left) / (2 * int64_t{DisplayWidth}));
     point->y = picture.top + static_cast<LONG>((2 * y + 1) * (picture.bottom - picture.top) / (2 * int64_t{DisplayHeight}));
     return true;
+}
+
+bool ChangedPart(const void* page, LONG pitch, RECT* part, RECT* target) {
+    RECT picture;
+    const LONG width = DisplayWidth;
+    const LONG height = DisplayHeight;
+    if (page == nullptr || pitch < width * 4 || !PictureOnScreen(&picture)) {
+        ForgetShownFrame();
+        return false;
+    }
+    const bool whole = shown.frame.size() != static_cast<size_t>(width) * static_cast<size_t>(height) ||
+                       !SameRect(picture, shown.picture) || --shown.framesToWholeCopy <= 0;
+    if (whole) {
+        shown.frame.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+        shown.picture = picture;
+        shown.framesToWholeCopy = FramesBetweenWholeCopies;
+    }
+    LONG left = width, right = 0, top = height, bottom = 0;
+    for (LONG row = 0; row < height; ++row) {
+        const auto* in = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(page) + static_cast<size_t>(row) * static_cast<size_t>(pitch));
+        uint32_t* kept = shown.frame.data() + static_cast<size_t>(row) * static_cast<size_t>(width);
+        LONG first = 0, end = width;
+        if (!whole) {
+            if (std::memcmp(in, kept, static_cast<size_t>(width) * 4) == 0) continue;
+            while (in[first] == kept[first]) ++first;
+            while (in[end - 1] == kept[end - 1]) --end;
+        }
+        std::memcpy(kept, in, static_cast<size_t>(width) * 4);
+        left = std::min(left, first);
+        right = std::max(right, end);
+        top = std::min(top, row);
+        bottom = row + 1;
+    }
+    if (top >= bottom) {
+        return false;
+    }
+    const LONG pictureWidth = picture.right - picture.left;
+    const LONG pictureHeight = picture.bottom - picture.top;
+    WidenToSteps(left, right, width, pictureWidth);
+    WidenToSteps(top, bottom, height, pictureHeight);
+    *part = RECT{left, top, right, bottom};
+    *target = RECT{picture.left + static_cast<LONG>(int64_t{left} * pictureWidth / width),
+                   picture.top + static_cast<LONG>(int64_t{top} * pictureHeight / height),
+                   picture.left + static_cast<LONG>(int64_t{right} * pictureWidth / width),
+                   picture.top + static_cast<LONG>(int64_t{bottom} * pictureHeight / height)};
+    return true;
+}
+
+void ForgetShownFrame() {
+    shown = Shown{};
 }

@@ -247,21 +247,27 @@ TEST_F(DisplayTest, AnIncompleteSetUpShowsNothingAndTouchesOnlyWhatExists) {
 }
 
 // In a window the page is stretched onto the desktop where the window shows the frame: twice
-// as large in the middle of 640 x 480. A minimised window gets nothing; a lost primary is restored.
+// as large in the middle of 640 x 480; after that only what changed goes, and nothing when
+// nothing did. A minimised window gets nothing; a lost primary is restored and gets all again.
 TEST_F(DisplayTest, AWindowGetsTheFrameStretchedBetweenBlackBands) {
     recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
     ASSERT_EQ(SetUpDisplay(), DDERR_UNSUPPORTED);
     std::vector<uint32_t> frame(size_t{Width} * Height);
     for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<uint32_t>(i * 2654435761u) | 1;
+    using Blts = std::vector<std::string>;
     const auto present = [&frame] {
         void* pixels = nullptr;
-        ASSERT_EQ(LockPage(&pixels), 1);
+        if (LockPage(&pixels) != 1) return Blts{"no page"};
         std::copy(frame.begin(), frame.end(), static_cast<uint32_t*>(pixels));
         recorder::ForgetCalls();
         FlipPages();
+        return Calls("Primary");
     };
-    present();
-    EXPECT_EQ(Calls("Primary"), std::vector<std::string>{"Primary.Blt(0,40,640,440, Offscreen2, 0,0,320,200, 0, null)"});
+    EXPECT_EQ(present(), Blts{"Primary.Blt(0,40,640,440, Offscreen2, 0,0,320,200, 0, null)"});
+    EXPECT_EQ(present(), Blts{}) << "the same frame again";
+    frame[7 * Width + 5] = 0;
+    frame[9 * Width + 3] = 0;
+    EXPECT_EQ(present(), Blts{"Primary.Blt(6,54,12,60, Offscreen2, 3,7,6,10, 0, null)"});
     const memory_screen::State& screen = memory_screen::Get();
     ASSERT_EQ(screen.shownWidth * 1000 + screen.shownHeight, 640480);
     const auto* shown = reinterpret_cast<const uint32_t*>(screen.shown32.data());
@@ -272,13 +278,14 @@ TEST_F(DisplayTest, AWindowGetsTheFrameStretchedBetweenBlackBands) {
         }
     }
     memory_screen::TakeAway();
-    present();
-    EXPECT_EQ(Targets(), "Offscreen1.Unlock GetClientRect ");
+    EXPECT_EQ(present(), Blts{});
+    EXPECT_EQ(Targets(), "GetClientRect Offscreen1.Unlock ");
     memory_screen::GiveBack();
     recorder::Script("Blt", {DDERR_SURFACELOST});
     present();
-    EXPECT_EQ(Targets(), "Offscreen2.Unlock GetClientRect ClientToScreen Primary.Blt Primary.Restore Offscreen1.Restore "
+    EXPECT_EQ(Targets(), "GetClientRect ClientToScreen Offscreen2.Unlock Primary.Blt Primary.Restore Offscreen1.Restore "
                          "Offscreen2.Restore ");
+    EXPECT_EQ(present(), Blts{"Primary.Blt(0,40,640,440, Offscreen1, 0,0,320,200, 0, null)"});
 }
 
 // The frame as large as fits with its aspect kept, centred; the pointer goes through it both
