@@ -128,10 +128,13 @@ test('Esc ends the program with 0', async () => {
   await ended();
 });
 
-test(`the first load transfers at most ${FirstLoadBytes} bytes, and a reload with the server gone still runs`, async (t) => {
+test(`the first load takes at most ${FirstLoadBytes} bytes; the page installs, and runs with the server gone`, async (t) => {
   t.diagnostic(`first load: ${desktop.bytes} bytes, first frame after ${desktop.firstFrameMs.toFixed(0)} ms`);
   assert.ok(desktop.bytes <= FirstLoadBytes, `the first load took ${desktop.bytes} bytes`);
   await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: 10000 });
+  const cdp = await page.createCDPSession();
+  assert.deepEqual((await cdp.send('Page.getInstallabilityErrors')).installabilityErrors, [], 'not installable');
+  assert.equal(await page.evaluate(() => fetch('favicon.ico').then((icon) => icon.status)), 200, 'favicon.ico');
   desktop.stop();
   await page.reload();
   await page.evaluate(() => window.firstFrame);
@@ -150,6 +153,7 @@ test('on a phone, upright and sideways, a finger steers the light and the button
       return r.left < 0 || r.top < 0 || r.right > innerWidth || r.bottom > innerHeight || r.height < 44 || r.width < 44;
     }).map((one) => one.id || one.textContent));
     assert.deepEqual(misplaced, [], `${width} x ${height}: outside the view or under 44 px`);
+    assert.equal(await page.$eval('#hint', (hint) => hint.innerText), 'Touch the picture to steer the light.');
     assert.ok(Math.max(box.width / width, box.height / height) > 0.9, `${width} x ${height}: the picture is ${box.width} x ${box.height}`);
     for (const [x, y] of [[12, 190], [300, 20], [161, 99]]) {
       await page.touchscreen.tap(...at(x, y));
