@@ -44,12 +44,15 @@ mergeInto(LibraryManager.library, {
         if (key) page.push([1, key[0], key[1], 0]);
       };
       // The mouse and a pen steer from anywhere but the page's controls, so that a click on a
-      // button leaves the light where it was. A finger steers from where it first touched the
-      // canvas until it lifts: touching a button or the panel does not move the light.
+      // button leaves the light where it was. The finger that last touched the canvas steers,
+      // beyond it too, until it lifts: a finger on a button or the panel does not move the light.
       page.onMove = function (event) {
         const onCanvas = event.target === Module['canvas'];
         if (event.pointerType === 'touch') {
-          if (event.type === 'pointerdown') page.finger = onCanvas ? event.pointerId : null;
+          // A new touch elsewhere may bear the number of a lifted one.
+          if (event.type === 'pointerdown' && (onCanvas || event.pointerId === page.finger)) {
+            page.finger = onCanvas ? event.pointerId : null;
+          }
           if (event.pointerId !== page.finger) return;
         } else if (!onCanvas && event.target.closest && event.target.closest('button, a, label, input')) {
           return;
