@@ -10,7 +10,7 @@ packages=(
     # The 32-bit Wine loader for the PE32 programs, and the i386 X libraries its display needs.
     wine32:i386 libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386
     libxinerama1:i386 libxcomposite1:i386 libxfixes3:i386 libxxf86vm1:i386
-    emscripten chromium
+    emscripten terser chromium
 )
 
 missing=()

@@ -9,6 +9,7 @@ mergeInto(LibraryManager.library, {
     clientX: null,
     clientY: null,
     warped: null,
+    finger: null,  // the touch that went down on the canvas, the one that steers
     context: null,
     image: null,
     // Windows virtual-key code and scan code for each KeyboardEvent.code the program may see.
@@ -23,6 +24,8 @@ mergeInto(LibraryManager.library, {
       for (let i = 0; i < 10; ++i) keys['Digit' + i] = [48 + i, 0];
       return keys;
     })(),
+    // The keys the program acts on: only these are kept from the browser.
+    taken: ['Escape', 'F12'],
     push: function (input) {
       varneloPage.inputs.push(input);
       if (varneloPage.wake) varneloPage.wake();
@@ -32,15 +35,34 @@ mergeInto(LibraryManager.library, {
       page.onKey = function (event) {
         const key = page.keys[event.code];
         if (!key) return;
-        // F12 and the other keys the program reads are its own, not the browser's.
-        event.preventDefault();
+        if (page.taken.includes(event.code)) event.preventDefault();
         page.push([1, key[0], key[1], event.repeat ? 1 : 0]);
       };
+      // The page's buttons for the keys: the same input as the key, as one press.
+      Module['press'] = function (code) {
+        const key = page.keys[code];
+        if (key) page.push([1, key[0], key[1], 0]);
+      };
+      // The mouse and a pen steer from anywhere but the page's controls, so that a click on a
+      // button leaves the light where it was. The finger that last touched the canvas steers,
+      // beyond it too, until it lifts: a finger on a button or the panel does not move the light.
       page.onMove = function (event) {
+        const onCanvas = event.target === Module['canvas'];
+        if (event.pointerType === 'touch') {
+          // A new touch elsewhere may bear the number of a lifted one.
+          if (event.type === 'pointerdown' && (onCanvas || event.pointerId === page.finger)) {
+            page.finger = onCanvas ? event.pointerId : null;
+          }
+          if (event.pointerId !== page.finger) return;
+        } else if (!onCanvas && event.target.closest && event.target.closest('button, a, label, input')) {
+          return;
+        }
         page.clientX = event.clientX;
         page.clientY = event.clientY;
         page.warped = null;
       };
+      // No gesture at all begins on the canvas, not even a fling that would swallow the next tap.
+      page.onTouch = function (event) { event.preventDefault(); };
       page.onVisibility = function () { page.push([document.hidden ? 3 : 4]); };
       // What the page's close button does: the window is closed, as from a title bar.
       Module['close'] = function () { page.push([2]); };
@@ -56,6 +78,8 @@ mergeInto(LibraryManager.library, {
     canvas.width = width;
     canvas.height = height;
     window.addEventListener('keydown', page.onKey, true);
+    window.addEventListener('pointerdown', page.onMove, true);
+    canvas.addEventListener('touchstart', page.onTouch, { passive: false });
     window.addEventListener('pointermove', page.onMove, true);
     document.addEventListener('visibilitychange', page.onVisibility);
     return 1;
@@ -65,6 +89,8 @@ mergeInto(LibraryManager.library, {
   varnelo_close: function () {
     const page = varneloPage;
     window.removeEventListener('keydown', page.onKey, true);
+    window.removeEventListener('pointerdown', page.onMove, true);
+    Module['canvas'].removeEventListener('touchstart', page.onTouch);
     window.removeEventListener('pointermove', page.onMove, true);
     document.removeEventListener('visibilitychange', page.onVisibility);
     page.context = null;

@@ -1,5 +1,6 @@
 // Runs the program in the page: gives it its two pictures, offers its screenshots as
-// downloads, shows DirectX.log decoded from Windows-1250, and says when it has ended.
+// downloads, shows DirectX.log decoded from Windows-1250, says when it has ended, and has the
+// service worker keep the page for use offline.
 'use strict';
 
 const canvas = document.getElementById('screen');
@@ -7,6 +8,7 @@ const message = document.getElementById('message');
 const messageText = document.getElementById('message-text');
 const logView = document.getElementById('log');
 const screenshots = document.getElementById('screenshots');
+const keyButtons = [['shoot', 'F12'], ['end', 'Escape']].map(([id, code]) => [document.getElementById(id), code]);
 const pictureNames = ['spot.tga', 'scr.tga'];
 
 // The pictures of the next start: the bundled ones until the user gives their own.
@@ -19,6 +21,10 @@ let offered = new Set();  // the screenshots of this run already offered
 let told = [];
 let watch = null;
 let restartWhenEnded = false;
+
+function setRunning(running) {
+  for (const [button] of keyButtons) button.disabled = !running;
+}
 
 function say(text) {
   messageText.textContent = text;
@@ -66,6 +72,7 @@ async function start() {
     if (!pictures.has(name)) pictures.set(name, await bundledPicture(name));
   }
   window.varnelo = { running: true, exitCode: null };
+  setRunning(true);
   const settings = {
     canvas,
     preRun: [() => {
@@ -81,6 +88,7 @@ async function start() {
       offerScreenshots();
       readLog();
       window.varnelo = { running: false, exitCode };
+      setRunning(false);
       if (restartWhenEnded) {
         restartWhenEnded = false;
         start();
@@ -124,6 +132,8 @@ async function usePictures(files) {
   }
 }
 
+// The buttons press the program's keys, which it then takes as it takes them from the keyboard.
+for (const [button, code] of keyButtons) button.addEventListener('click', () => program?.press(code));
 document.getElementById('again').addEventListener('click', () => start());
 document.getElementById('show-log').addEventListener('click', () => {
   readLog();
@@ -141,4 +151,16 @@ document.addEventListener('drop', (event) => {
   usePictures(event.dataTransfer.files);
 });
 
+// The worker is registered once the first frame shows, so that its copies of the files do not
+// compete with the first load. A build that takes over from an older one is offered at once.
+function keepOffline() {
+  if (!('serviceWorker' in navigator)) return;
+  const before = navigator.serviceWorker.controller;
+  navigator.serviceWorker.addEventListener('controllerchange', () => {
+    if (before) document.getElementById('update').hidden = false;
+  });
+  navigator.serviceWorker.register('sw.js').catch((error) => console.warn(`Not kept for offline use: ${error.message}`));
+}
+
+canvas.addEventListener('varnelo-frame', keepOffline, { once: true });
 start().catch((error) => say(`The demo could not start: ${error.message}`));

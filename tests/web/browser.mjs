@@ -3,47 +3,58 @@
 import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
+import zlib from 'node:zlib';
 import puppeteer from 'puppeteer-core';
 
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json' };
 
-function serve(folder) {
+// A plain static server, or with gzip one that compresses what the browser accepts compressed.
+function serve(folder, gzip) {
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://host').pathname).replace(/^\/$/, '/index.html');
     const file = path.join(folder, path.normalize(name));
     if (!file.startsWith(folder) || !fs.statSync(file, { throwIfNoEntry: false })?.isFile()) return response.writeHead(404).end();
-    response.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream' });
-    fs.createReadStream(file).pipe(response);
+    const zipped = gzip && /gzip/.test(request.headers['accept-encoding']);
+    response.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream',
+      ...(zipped && { 'Content-Encoding': 'gzip' }) });
+    const body = fs.createReadStream(file);
+    (zipped ? body.pipe(zlib.createGzip({ level: 9 })) : body).pipe(response);
   });
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
 // Resolves once the page has loaded and, on the program's page, shown its first frame; its
-// downloads go to scratch/downloads.
-export async function openPage(pageDir, scratch, viewport = { width: 1100, height: 600 }) {
-  const server = await serve(path.resolve(pageDir));
+// downloads go to a folder of its own in scratch. `bytes` counts what came over the network until then;
+// `before(page)` runs ahead of the load, `stop()` takes the server away.
+export async function openPage(pageDir, scratch, { viewport = { width: 1100, height: 600 }, gzip = false, before } = {}) {
+  const server = await serve(path.resolve(pageDir), gzip);
   const browser = await puppeteer.launch({
     executablePath: '/usr/bin/chromium',
     // Root needs --no-sandbox; the rest keeps Chromium from reaching for the network.
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
       '--disable-component-update', '--disable-sync', `--user-data-dir=${fs.mkdtempSync(path.join(scratch, 'profile-'))}`],
   });
-  const close = () => browser.close().finally(() => server.close());
+  const stop = () => { server.closeAllConnections(); server.close(); };
+  const close = () => browser.close().finally(stop);
   try {
     const page = await browser.newPage();
     await page.setViewport(viewport);
-    const downloads = path.join(scratch, 'downloads');
-    fs.mkdirSync(downloads, { recursive: true });
+    const downloads = fs.mkdtempSync(path.join(scratch, 'downloads-'));
     const session = await page.createCDPSession();
     await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+    const loaded = { bytes: 0 };
+    await session.send('Network.enable');
+    session.on('Network.loadingFinished', (event) => { loaded.bytes += event.encodedDataLength; });
     page.on('pageerror', (error) => console.log(`page error: ${error.message}`));
     await page.evaluateOnNewDocument(() => window.addEventListener('DOMContentLoaded', () => {
       const screen = document.getElementById('screen');
-      if (screen) window.firstFrame = new Promise((resolve) => screen.addEventListener('varnelo-frame', resolve, { once: true }));
+      if (screen) window.firstFrame = new Promise((resolve) => screen.addEventListener('varnelo-frame', () => resolve(performance.now()), { once: true }));
     }));
+    await before?.(page);
     await page.goto(`http://127.0.0.1:${server.address().port}/`);
-    await page.evaluate(() => window.firstFrame);
-    return { browser, page, downloads, close };
+    const firstFrameMs = await page.evaluate(() => window.firstFrame);
+    return { browser, page, downloads, close, stop, bytes: loaded.bytes, firstFrameMs };
   } catch (error) {
     await close();
     throw error;

@@ -1,5 +1,6 @@
 // The web page in headless Chromium against varnelo-render: the canvas with the pointer inside,
-// on every edge and beyond the canvas, the F12 download, the log, a dropped scene, and Esc.
+// on every edge and beyond the canvas, F12 and its button, the log, a dropped scene, the keys
+// left to the browser, Esc, offline use and the first load's bytes, then a finger on a phone.
 // usage: node page_test.mjs PAGE_DIR VARNELO_RENDER ASSETS_DIR
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -11,7 +12,7 @@ import { openPage } from './browser.mjs';
 
 const [pageDir, render, assets] = process.argv.slice(2);
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'varnelo-web-'));
-const Width = 320, Height = 200;
+const Width = 320, Height = 200, FirstLoadBytes = 250000;
 let scene = path.join(assets, 'scr.tga');
 
 let rendered = 0;
@@ -21,8 +22,10 @@ function offlineFrame(x, y) {
   return fs.readFileSync(out);
 }
 
-const { page, downloads, close } = await openPage(pageDir, scratch);
-after(() => close().finally(() => fs.rmSync(scratch, { recursive: true, force: true })));
+const desktop = await openPage(pageDir, scratch);
+const opened = [desktop];
+after(() => Promise.all(opened.map((one) => one.close())).finally(() => fs.rmSync(scratch, { recursive: true, force: true })));
+let { page, downloads } = desktop, box;
 
 // Moves the pointer to page point (left, top), unless null, and after two more frames compares
 // the canvas, as the pixel rows of a 24-bit bottom-up BMP, with the offline frame at (x, y).
@@ -42,24 +45,40 @@ async function pointAndCompare(left, top, x, y) {
     `canvas differs from varnelo-render --at ${x},${y} (pointer at ${left},${top})`);
 }
 
-const box = await page.$eval('#screen', (canvas) => canvas.getBoundingClientRect().toJSON());
+async function measure() {
+  box = await page.$eval('#screen', (canvas) => canvas.getBoundingClientRect().toJSON());
+}
 const at = (x, y) => [box.left + (x + 0.5) * box.width / Width, box.top + (y + 0.5) * box.height / Height];
 
+// Waits for the download of that name and compares it with the offline frame at (x, y).
+async function downloaded(name, x, y) {
+  const file = path.join(downloads, name);
+  for (let tries = 0; tries < 100 && !fs.existsSync(file); ++tries) await new Promise((r) => setTimeout(r, 50));
+  assert.ok(fs.readFileSync(file).equals(offlineFrame(x, y)), `${name} differs from varnelo-render --at ${x},${y}`);
+}
+
+async function ended() {
+  await page.waitForFunction(() => window.varnelo.exitCode !== null, { timeout: 5000 });
+  assert.equal(await page.evaluate(() => window.varnelo.exitCode), 0);
+  assert.match(await page.$eval('#message', (message) => message.innerText), /ended \(exit code 0\)/);
+}
+
 test('the canvas equals the offline frame inside, on every edge and beyond the canvas', async () => {
+  await measure();
   await pointAndCompare(null, null, 160, 100);  // where the program put the pointer
   for (const [x, y] of [[37, 181], [0, 57], [Width - 1, 120], [200, 0], [90, Height - 1]]) {
     await pointAndCompare(...at(x, y), x, y);
   }
-  await pointAndCompare(box.left - 15, at(0, 77)[1], 0, 77);
-  await pointAndCompare(box.right + 15, box.bottom - 1, Width - 1, Height - 1);
+  await pointAndCompare(at(77, 0)[0], box.top - 15, 77, 0);
+  await pointAndCompare(box.right + 15, box.bottom + 15, Width - 1, Height - 1);
 });
 
-test('F12 downloads the exact offline frame', async () => {
+test('F12 downloads the exact offline frame, and so does the screenshot button without moving the light', async () => {
   await pointAndCompare(...at(250, 40), 250, 40);
   await page.keyboard.press('F12');
-  const file = path.join(downloads, 'Screenshot 0.bmp');
-  for (let tries = 0; tries < 100 && !fs.existsSync(file); ++tries) await new Promise((r) => setTimeout(r, 50));
-  assert.ok(fs.readFileSync(file).equals(offlineFrame(250, 40)), 'the download differs from varnelo-render --at 250,40');
+  await downloaded('Screenshot 0.bmp', 250, 40);
+  await page.click('#shoot');
+  await downloaded('Screenshot 1.bmp', 250, 40);
 });
 
 test('the page shows the set-up log', async () => {
@@ -81,10 +100,76 @@ test('a scene dropped while the demo runs restarts it on that scene', async () =
   await pointAndCompare(...at(100, 60), 100, 60);
   await page.keyboard.press('F12');  // named as the last run's first screenshot, and offered all the same
   await page.waitForFunction(() => document.querySelectorAll('#screenshots a[download="Screenshot 0.bmp"]').length === 2);
+  scene = path.join(assets, 'scr.tga');
+});
+
+test('only Esc and F12 are kept from the browser, and Tab reaches every control with a visible focus', async () => {
+  const keys = [['F12', true], ['F5', false], ['KeyR', false, true], ['KeyF', false, true], ['KeyL', false, true],
+    ['F11', false], ['Tab', false], ['KeyA', false], ['ArrowLeft', false]];
+  for (const [code, kept, ctrlKey = false] of keys) {
+    const prevented = await page.evaluate((init) => !document.body.dispatchEvent(
+      new KeyboardEvent('keydown', { ...init, bubbles: true, cancelable: true })), { code, key: code, ctrlKey });
+    assert.equal(prevented, kept, `keydown ${ctrlKey ? 'Ctrl+' : ''}${code}: defaultPrevented`);
+  }
+  await page.click('#screen');  // where the next Tab starts from
+  const reached = [];
+  for (let i = 0; i < 4; ++i) {
+    await page.keyboard.press('Tab');
+    reached.push(await page.evaluate(() => {
+      const focused = document.activeElement, shown = focused.closest('.button') ?? focused;
+      return `${focused.id} ${getComputedStyle(shown).outlineStyle}`;
+    }));
+  }
+  assert.deepEqual(reached, ['shoot solid', 'end solid', 'pictures solid', 'show-log solid']);
 });
 
 test('Esc ends the program with 0', async () => {
   await page.keyboard.press('Escape');
-  await page.waitForFunction(() => window.varnelo.exitCode !== null, { timeout: 5000 });
-  assert.equal(await page.evaluate(() => window.varnelo.exitCode), 0);
+  await ended();
+});
+
+test(`the first load takes at most ${FirstLoadBytes} bytes; the page installs, and runs with the server gone`, async (t) => {
+  t.diagnostic(`first load: ${desktop.bytes} bytes, first frame after ${desktop.firstFrameMs.toFixed(0)} ms`);
+  assert.ok(desktop.bytes <= FirstLoadBytes, `the first load took ${desktop.bytes} bytes`);
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: 10000 });
+  const cdp = await page.createCDPSession();
+  assert.deepEqual((await cdp.send('Page.getInstallabilityErrors')).installabilityErrors, [], 'not installable');
+  assert.equal(await page.evaluate(() => fetch('favicon.ico').then((icon) => icon.status)), 200, 'favicon.ico');
+  desktop.stop();
+  await page.reload();
+  await page.evaluate(() => window.firstFrame);
+  await pointAndCompare(null, null, 160, 100);
+});
+
+test('on a phone, upright and sideways, a finger steers the light and the buttons work', async () => {
+  const phone = await openPage(pageDir, scratch, { viewport: { width: 390, height: 844, isMobile: true, hasTouch: true } });
+  opened.push(phone);
+  ({ page, downloads } = phone);
+  for (const [width, height] of [[390, 844], [844, 390]]) {
+    await page.setViewport({ width, height, isMobile: true, hasTouch: true });
+    await measure();
+    const misplaced = await page.$$eval('#screen, #panel button, #panel .button', (all) => all.filter((one) => {
+      const r = one.getBoundingClientRect();
+      return r.left < 0 || r.top < 0 || r.right > innerWidth || r.bottom > innerHeight || r.height < 44 || r.width < 44;
+    }).map((one) => one.id || one.textContent));
+    assert.deepEqual(misplaced, [], `${width} x ${height}: outside the view or under 44 px`);
+    assert.equal(await page.$eval('#hint', (hint) => hint.innerText), 'Touch the picture to steer the light.');
+    assert.ok(Math.max(box.width / width, box.height / height) > 0.9, `${width} x ${height}: the picture is ${box.width} x ${box.height}`);
+    for (const [x, y] of [[12, 190], [300, 20], [161, 99]]) {
+      await page.touchscreen.tap(...at(x, y));
+      await pointAndCompare(null, null, x, y);
+    }
+    // A long drag to the right moves the light along and does not go back a page.
+    await page.evaluate(() => history.pushState(null, '', '#drag'));
+    const [left, top] = at(5, 150);
+    await page.touchscreen.touchStart(left, top);
+    for (let step = 1; step <= 10; ++step) await page.touchscreen.touchMove(left + step * (at(310, 0)[0] - left) / 10, top);
+    await page.touchscreen.touchEnd();
+    await pointAndCompare(null, null, 310, 150);
+    assert.equal(await page.evaluate(() => location.hash), '#drag', `${width} x ${height}: the drag left the page`);
+  }
+  await page.tap('#shoot');
+  await downloaded('Screenshot 0.bmp', 310, 150);
+  await page.tap('#end');
+  await ended();
 });
