@@ -93,7 +93,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc > 1) {
-        std::fprintf(stderr, "varnelo: unknown option %s\n%s", argv[1], Usage);
+        std::fprintf(stderr, "varnelo: %s %s\n%s", argv[1][0] == '-' ? "unknown option" : "takes no argument such as",
+                     argv[1], Usage);
         return 2;
     }
     if (!EnterWorkingFolder()) return 1;

@@ -65,8 +65,9 @@ check_windows() {
     reference_frame "$render" "$root/assets" "$work/expected.bmp" && start_xvfb "$work" 640x480x24 || return 1
     wine_make_prefix "$work/prefix" || fail "could not create a Wine prefix" || return 1
     wine_run reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f >/dev/null 2>&1
-    # Started in its own folder as a double-click does; the batch file passes the exit code on.
-    printf '@echo off\r\nstart "" /wait varnelo.exe\r\n>..\\exit echo %%ERRORLEVEL%%\r\n' >"$work/run.bat"
+    # Started in its own folder as a double-click does, with arguments it must ignore; the batch
+    # file passes the exit code on.
+    printf '@echo off\r\nstart "" /wait varnelo.exe --help extra\r\n>..\\exit echo %%ERRORLEVEL%%\r\n' >"$work/run.bat"
     wine_run explorer /desktop=varnelo,320x200 cmd /c '..\run.bat' >"$work/wine.log" 2>&1 &
     wait_for 60 xdotool search --name '^Varnelo$' || fail "no Varnelo window appeared" || return 1
     eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name '^varnelo - Wine desktop$' | head -n 1)")"
