@@ -54,7 +54,8 @@ EOF
 check_windows() {
     local out
     unpack "$dist/varnelo-$version-windows-$1.zip" && cd "$work/run" || return 1
-    [ "$(ls | tr '\n' ' ')" = "LICENSE.txt README.txt scr.tga spot.tga varnelo.exe " ] || fail "the zip holds $(ls)" || return 1
+    [ "$(ls | tr '\n' ' ')" = "LICENSE.txt README.txt scr.tga spot.tga varnelo.exe " ] ||
+        fail "the zip holds $(ls)" || return 1
     cmp spot.tga "$root/assets/spot.tga" && cmp scr.tga "$root/assets/scr.tga" || return 1
     ! grep -qv $'\r$' README.txt LICENSE.txt || fail "a text without CR LF line ends" || return 1
     out=$(objdump -h varnelo.exe)

@@ -263,6 +263,13 @@ std::vector<uint8_t> PngFile(int size, const std::vector<uint8_t>& rgba) {
     return png;
 }
 
+// Writes one output file, saying on stderr which one could not be written.
+bool WriteOutput(const std::string& path, const std::vector<uint8_t>& bytes) {
+    if (WriteFileBytes(path.c_str(), bytes)) return true;
+    std::fprintf(stderr, "varnelo-pictures: cannot write %s\n", path.c_str());
+    return false;
+}
+
 // --icons: varnelo-SIZE.png for the desktop's icon theme, and varnelo.ico, which holds the
 // sizes Windows asks for as PNG images (which Windows reads since Vista).
 int WriteIcons(const std::string& folder) {
@@ -272,7 +279,7 @@ int WriteIcons(const std::string& folder) {
     for (int size : pngSizes) {
         const std::vector<uint8_t> png = PngFile(size, DrawIcon(size, spot, scene));
         const std::string path = folder + "/varnelo-" + std::to_string(size) + ".png";
-        if (!WriteFileBytes(path.c_str(), png)) return std::fprintf(stderr, "varnelo-pictures: cannot write %s\n", path.c_str()), 1;
+        if (!WriteOutput(path, png)) return 1;
         if (std::find(std::begin(icoSizes), std::end(icoSizes), size) == std::end(icoSizes)) continue;
         // Width and height of 256 are written as 0; no palette; 1 plane of 32 bits.
         ico.insert(ico.end(), {uint8_t(size), uint8_t(size), 0, 0, 1, 0, 32, 0});
@@ -281,8 +288,7 @@ int WriteIcons(const std::string& folder) {
         images.insert(images.end(), png.begin(), png.end());
     }
     ico.insert(ico.end(), images.begin(), images.end());
-    if (!WriteFileBytes((folder + "/varnelo.ico").c_str(), ico)) return std::fprintf(stderr, "varnelo-pictures: cannot write %s/varnelo.ico\n", folder.c_str()), 1;
-    return 0;
+    return WriteOutput(folder + "/varnelo.ico", ico) ? 0 : 1;
 }
 
 // --tga: the header from FIELD=VALUE words, then standard input as it comes (image ID, map,
