@@ -71,7 +71,10 @@ bool EnterWorkingFolder() {
         if (fs::exists(fs::symlink_status(folder / name, error))) continue;
         if (fs::copy_file(bundled / name, folder / name, error); error) return Refuse(folder / name, error.message());
     }
-    return chdir(folder.c_str()) == 0 || Refuse(folder, std::strerror(errno));
+    if (chdir(folder.c_str()) != 0) return Refuse(folder, std::strerror(errno));
+    // Said where a user who started it from a terminal will see it, as the screenshots go there.
+    std::printf("varnelo: working in %s\n", folder.c_str());
+    return true;
 }
 
 }  // namespace
