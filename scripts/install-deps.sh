@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing varnelo need, when missing.
+# usage: install-deps.sh [run | web | all]
+#   run: what building and running the Linux demo needs (scripts/run.sh)
+#   web: what building and serving the web page needs (scripts/web.sh)
+#   all: everything the test command and scripts/package.sh need (the default)
 set -euo pipefail
+set_name=${1:-all}
 
 packages=(
     cmake g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
@@ -12,6 +17,14 @@ packages=(
     libxinerama1:i386 libxcomposite1:i386 libxfixes3:i386 libxxf86vm1:i386
     emscripten terser chromium
 )
+# Packing the releases and checking them as Debian and users meet them.
+packages+=(dpkg-dev lintian desktop-file-utils man-db groff-base)
+case "$set_name" in
+    run) packages=(cmake g++ libsdl2-dev) ;;
+    web) packages=(cmake emscripten googletest python3) ;;
+    all) ;;
+    *) echo "usage: install-deps.sh [run | web | all]" >&2 && exit 2 ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do
@@ -20,7 +33,7 @@ for package in "${packages[@]}"; do
     fi
 done
 # The browser checks run under node with npm; a machine with its own node keeps it.
-command -v npm >/dev/null || missing+=(npm)
+[ "$set_name" != all ] || command -v npm >/dev/null || missing+=(npm)
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"
@@ -28,7 +41,7 @@ sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
 # The :i386 packages come from the i386 architecture, which apt only offers once it is added.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     "${sudo_cmd[@]}" dpkg --add-architecture i386
 fi
 "${sudo_cmd[@]}" apt-get update -qq

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The run command: installs what is missing, builds the release and starts the demo in run/,
+# The run command: installs what the demo needs when missing, builds the Linux programs alone
+# (the demo preset, without tests and benchmarks) and starts the demo in run/,
 # which holds the two pictures it reads and receives DirectX.log and the screenshots.
 # usage: scripts/run.sh [FOLDER]    FOLDER holds your own spot.tga and scr.tga (default: assets/)
 set -euo pipefail
@@ -13,9 +14,9 @@ for picture in spot.tga scr.tga; do
 done
 
 cd "$project"
-./scripts/install-deps.sh
-cmake --preset release >/dev/null
-cmake --build --preset release --target varnelo -j "$(nproc)"
+./scripts/install-deps.sh run
+cmake --preset demo >/dev/null
+cmake --build --preset demo --target varnelo -j "$(nproc)"
 
 mkdir -p run
 cp "$pictures/spot.tga" "$pictures/scr.tga" run/
@@ -24,4 +25,4 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     exit 1
 fi
 cd run
-exec ../build/release/platform/varnelo
+exec ../build/demo/platform/varnelo

@@ -40,3 +40,10 @@ cmake --build --preset web -j "$jobs"
 ctest --preset web -j "$jobs"
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
 node tests/web/page_test.mjs build/web/page build/release/tools/render/varnelo-render assets
+
+# The release packages packed from the builds above, and checked as users meet them: the .deb
+# unpacked into a throw-away root (not installed) with lintian's verdict, the Windows zips under
+# Wine, the web zip in headless Chromium.
+echo "=== release packages ==="
+./scripts/package.sh --no-build
+tests/package/check-packages.sh dist build/release/tools/render/varnelo-render

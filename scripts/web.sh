@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
-# The web command: installs what is missing, builds the page (build/web/page, a static folder any
-# web server can host) and serves it on 127.0.0.1 until stopped with Ctrl+C.
+# The web command: installs what the page needs when missing, builds the page alone
+# (build/web/page, a static folder any web server can host) and serves it on 127.0.0.1 until
+# stopped with Ctrl+C.
 # usage: scripts/web.sh [PORT]    (default 8080)
 set -euo pipefail
 project=$(cd "$(dirname "$0")/.." && pwd)
 port=${1:-8080}
 
 cd "$project"
-./scripts/install-deps.sh
+./scripts/install-deps.sh web
 # Debian's emscripten finds its own node modules there.
 export NODE_PATH=/usr/share/nodejs
 cmake --preset web >/dev/null
-cmake --build --preset web -j "$(nproc)"
+# The page alone: the tests and benchmarks of the web build are the test command's business.
+cmake --build --preset web --target varnelo -j "$(nproc)"
 
 echo "varnelo in a web page: http://127.0.0.1:$port/"
 # From file:// the browser refuses to fetch the wasm: the page needs a server.

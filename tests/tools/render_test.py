@@ -131,6 +131,14 @@ class Render(unittest.TestCase):
         self.assertIn("--at X,Y", result.stdout)
         self.assertRegex(run(["--version"], self.dir).stdout, r"^varnelo-render \d+\.\d+\.\d+\n$")
 
+    def test_pictures_answers_help_and_version_and_refuses_options(self):
+        for args, code, out, err in [("--help", 0, "usage: varnelo-pictures FOLDER\n", ""), ("--version", 0, "varnelo-pictures 1.", ""),
+                                     ("--frobnicate", 2, "", "varnelo-pictures: unknown option --frobnicate\nusage:"),
+                                     ("", 2, "", "usage: varnelo-pictures"), ("a b", 2, "", "usage: varnelo-pictures")]:
+            result = subprocess.run([PICTURES] + args.split(), cwd=self.dir, capture_output=True, text=True, timeout=30)
+            self.assertEqual((result.returncode, result.stdout[:len(out)], result.stderr[:len(err)]), (code, out, err), args)
+        self.assertEqual(os.listdir(self.dir), [])
+
 
 if __name__ == "__main__":
     unittest.main(argv=sys.argv[:1] + sys.argv[4:])

@@ -1,6 +1,6 @@
 // varnelo-pictures: draws the bundled spot.tga (the light) and scr.tga (the scene it lights)
-// and writes them as TGA files into the folder it is given; with --tga it writes any TGA file
-// a script describes.
+// and writes them as TGA files into the folder it is given; with --icons it draws the program's
+// icon (PNG files and a Windows .ico); with --tga it writes any TGA file a script describes.
 //
 // Only integer arithmetic, + - * / and square roots are used, which come out the same on
 // every IEEE machine, so the committed pictures can be checked against a fresh run.
@@ -182,6 +182,115 @@ Canvas DrawScene() {
     return scene;
 }
 
+// The icon: the round window as the demo shows it, lit by the spot, on a disc that fades out at
+// its rim. Each pixel averages 4 x 4 samples, so that small sizes stay smooth.
+std::vector<uint8_t> DrawIcon(int size, Canvas& spot, Canvas& scene) {
+    std::vector<uint8_t> rgba;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            Colour sum{0, 0, 0};
+            double cover = 0;
+            for (int sample = 0; sample < 16; ++sample) {
+                const double u = (x + (sample % 4 + 0.5) / 4) / size, v = (y + (sample / 4 + 0.5) / 4) / size;
+                const double r = std::sqrt((u - 0.5) * (u - 0.5) + (v - 0.5) * (v - 0.5)) * 2;
+                if (r >= 1.0) continue;
+                const Colour light = spot.At(int(u * spot.width), int(v * spot.height));
+                const Colour lit = scene.At(112 + int(u * 96), 30 + int(v * 96));
+                const double weight = 1.0 - Smooth(0.9, 1.0, r);
+                // Brighter than the demo's product, which would leave a small icon too dark.
+                sum.red += weight * std::min(255.0, lit.red * light.red / 160);
+                sum.green += weight * std::min(255.0, lit.green * light.green / 160);
+                sum.blue += weight * std::min(255.0, lit.blue * light.blue / 160);
+                cover += weight;
+            }
+            const double keep = cover > 0 ? 1.0 / cover : 0;
+            rgba.insert(rgba.end(), {ToByte(sum.red * keep), ToByte(sum.green * keep), ToByte(sum.blue * keep),
+                                     ToByte(cover * 255 / 16)});
+        }
+    }
+    return rgba;
+}
+
+void PutBigEndian(std::vector<uint8_t>& out, uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(value >> shift));
+}
+
+void PutLittleEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(value >> (8 * i)));
+}
+
+uint32_t Crc32(const uint8_t* bytes, size_t length) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < length; ++i) {
+        crc ^= bytes[i];
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+void PutChunk(std::vector<uint8_t>& png, const char* type, const std::vector<uint8_t>& data) {
+    PutBigEndian(png, uint32_t(data.size()));
+    const size_t start = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    PutBigEndian(png, Crc32(png.data() + start, png.size() - start));
+}
+
+// A PNG of RGBA rows, its zlib stream made of stored blocks: nothing to compress with, and the
+// packages and archives that carry the icon compress it anyway.
+std::vector<uint8_t> PngFile(int size, const std::vector<uint8_t>& rgba) {
+    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, header, raw, zlib = {0x78, 0x01};
+    PutBigEndian(header, uint32_t(size));
+    PutBigEndian(header, uint32_t(size));
+    header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits per channel, RGBA, no interlace
+    for (int y = 0; y < size; ++y) {
+        raw.push_back(0);  // no filter
+        raw.insert(raw.end(), rgba.begin() + ptrdiff_t(y) * size * 4, rgba.begin() + ptrdiff_t(y + 1) * size * 4);
+    }
+    for (size_t at = 0; at < raw.size(); at += 65535) {
+        const size_t length = std::min<size_t>(65535, raw.size() - at);
+        zlib.push_back(at + length == raw.size());
+        PutLittleEndian(zlib, uint32_t(length), 2);
+        PutLittleEndian(zlib, uint32_t(~length), 2);
+        zlib.insert(zlib.end(), raw.begin() + ptrdiff_t(at), raw.begin() + ptrdiff_t(at + length));
+    }
+    uint32_t a = 1, b = 0;
+    for (uint8_t byte : raw) a = (a + byte) % 65521, b = (b + a) % 65521;
+    PutBigEndian(zlib, b << 16 | a);
+    PutChunk(png, "IHDR", header);
+    PutChunk(png, "IDAT", zlib);
+    PutChunk(png, "IEND", {});
+    return png;
+}
+
+// Writes one output file, saying on stderr which one could not be written.
+bool WriteOutput(const std::string& path, const std::vector<uint8_t>& bytes) {
+    if (WriteFileBytes(path.c_str(), bytes)) return true;
+    std::fprintf(stderr, "varnelo-pictures: cannot write %s\n", path.c_str());
+    return false;
+}
+
+// --icons: varnelo-SIZE.png for the desktop's icon theme, and varnelo.ico, which holds the
+// sizes Windows asks for as PNG images (which Windows reads since Vista).
+int WriteIcons(const std::string& folder) {
+    Canvas spot = DrawSpot(), scene = DrawScene();
+    const int pngSizes[] = {16, 32, 48, 64, 128, 256}, icoSizes[] = {16, 32, 48, 256};
+    std::vector<uint8_t> ico = {0, 0, 1, 0, uint8_t(std::size(icoSizes)), 0}, images;
+    for (int size : pngSizes) {
+        const std::vector<uint8_t> png = PngFile(size, DrawIcon(size, spot, scene));
+        const std::string path = folder + "/varnelo-" + std::to_string(size) + ".png";
+        if (!WriteOutput(path, png)) return 1;
+        if (std::find(std::begin(icoSizes), std::end(icoSizes), size) == std::end(icoSizes)) continue;
+        // Width and height of 256 are written as 0; no palette; 1 plane of 32 bits.
+        ico.insert(ico.end(), {uint8_t(size), uint8_t(size), 0, 0, 1, 0, 32, 0});
+        PutLittleEndian(ico, uint32_t(png.size()), 4);
+        PutLittleEndian(ico, uint32_t(6 + 16 * std::size(icoSizes) + images.size()), 4);
+        images.insert(images.end(), png.begin(), png.end());
+    }
+    ico.insert(ico.end(), images.begin(), images.end());
+    return WriteOutput(folder + "/varnelo.ico", ico) ? 0 : 1;
+}
+
 // --tga: the header from FIELD=VALUE words, then standard input as it comes (image ID, map,
 // pixels). Scripts make the odd files they need this way instead of packing headers themselves.
 int WriteTgaFromFields(int argc, char** argv) {
@@ -218,9 +327,20 @@ int WriteTgaFromFields(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 3 && std::strcmp(argv[1], "--tga") == 0) return WriteTgaFromFields(argc, argv);
-    if (argc != 2) {
-        std::fputs("usage: varnelo-pictures FOLDER | varnelo-pictures --tga OUT.tga [FIELD=VALUE]...\n", stderr);
+    const char* usage =
+        "usage: varnelo-pictures FOLDER\n"
+        "       varnelo-pictures --icons FOLDER\n"
+        "       varnelo-pictures --tga OUT.tga [FIELD=VALUE]...\n"
+        "       varnelo-pictures --help | --version\n";
+    const auto is = [&](const char* option) { return argc >= 2 && std::strcmp(argv[1], option) == 0; };
+    if (is("--help") && argc == 2) return std::fputs(usage, stdout), 0;
+    if (is("--version") && argc == 2) return std::puts("varnelo-pictures " VARNELO_VERSION), 0;
+    if (is("--tga") && argc >= 3) return WriteTgaFromFields(argc, argv);
+    if (is("--icons") && argc == 3) return WriteIcons(argv[2]);
+    // A folder named like an option is refused rather than created; ./-name reaches it.
+    if (argc != 2 || argv[1][0] == '-' || argv[1][0] == '\0') {
+        if (argc >= 2 && argv[1][0] == '-') std::fprintf(stderr, "varnelo-pictures: unknown option %s\n", argv[1]);
+        std::fputs(usage, stderr);
         return 2;
     }
     const std::string folder = argv[1];

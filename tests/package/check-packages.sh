@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# The release packages as users meet them: the .deb unpacked into a throw-away root (never
+# installed here) and run from a folder without pictures, each Windows zip unpacked and run under
+# Wine, and the web zip unpacked and served to headless Chromium.
+# usage: check-packages.sh [DIST LINUX_RENDER]   (scripts/package.sh fills DIST); prints "N passed, N failed"
+set -uo pipefail
+root=$(readlink -f "$(dirname "$0")/../..")
+source "$root/tests/windows/wine.sh"
+source "$root/tests/support/desktop.sh"
+dist=$(readlink -f "${1:-$root/dist}") render=$(readlink -f "${2:-$root/build/release/tools/render/varnelo-render}")
+version=$(sed -n 's/^project(varnelo VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+
+# unpack ARCHIVE: the archive's one folder becomes $work/run, where the program will run.
+unpack() {
+    [ -f "$1" ] || fail "no $1" || return 1
+    (cd "$work" && cmake -E tar xf "$1") && mv "$work/$(basename "$1" | sed 's/\.zip$//')" "$work/run"
+}
+
+check_deb() {
+    local deb=$dist/varnelo_${version}_amd64.deb tree=$work/root page code out
+    [ -f "$deb" ] && lintian --fail-on error,warning "$deb" >"$work/lintian" 2>/dev/null ||
+        fail "lintian on $deb: $(cat "$work/lintian")" || return 1
+    dpkg-deb -x "$deb" "$tree" && desktop-file-validate "$tree/usr/share/applications/varnelo.desktop" || return 1
+    for page in man6/varnelo.6.gz man1/varnelo-render.1.gz; do
+        out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$tree/usr/share/man/$page" 2>&1 >/dev/null)
+        [ -z "$out" ] || fail "man $page: $out" || return 1
+    done
+    # Without a display a program that started the demo would end with 1.
+    code_of() { env -u DISPLAY timeout 10 "$tree/usr/bin/$program" "$option" >"$work/out" 2>"$work/err"; echo $?; }
+    while read -r program option code out; do
+        [ "$(code_of)" = "$code" ] && grep -q "^$out" "$work/$([ "$code" = 0 ] && echo out || echo err)" ||
+            fail "$program $option: exit $(code_of), stdout $(cat "$work/out"), stderr $(cat "$work/err")" || return 1
+    done <<EOF
+varnelo --version 0 varnelo $version\$
+varnelo --help 0 usage: varnelo
+varnelo --fullscreen 2 usage: varnelo
+varnelo picture.tga 2 usage: varnelo
+varnelo-render --version 0 varnelo-render $version\$
+EOF
+    # The user's pictures folder, as xdg-user-dirs names it in German, holds the user's own
+    # spot (the scene, as any picture may be one); the missing scene comes from the package.
+    mkdir -p "$work/home/.config" "$work/home/Bilder/varnelo" "$work/mine" "$work/empty" || return 1
+    echo 'XDG_PICTURES_DIR="$HOME/Bilder"' >"$work/home/.config/user-dirs.dirs"
+    cp "$tree/usr/share/varnelo/scr.tga" "$work/home/Bilder/varnelo/spot.tga" && ln -s home/Bilder/varnelo "$work/run"
+    cp "$tree/usr/share/varnelo/scr.tga" "$work/mine/spot.tga" && cp "$tree/usr/share/varnelo/scr.tga" "$work/mine/"
+    reference_frame "$render" "$work/mine" "$work/expected.bmp" && start_xvfb "$work" 960x720x24 || return 1
+    (cd "$work/empty" && HOME="$work/home" timeout -k 5 60 env -u XDG_CONFIG_HOME "$tree/usr/bin/varnelo" 2>"$work/err"
+     echo $? >"$work/exit") &
+    play_session 0 60 960 600 "" || fail "varnelo said: $(cat "$work/err")" || return 1
+    cmp "$work/run/scr.tga" "$tree/usr/share/varnelo/scr.tga" && [ -z "$(ls "$work/empty")" ] ||
+        fail "the scene was not given, or the folder it started in was written to"
+}
+
+check_windows() {
+    local out
+    unpack "$dist/varnelo-$version-windows-$1.zip" && cd "$work/run" || return 1
+    [ "$(ls | tr '\n' ' ')" = "LICENSE.txt README.txt scr.tga spot.tga varnelo.exe " ] ||
+        fail "the zip holds $(ls)" || return 1
+    cmp spot.tga "$root/assets/spot.tga" && cmp scr.tga "$root/assets/scr.tga" || return 1
+    ! grep -qv $'\r$' README.txt LICENSE.txt || fail "a text without CR LF line ends" || return 1
+    out=$(objdump -h varnelo.exe)
+    [[ $out == *" .rsrc "* && $out != *" .debug"* ]] || fail "varnelo.exe sections: $out" || return 1
+    out=$(strings -el varnelo.exe | grep -A1 --no-group-separator -x -e '[A-Za-z]*Version' -e OriginalFilename | paste -sd' ')
+    [ "$out" = "FileVersion $version OriginalFilename varnelo.exe ProductVersion $version" ] ||
+        fail "version resource: $out" || return 1
+    reference_frame "$render" "$root/assets" "$work/expected.bmp" && start_xvfb "$work" 640x480x24 || return 1
+    wine_make_prefix "$work/prefix" || fail "could not create a Wine prefix" || return 1
+    wine_run reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f >/dev/null 2>&1
+    # Started in its own folder as a double-click does, with arguments it must ignore; the batch
+    # file passes the exit code on.
+    printf '@echo off\r\nstart "" /wait varnelo.exe --help extra\r\n>..\\exit echo %%ERRORLEVEL%%\r\n' >"$work/run.bat"
+    wine_run explorer /desktop=varnelo,320x200 cmd /c '..\run.bat' >"$work/wine.log" 2>&1 &
+    wait_for 60 xdotool search --name '^Varnelo$' || fail "no Varnelo window appeared" || return 1
+    eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name '^varnelo - Wine desktop$' | head -n 1)")"
+    play_session "$X" "$Y" 320 200 $'\r'
+}
+
+check_web() {
+    unpack "$dist/varnelo-$version-web.zip" && node "$root/tests/web/page_test.mjs" "$work/run" "$render" "$root/assets"
+}
+
+passed=0 failed=0
+for check in deb "windows x86" "windows x64" web; do
+    # Each check in a subshell with its own folder, X server and Wine prefix, torn down on exit.
+    (trap 'exit 143' INT TERM
+     work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-package.XXXXXX") && trap 'wine_stop; stop_xvfb; rm -rf "$work"' EXIT
+     check_${check% *} ${check#* }) &
+    trap 'kill $! && wait $!; exit 143' INT TERM
+    if wait $!; then passed=$((passed + 1)) && echo "PASS $check"; else failed=$((failed + 1)) && echo "FAIL $check"; fi
+done
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
