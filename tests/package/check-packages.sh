@@ -46,7 +46,8 @@ EOF
     reference_frame "$render" "$work/mine" "$work/expected.bmp" && start_xvfb "$work" 960x720x24 || return 1
     (cd "$work/empty" && HOME="$work/home" timeout -k 5 60 env -u XDG_CONFIG_HOME "$tree/usr/bin/varnelo" 2>"$work/err"
      echo $? >"$work/exit") &
-    play_session 0 60 960 600 "" || fail "varnelo said: $(cat "$work/err")" || return 1
+    expected_log >"$work/expected.log"
+    play_session 0 60 960 600 "$work/expected.log" || fail "varnelo said: $(cat "$work/err")" || return 1
     cmp "$work/run/scr.tga" "$tree/usr/share/varnelo/scr.tga" && [ -z "$(ls "$work/empty")" ] ||
         fail "the scene was not given, or the folder it started in was written to"
 }
@@ -67,12 +68,13 @@ check_windows() {
     wine_make_prefix "$work/prefix" || fail "could not create a Wine prefix" || return 1
     wine_run reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f >/dev/null 2>&1
     # Started in its own folder as a double-click does, with arguments it must ignore; the batch
-    # file passes the exit code on.
+    # file passes the exit code on. On a display that, like most of today's, has no 320 x 200
+    # mode, the frame shows in a window over the whole screen.
     printf '@echo off\r\nstart "" /wait varnelo.exe --help extra\r\n>..\\exit echo %%ERRORLEVEL%%\r\n' >"$work/run.bat"
-    wine_run explorer /desktop=varnelo,320x200 cmd /c '..\run.bat' >"$work/wine.log" 2>&1 &
+    wine_run cmd /c '..\run.bat' >"$work/wine.log" 2>&1 &
     wait_for 60 xdotool search --name '^Varnelo$' || fail "no Varnelo window appeared" || return 1
-    eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name '^varnelo - Wine desktop$' | head -n 1)")"
-    play_session "$X" "$Y" 320 200 $'\r'
+    refused_log $'\r' >"$work/refused.log"
+    play_session 0 40 640 400 "$work/refused.log"
 }
 
 check_web() {
