@@ -294,6 +294,7 @@ TEST_F(DisplayTest, ThePointerIsMappedThroughThePictureInAWindowOnly) {
     const std::pair<std::array<int, 2>, std::array<LONG, 4>> desktops[] = {
         {{640, 480}, {0, 40, 640, 440}}, {{1024, 768}, {0, 64, 1024, 704}}, {{1920, 1080}, {96, 0, 1824, 1080}}};
     for (const auto& [desktop, expected] : desktops) {
+        ReleaseDirectDraw();
         Clear();
         std::tie(memory_screen::Get().desktopWidth, memory_screen::Get().desktopHeight) = std::pair(desktop[0], desktop[1]);
         recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
@@ -313,6 +314,7 @@ TEST_F(DisplayTest, ThePointerIsMappedThroughThePictureInAWindowOnly) {
             EXPECT_EQ(there.x * 1000 + there.y, frame.x * 1000 + frame.y) << desktop[0] << ": there and back";
         }
     }
+    ReleaseDirectDraw();
     Clear();
     ASSERT_EQ(SetUpDisplay(), DD_OK);
     recorder::ForgetCalls();
