@@ -11,7 +11,7 @@ jobs=$(nproc)
 
 for preset in release asan fuzz; do
     echo "=== $preset ==="
-    cmake --preset "$preset" -DVARNELO_WERROR=ON
+    cmake --preset "ci-$preset"
     cmake --build --preset "$preset" -j "$jobs"
     ctest --preset "$preset" -j "$jobs"
 done
@@ -20,7 +20,7 @@ done
 # tests run under Wine, which hands the 32-bit programs to its 32-bit loader.
 echo "=== windows ==="
 for preset in windows-x86 windows-x64; do
-    cmake --preset "$preset" -DVARNELO_WERROR=ON
+    cmake --preset "ci-$preset"
     cmake --build --preset "$preset" -j "$jobs"
     tests/windows/wine.sh --prefix ctest --preset "$preset" -j "$jobs"
 done
@@ -35,7 +35,7 @@ tests/windows/same-bytes-everywhere.sh assets build/release/tools/render/varnelo
 # against the release build's varnelo-render.
 echo "=== web ==="
 export NODE_PATH=/usr/share/nodejs  # Debian's emscripten finds its own node modules there
-cmake --preset web -DVARNELO_WERROR=ON
+cmake --preset ci-web
 cmake --build --preset web -j "$jobs"
 ctest --preset web -j "$jobs"
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)

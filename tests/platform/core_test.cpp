@@ -76,7 +76,7 @@ TEST_F(CoreTest, TicksKeepTheirGridAndAStallGivesOneTick) {
     for (const auto& [stallMs, tickAtMs] : steps) {
         Screen().nowMs += stallMs;
         const MSG message = Next();
-        EXPECT_EQ(message.message * 100 + message.wParam, WM_TIMER * 100 + 1u);
+        EXPECT_EQ(std::pair(message.message, message.wParam), std::pair(UINT{WM_TIMER}, WPARAM{1}));
         EXPECT_EQ(Screen().nowMs - start, tickAtMs) << "after a stall of " << stallMs << " ms";
     }
 }
@@ -88,8 +88,8 @@ TEST_F(CoreTest, QueuedInputComesBeforeADueTickAndInOrder) {
     standins::PostKeyDown(VK_ESCAPE, 0x01, true);
     const MSG first = Next(), second = Next();
     EXPECT_EQ(first.message, static_cast<UINT>(WM_KEYDOWN));
-    EXPECT_EQ(first.wParam * 0x100000000 + first.lParam, VK_F12 * 0x100000000 + (1 | (0x58 << 16)));
-    EXPECT_EQ(second.wParam * 0x100000000 + second.lParam, VK_ESCAPE * 0x100000000 + (1 | (0x01 << 16) | (1 << 30)))
+    EXPECT_EQ(std::pair(first.wParam, first.lParam), std::pair(WPARAM{VK_F12}, LPARAM{1 | (0x58 << 16)}));
+    EXPECT_EQ(std::pair(second.wParam, second.lParam), std::pair(WPARAM{VK_ESCAPE}, LPARAM{1 | (0x01 << 16) | (1 << 30)}))
         << "bit 30: the key was already down";
     EXPECT_EQ(Next().message, static_cast<UINT>(WM_TIMER));
 }
@@ -107,12 +107,12 @@ TEST_F(CoreTest, TheCursorShowsOnlyWhileItsCountIsNotNegative) {
 TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
     for (bool open : {true, false}) {
         EXPECT_EQ(ShowWindow(window_, 5) + UpdateWindow(window_), open ? 1 : 0);
-        EXPECT_EQ(Screen().shown * 10 + Screen().blackPaints, open ? 11 : 0);
+        EXPECT_EQ(std::pair(Screen().shown, Screen().blackPaints), std::pair(open, open ? 1 : 0));
         EXPECT_EQ(SetTimer(window_, 0, 20, nullptr), open ? 1u : 0u);
         EXPECT_EQ(SetCursorPos(400, 37), open);
         POINT point{-1, -1};
         EXPECT_EQ(GetCursorPos(&point), open);
-        EXPECT_EQ(point.x * 1000 + point.y, open ? 319037 : -1001) << "in the picture, clamped";
+        EXPECT_EQ(std::pair(point.x, point.y), open ? std::pair(319, 37) : std::pair(-1, -1)) << "in the picture, clamped";
         LPVOID object = nullptr;
         auto* outer = reinterpret_cast<IUnknown*>(&object);  // aggregation is not offered
         EXPECT_EQ(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, outer), DDERR_INVALIDPARAMS);
@@ -141,7 +141,7 @@ TEST_F(CoreTest, LocksAreExclusiveAndTheFlipShowsWhatWasCopied) {
     desc.dwSize = sizeof desc;
     EXPECT_EQ(page_->Unlock(nullptr), DDERR_NOTLOCKED);
     ASSERT_EQ(page_->Lock(nullptr, &desc, 0, nullptr), DD_OK);
-    EXPECT_EQ(desc.ddpfPixelFormat.dwRGBBitCount * 1000 + desc.dwWidth, 32320u);
+    EXPECT_EQ(std::pair(desc.ddpfPixelFormat.dwRGBBitCount, desc.dwWidth), std::pair(32u, 320u));
     const DDPIXELFORMAT& format = desc.ddpfPixelFormat;  // XRGB 8888
     EXPECT_EQ(std::vector<DWORD>({format.dwFlags, format.dwRBitMask, format.dwGBitMask, format.dwBBitMask}),
               std::vector<DWORD>({DDPF_RGB, 0xFF0000, 0xFF00, 0xFF}));
@@ -234,7 +234,7 @@ TEST_F(CoreTest, OnTheDesktopCopiesAreStretchedAndClippedToTheWindow) {
     ASSERT_EQ(SetWindowPos(window_, HWND_TOP, 100, 50, 4, 4, 0), TRUE);
     POINT corner{0, 0};
     ASSERT_EQ(SetCursorPos(700, 300) + GetCursorPos(&corner), 2);
-    EXPECT_EQ(corner.x * 1000 + corner.y, 639300) << "in the desktop, clamped";
+    EXPECT_EQ(std::pair(corner.x, corner.y), std::pair(639, 300)) << "in the desktop, clamped";
 
     DDSURFACEDESC2 desc{};
     desc.dwSize = sizeof desc;

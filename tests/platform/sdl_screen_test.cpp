@@ -60,7 +60,7 @@ protected:
             ASSERT_EQ(GetCursorPos(&read), TRUE);
             if (read.x != x || read.y != y) SDL_Delay(5);
         }
-        EXPECT_EQ(read.x * 1000 + read.y, x * 1000 + y);
+        EXPECT_EQ(std::pair(read.x, read.y), std::pair(x, y));
     }
 
     HWND window_ = nullptr;
@@ -75,7 +75,7 @@ TEST_F(SdlScreenTest, KeysAndClosesArriveAsWindowsMessages) {
         ASSERT_EQ(SDL_PushEvent(&event), 1);
         MSG message{};
         ASSERT_EQ(GetMessageA(&message, nullptr, 0, 0), TRUE);
-        EXPECT_EQ(message.message * 1000 + message.wParam, WM_KEYDOWN * 1000 + virtualKey) << SDL_GetKeyName(key);
+        EXPECT_EQ(std::pair(message.message, message.wParam), std::pair(UINT{WM_KEYDOWN}, virtualKey)) << SDL_GetKeyName(key);
     }
     EXPECT_EQ(Deliver({Event(SDL_WINDOWEVENT, 0, SDL_WINDOWEVENT_CLOSE)}).message, static_cast<UINT>(WM_CLOSE));
     EXPECT_EQ(Deliver({Event(SDL_QUIT)}).message, static_cast<UINT>(WM_CLOSE));
