@@ -250,7 +250,11 @@ public:
             desc->dwHeight > MaxSurfaceSide) {
             return DDERR_INVALIDPARAMS;
         }
-        if ((desc->dwFlags & DDSD_PIXELFORMAT) && desc->ddpfPixelFormat.dwRGBBitCount != 32) {
+        // The one format on offer is the display's own: 32-bit blue, green, red and unused bytes.
+        const DDPIXELFORMAT& format = desc->ddpfPixelFormat;
+        if ((desc->dwFlags & DDSD_PIXELFORMAT) &&
+            (format.dwSize != sizeof(DDPIXELFORMAT) || !(format.dwFlags & DDPF_RGB) || format.dwRGBBitCount != 32 ||
+             format.dwRBitMask != 0x00FF0000 || format.dwGBitMask != 0x0000FF00 || format.dwBBitMask != 0x000000FF)) {
             return DDERR_UNSUPPORTED;
         }
         *surface = Track(new Surface(this, Surface::Kind::Page, desc->dwWidth, desc->dwHeight));
