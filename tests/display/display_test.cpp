@@ -314,6 +314,13 @@ TEST_F(DisplayTest, ThePointerIsMappedThroughThePictureInAWindowOnly) {
             EXPECT_EQ(std::pair(there.x, there.y), std::pair(frame.x, frame.y)) << desktop[0] << " wide, there and back";
         }
     }
+    POINT beyond{400, 250};  // off the frame: the middle of its nearest pixel on 1920 x 1080
+    ASSERT_TRUE(FrameToScreen(&beyond));
+    EXPECT_EQ(std::pair(beyond.x, beyond.y), std::pair(1821, 1077));
+    memory_screen::TakeAway();  // minimised: nowhere to map through
+    POINT kept{5, 5};
+    EXPECT_FALSE(ScreenToFrame(&kept) || FrameToScreen(&kept));
+    EXPECT_EQ(std::pair(kept.x, kept.y), std::pair(5, 5));
     ReleaseDirectDraw();
     Clear();
     ASSERT_EQ(SetUpDisplay(), DD_OK);
