@@ -180,6 +180,8 @@ TEST_F(CoreTest, SurfacesAreMadeOnlyFromSoundDescriptions) {
     ASSERT_EQ(directDraw_->SetCooperativeLevel(window_, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DDERR_WRONGMODE) << "no mode set yet";
     ASSERT_EQ(directDraw_->SetDisplayMode(Width, Height, 32, 0, 0), DD_OK);
+    desc.dwBackBufferCount = 2;
+    EXPECT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DDERR_INVALIDPARAMS) << "one back buffer is on offer";
     desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP;
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DDERR_INVALIDPARAMS) << "a flip chain is complex";
     desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
@@ -205,6 +207,7 @@ TEST_F(CoreTest, TheFlipChainIsLostWhileTheDisplayIsAwayUntilRestored) {
     desc.dwSize = sizeof desc;
     EXPECT_EQ(primary_->Flip(nullptr, 0), DDERR_SURFACELOST);
     EXPECT_EQ(back_->BltFast(0, 0, page_, nullptr, 0), DDERR_SURFACELOST);
+    EXPECT_EQ(back_->Blt(nullptr, page_, nullptr, 0, nullptr), DDERR_SURFACELOST);
     EXPECT_EQ(primary_->Lock(nullptr, &desc, 0, nullptr), DDERR_SURFACELOST);
     // A page lives in system memory and stays usable, so frames can still be drawn.
     EXPECT_EQ(page_->Lock(nullptr, &desc, 0, nullptr) + page_->Unlock(nullptr), DD_OK);
@@ -231,7 +234,7 @@ TEST_F(CoreTest, OnTheDesktopCopiesAreStretchedAndClippedToTheWindow) {
     ASSERT_EQ(GetMonitorInfoA(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor), TRUE);
     EXPECT_EQ((std::vector<LONG>{monitor.rcMonitor.right, monitor.rcMonitor.bottom}), (std::vector<LONG>{640, 480}));
     EXPECT_EQ(SetWindowLongA(window_, GWL_STYLE, 7) + SetWindowLongA(window_, GWL_STYLE, 0), 7) << "the style before";
-    ASSERT_EQ(SetWindowPos(window_, HWND_TOP, 100, 50, 4, 4, 0), TRUE);
+    ASSERT_EQ(SetWindowPos(window_, HWND_TOP, 99, 49, 4, 4, 0), TRUE);
     POINT corner{0, 0};
     ASSERT_EQ(SetCursorPos(700, 300) + GetCursorPos(&corner), 2);
     EXPECT_EQ(std::pair(corner.x, corner.y), std::pair(639, 300)) << "in the desktop, clamped";
@@ -249,6 +252,8 @@ TEST_F(CoreTest, OnTheDesktopCopiesAreStretchedAndClippedToTheWindow) {
     for (uint32_t i = 0; i < 4; ++i) static_cast<uint32_t*>(desc.lpSurface)[i / 2 * desc.lPitch / 4 + i % 2] = 0x10 + i;
     ASSERT_EQ(page_->Unlock(nullptr), DD_OK);
     LPDIRECTDRAWCLIPPER clipper = nullptr;
+    EXPECT_EQ(directDraw_->CreateClipper(0, nullptr, nullptr), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(directDraw_->CreateClipper(0, &clipper, reinterpret_cast<IUnknown*>(&desc)), DDERR_INVALIDPARAMS) << "aggregation";
     ASSERT_EQ(directDraw_->CreateClipper(0, &clipper, nullptr), DD_OK);
     ASSERT_EQ(clipper->SetHWnd(0, window_) + primary_->SetClipper(clipper), DD_OK);
     EXPECT_EQ(page_->SetClipper(clipper), DDERR_INVALIDPARAMS) << "only the primary takes a clipper";
@@ -259,10 +264,10 @@ TEST_F(CoreTest, OnTheDesktopCopiesAreStretchedAndClippedToTheWindow) {
     ASSERT_EQ(primary_->Blt(&overTheCorner, page_, nullptr, 0, nullptr), DD_OK);
     ASSERT_EQ(Screen().shown32.size(), size_t{640} * 480 * 4);
     const auto* shown = reinterpret_cast<const uint32_t*>(Screen().shown32.data());
-    for (int y = 47; y < 54; ++y) {
+    for (int y = 47; y < 54; ++y) {  // the window covers the target from 99,49 on, twice as large
         for (int x = 97; x < 104; ++x) {
-            const bool inside = x >= 100 && x < 102 && y >= 50 && y < 52;
-            EXPECT_EQ(shown[y * 640 + x], inside ? 0x13u : 0u) << "at " << x << "," << y;
+            const bool inside = x >= 99 && x < 102 && y >= 49 && y < 52;
+            EXPECT_EQ(shown[y * 640 + x], inside ? 0x10u + (y >= 50) * 2 + (x >= 100) : 0u) << "at " << x << "," << y;
         }
     }
     memory_screen::TakeAway();  // minimised: no client area, far off the screen
