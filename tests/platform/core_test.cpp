@@ -130,6 +130,9 @@ TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
     noProcedure.cbSize = sizeof noProcedure;
     noProcedure.lpszClassName = "no procedure";
     EXPECT_EQ(RegisterClassExA(&noProcedure), 0);
+    noProcedure.lpfnWndProc = DefWindowProcA;
+    EXPECT_NE(RegisterClassExA(&noProcedure), 0);
+    EXPECT_EQ(RegisterClassExA(&noProcedure), 0) << "a name taken already";
     EXPECT_EQ(GetMessageA(nullptr, nullptr, 0, 0), -1);
 }
 
@@ -234,6 +237,7 @@ TEST_F(CoreTest, OnTheDesktopCopiesAreStretchedAndClippedToTheWindow) {
     ASSERT_EQ(GetMonitorInfoA(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor), TRUE);
     EXPECT_EQ((std::vector<LONG>{monitor.rcMonitor.right, monitor.rcMonitor.bottom}), (std::vector<LONG>{640, 480}));
     EXPECT_EQ(SetWindowLongA(window_, GWL_STYLE, 7) + SetWindowLongA(window_, GWL_STYLE, 0), 7) << "the style before";
+    EXPECT_EQ(SetWindowPos(window_, HWND_TOP, 0, 0, -1, 4, 0), FALSE) << "a negative width";
     ASSERT_EQ(SetWindowPos(window_, HWND_TOP, 99, 49, 4, 4, 0), TRUE);
     POINT corner{0, 0};
     ASSERT_EQ(SetCursorPos(700, 300) + GetCursorPos(&corner), 2);
