@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -138,7 +137,6 @@ TEST_P(Load, GivesThePixelsOfTheFile) {
     SoilTheStack();
     IndexedImage* indexed = LoadTgaIndexedFromMemory(file.data(), file.size());
     ASSERT_NE(indexed, nullptr) << TgaFailureReason();
-    EXPECT_EQ(indexed->width * int64_t{indexed->height}, int64_t(count));
     EXPECT_EQ(indexed->paletteSize, c.layout.colourMapLength);
     // Where a file cut short supplied nothing the index is 0, whatever colour slot 0 holds.
     for (size_t i : PixelsToCheck(count)) {
@@ -228,17 +226,15 @@ TEST(Tga, RefusalsOutsideTheFile) {
 // Windows and the web keep no address-space limit, and the sanitizer needs all of its own.
 #if !defined(_WIN32) && !defined(__EMSCRIPTEN__) && !defined(__SANITIZE_ADDRESS__)
 TEST(Tga, RefusalsWithoutMemory) {
-    WorkingFolder folder;
-    ASSERT_TRUE(WriteFileBytes("huge.tga", TgaFile({.colourMapType = 1, .imageType = 1, .width = 65535, .height = 65535,
-                                                     .colourMapLength = 1, .colourMapEntrySize = 24, .pixelDepth = 8},
-                                                    {{1, 2, 3}})));
+    const Bytes huge = TgaFile({.colourMapType = 1, .imageType = 1, .width = 65535, .height = 65535,
+                                .colourMapLength = 1, .colourMapEntrySize = 24, .pixelDepth = 8}, {{1, 2, 3}});
     rlimit previous{};
     getrlimit(RLIMIT_AS, &previous);
     const rlimit limited{rlim_t{1} << 30, previous.rlim_max};  // too little for the pixels, enough for the rest
     setrlimit(RLIMIT_AS, &limited);
-    Image* image = LoadTga("huge.tga");
+    Image* image = LoadTgaFromMemory(huge.data(), huge.size());
     const std::string reason = TgaFailureReason();
-    IndexedImage* indexed = LoadTgaIndexed("huge.tga");
+    IndexedImage* indexed = LoadTgaIndexedFromMemory(huge.data(), huge.size());
     setrlimit(RLIMIT_AS, &previous);
     EXPECT_EQ(image, nullptr);
     EXPECT_EQ(indexed, nullptr);
@@ -249,12 +245,8 @@ TEST(Tga, RefusalsWithoutMemory) {
 // Rows across the reader's 64 KiB read blocks in files of every kind from Pillow (ImageMagick at 16 bits): loads of the
 // file, from memory and of its pixels in our writer's packets give what Pillow reads. Neither runs on Windows or node.
 #if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
-struct EdgeCase {  // mode: Pillow's, or "BGR;5" for ImageMagick's 16 bits; cut: where the file ends early, or 0
-    const char *name, *mode;
-    bool rle, topFirst;
-    uint8_t imageType, depth;
-    size_t width, cut = 0;
-};
+// mode: Pillow's, or "BGR;5" for ImageMagick's 16 bits; cut: where the file ends early, or 0.
+struct EdgeCase { const char *name, *mode; bool rle, topFirst; uint8_t imageType, depth; size_t width, cut = 0; };
 void PrintTo(const EdgeCase& c, std::ostream* out) { *out << c.name; }
 
 // Rows wider than a block at 24 and 32 bits; at 8 and 16 bits narrower, one spanning a block edge.
@@ -296,8 +288,6 @@ TEST_P(BlockEdge, LoadsGiveWhatPillowReads) {
     ASSERT_EQ(std::system(MakeCommand(c).c_str()), 0) << MakeCommand(c);
     Bytes file = ReadFileBytes("case.tga"), back = ReadFileBytes("back.rgba");
     ASSERT_EQ(back.size(), count * 4);
-    Pixels pillow(count);  // red in the low byte, as in an Image
-    std::memcpy(pillow.data(), back.data(), back.size());
     ASSERT_GT(file.size(), 65536u + 18) << "no pixel data past the first block";
     const Bytes kind = {c.imageType, c.depth, uint8_t(c.topFirst ? Top : 0)};
     ASSERT_EQ(Bytes({file[2], file[16], uint8_t(file[17] & Top)}), kind) << "type, depth and top-row-first bit";
@@ -323,7 +313,9 @@ TEST_P(BlockEdge, LoadsGiveWhatPillowReads) {
         ASSERT_NE(image, nullptr) << c.name << " through " << load << ": " << TgaFailureReason();
         for (size_t i = 0; i < count; ++i) {
             const size_t x = i % c.width, y = i / c.width, inFile = (c.topFirst ? y : 3 - y) * c.width + x;
-            const uint32_t want = inFile < supplied ? pillow[i] & mask : 0;
+            const uint8_t* rgba = &back[4 * i];
+            const uint32_t pillow = rgba[0] | rgba[1] << 8 | rgba[2] << 16 | uint32_t{rgba[3]} << 24;
+            const uint32_t want = inFile < supplied ? pillow & mask : 0;
             if (image->pixels[i] == want) continue;
             ADD_FAILURE() << c.name << " through " << load << ": first differing pixel (" << x << ", " << y << ") is 0x"
                           << std::hex << image->pixels[i] << ", Pillow reads 0x" << want;
