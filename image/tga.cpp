@@ -1,6 +1,5 @@
-// The TGA reader: the header, the colour table, the run-length packets and the one decoding
-// path behind both loads, true-colour into an Image and colour-mapped or greyscale into an
-// IndexedImage, whether the bytes come from a file or from memory.
+// The TGA reader: header, colour table, run-length packets and the one decoding path behind
+// both loads, true-colour and indexed, whether the bytes come from a file or from memory.
 #include "image/tga.h"
 
 #include <algorithm>

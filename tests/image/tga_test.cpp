@@ -249,14 +249,14 @@ TEST(Tga, RefusalsWithoutMemory) {
 struct EdgeCase { const char *name, *mode; bool rle, topFirst; uint8_t imageType, depth; size_t width, cut = 0; };
 void PrintTo(const EdgeCase& c, std::ostream* out) { *out << c.name; }
 
-// Rows wider than a block at 24 and 32 bits; at 8 and 16 bits narrower, one spanning a block edge.
+// Raw rows longer than a block at 24 and 32 bits; the others shorter, each picture with rows across block edges.
 const EdgeCase EdgeCases[] = {
     {"Grey", "L", false, false, 3, 8, 25000},          {"GreyRle", "L", true, true, 11, 8, 25000},
     {"Mapped", "P", false, true, 1, 8, 25000},         {"MappedRle", "P", true, false, 9, 8, 25000},
     {"Depth16", "BGR;5", false, false, 2, 16, 16000},  {"Depth16Rle", "BGR;5", true, true, 10, 16, 16000},
     {"Depth24", "RGB", false, true, 2, 24, 25000},     {"Depth24Rle", "RGB", true, false, 10, 24, 25000},
     {"Depth32", "RGBA", false, false, 2, 32, 30000},   {"Depth32Rle", "RGBA", true, true, 10, 32, 22000},
-    {"Depth24CutAtBlockEdge", "RGB", false, false, 2, 24, 25000, 65536},  // ends inside the first row
+    {"Depth24CutAtBlockEdge", "RGB", false, false, 2, 24, 25000, 65536},  // ends in the file's first row
 };
 
 // Writes in.rgba, 4 rows of stretches of 192 random pixels and 64 equal ones (for raw and run packets alike), then
