@@ -123,6 +123,12 @@ size_t Gather(TgaStream* stream, size_t want) {
 // Copies count bytes to destination. Returns false, with `ended` set, when the source holds
 // fewer; the bytes it did hold are still copied.
 bool ReadTgaBytes(TgaStream* stream, void* destination, size_t count) {
+    // Most reads, a packet header or a run's value, take a few bytes that the block holds.
+    if (!stream->ended && stream->end - stream->position >= count) {
+        std::memcpy(destination, stream->block + stream->position, count);
+        stream->position += count;
+        return true;
+    }
     uint8_t* out = static_cast<uint8_t*>(destination);
     while (count > 0 && !stream->ended) {
         const size_t wanted = std::min(count, BlockBytes);
