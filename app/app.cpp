@@ -124,8 +124,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int cmdShow) {
                          "the display refused both full screen and a window (DirectX.log says why)");
     }
 
-    FrameBuffer = static_cast<uint32_t*>(std::malloc(FrameBytes));
-    if (FrameBuffer == nullptr) return FailStart(window, "out of memory for the frame");
+    if (!AllocateFrameBuffer()) return FailStart(window, "out of memory for the frame");
     Spot = LoadTga("spot.tga");
     if (Spot == nullptr) {
         FreeFrameBuffer();

@@ -1,5 +1,5 @@
-// The picture records shared by the TGA reader, the BMP writer and the compositor,
-// and the screen size that the frame, the display mode and the screenshots all follow.
+// The picture records of the TGA reader, the BMP writer and the compositor, the swap between
+// their two pixel orders, and the screen size the frame, display mode and screenshots follow.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +24,12 @@ struct IndexedImage {
     int32_t width;
     int32_t height;
 };
+
+// Image order and display order differ only in which outer byte holds red, so this one swap
+// turns either into the other; the top byte, which has no colour in display order, is cleared.
+constexpr uint32_t RedBlueSwapped(uint32_t pixel) {
+    return (pixel & 0xFFu) << 16 | (pixel & 0xFF00u) | (pixel >> 16 & 0xFFu);
+}
 
 // Frees the pixel block, then the record. Null is allowed.
 void FreeImage(Image* image);

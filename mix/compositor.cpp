@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 
 uint32_t* FrameBuffer = nullptr;
@@ -51,13 +52,8 @@ size_t ScenePixels() {
     return count < FramePixels ? static_cast<size_t>(count) : FramePixels;
 }
 
-// Display order and image order differ only in which outer byte holds red, so the same
-// swap (which also clears the alpha byte) turns either into the other.
 void SwapOuterChannels(uint32_t* __restrict pixels, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-        const uint32_t pixel = pixels[i];
-        pixels[i] = (pixel & 0xFFu) << 16 | (pixel & 0xFF00u) | ((pixel >> 16) & 0xFFu);
-    }
+    for (size_t i = 0; i < count; ++i) pixels[i] = RedBlueSwapped(pixels[i]);
 }
 
 // The mix works byte by byte, (a * b) >> 8 in every byte of the two pixels, and then swaps
@@ -84,6 +80,11 @@ void Blacken(size_t begin, size_t end) {
 }
 
 }  // namespace
+
+bool AllocateFrameBuffer() {
+    FrameBuffer = static_cast<uint32_t*>(std::calloc(FramePixels, sizeof(uint32_t)));
+    return FrameBuffer != nullptr;
+}
 
 void ClearFrame() {
     std::memset(FrameBuffer, 0, FramePixels * sizeof(uint32_t));

@@ -12,6 +12,10 @@ extern uint32_t* FrameBuffer;  // Width x Height pixels
 extern Image* Spot;
 extern Image* Scene;
 
+// Gives FrameBuffer a new black frame from the heap, which its owner frees with free();
+// false when memory runs out. Start-up and the offline renderer both take their frame here.
+bool AllocateFrameBuffer();
+
 void ClearFrame();
 void DrawSpot(int32_t x, int32_t y);
 void MultiplyScene();

@@ -74,8 +74,7 @@ int Render(const FrameOptions& options) {
         ReportUnreadable(options.scenePath);
         return 1;
     }
-    FrameBuffer = static_cast<uint32_t*>(std::malloc(size_t{Width} * size_t{Height} * sizeof(uint32_t)));
-    if (FrameBuffer == nullptr) {
+    if (!AllocateFrameBuffer()) {
         std::fputs("varnelo-render: out of memory for the frame\n", stderr);
         return 1;
     }

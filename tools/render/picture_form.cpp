@@ -50,10 +50,7 @@ Image* ApplyPalette(const IndexedImage& indexed) {
         std::free(image);
         return nullptr;
     }
-    for (size_t i = 0; i < count; ++i) {
-        const uint32_t colour = indexed.palette[indexed.indices[i]];
-        pixels[i] = (colour >> 16 & 0xFF) | (colour & 0xFF00) | (colour & 0xFF) << 16;
-    }
+    for (size_t i = 0; i < count; ++i) pixels[i] = RedBlueSwapped(indexed.palette[indexed.indices[i]]);
     image->pixels = pixels;
     image->width = indexed.width;
     image->height = indexed.height;
