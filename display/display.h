@@ -27,16 +27,6 @@ void FlipPages();
 // nearest edge. False, the point untouched, while the window has nowhere to show the frame.
 bool ScreenToFrame(POINT* point);
 bool FrameToScreen(POINT* point);
-// Where the frame shows on the screen in a window; false while there is nowhere to show it
-// (a minimised window has no client area).
-bool PictureOnScreen(RECT* picture);
-// Makes the window a borderless one over the whole of its monitor.
-void CoverMonitor(HWND hwnd);
-// What of the locked page differs from what the window shows, and where that goes on the
-// screen; false when nothing does or there is nowhere to show it. The page becomes what the
-// window shows. ForgetShownFrame makes the next frame go whole, as after a failed copy.
-bool ChangedPart(const void* page, LONG pitch, RECT* part, RECT* target);
-void ForgetShownFrame();
 
 // "DirectX.log" in the working directory, rewritten at every start.
 void LogStart();

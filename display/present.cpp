@@ -2,6 +2,7 @@
 // the back buffer and the primary chain is flipped, or in a window stretched onto the desktop,
 // restoring lost surfaces on the way.
 #include "display/display.h"
+#include "display/window.h"
 
 #include <chrono>
 

@@ -2,6 +2,7 @@
 // full-screen mode with a flipping primary surface and two system-memory pages, or, where the
 // display refuses that mode, the desktop's primary with a clipper for the program's window.
 #include "display/display.h"
+#include "display/window.h"
 
 #include <cstring>
 

@@ -1,6 +1,7 @@
 // The frame in a window: the window over its whole monitor, where the frame shows in it, and
 // the pointer carried between the screen's coordinates and the frame's.
 #include "display/display.h"
+#include "display/window.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <vector>

@@ -5,7 +5,6 @@
 
 #include <emscripten.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>

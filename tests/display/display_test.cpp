@@ -8,6 +8,7 @@
 #include <iterator>
 #include <set>
 
+#include "display/window.h"
 #include "tests/fakes/program_test.h"
 
 namespace {
