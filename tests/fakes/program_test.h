@@ -45,5 +45,5 @@ protected:
     WorkingFolder folder_;  // the program's file names are fixed
 };
 
-// Names a parameterised case by its name field, so that ctest -R can pick it.
+// Names a parameterised case by its name field, so that --gtest_filter can pick it.
 template <typename Case> std::string CaseName(const ::testing::TestParamInfo<Case>& info) { return info.param.name; }
