@@ -68,8 +68,9 @@ protected:
 
 TEST_F(SdlScreenTest, KeysAndClosesArriveAsWindowsMessages) {
     const std::pair<SDL_Keycode, WPARAM> keys[] = {{SDLK_ESCAPE, VK_ESCAPE}, {SDLK_F12, VK_F12}, {SDLK_a, 'A'},
-                                                   {SDLK_7, '7'}, {SDLK_SPACE, VK_SPACE}, {SDLK_F1, VK_F1},
-                                                   {SDLK_MINUS, 0xBD}, {SDLK_QUOTE, 0xDE}};  // US-layout OEM keys
+                                                   {SDLK_z, 'Z'}, {SDLK_7, '7'}, {SDLK_SPACE, VK_SPACE}, {SDLK_F1, VK_F1},
+                                                   {SDLK_KP_1, 0x61}, {SDLK_KP_9, 0x69},  // VK_NUMPAD1, VK_NUMPAD9
+                                                   {SDLK_MINUS, 0xBD}, {SDLK_QUOTE, 0xDE}, {SDLK_BACKSLASH, 0xDC}};  // US-layout OEM keys
     for (const auto& [key, virtualKey] : keys) {
         SDL_Event event = Event(SDL_KEYDOWN, key);
         ASSERT_EQ(SDL_PushEvent(&event), 1);

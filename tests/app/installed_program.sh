@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The Linux program installed into a scratch prefix: its command line, and the folder it works
+# in when started from one without pictures. No display, so each start-up ends at the window.
+# usage: installed_program.sh BUILD_DIR VERSION
+set -uo pipefail
+source "$(dirname "$0")/../support/desktop.sh"
+work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-installed-XXXXXX") && trap 'rm -rf "$work"' EXIT
+cmake --install "$1" --prefix "$work/usr" >/dev/null || fail "cmake --install $1" || exit 1
+program=$work/usr/bin/varnelo bundled=$work/usr/share/varnelo failures=0
+
+# start FOLDER [ENV...]: runs the program in FOLDER with no display, stdout and stderr kept there.
+start() { (cd "$1" && exec env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_CONFIG_HOME "${@:2}" "$program" >out 2>err); }
+check() { "$@" || { echo "FAIL: $*" >&2 && failures=$((failures + 1)); }; }
+said() { grep -qxF "$2" "$1" || { echo "    $1 holds: $(cat "$1")" >&2 && return 1; }; }
+
+while read -r option code stream text; do
+    mkdir -p "$work/options" && (cd "$work/options" && "$program" "$option" >out 2>err)
+    check test "$option: $?" = "$option: $code" && check said "$work/options/$stream" "$text"
+done <<EOF
+--version 0 out varnelo $2
+--help 0 out usage: varnelo [--help | --version]
+--fullscreen 2 err usage: varnelo [--help | --version]
+picture.tga 2 err varnelo: takes no argument such as picture.tga
+EOF
+
+# The pictures folder as xdg-user-dirs names it (a cut-off line before the real one is skipped),
+# where the user's own spot stays and the missing scene comes from the package.
+home=$work/home pictures=$work/home/Bilder/varnelo
+mkdir -p "$home/config" "$pictures" "$work/empty" && echo mine >"$pictures/spot.tga"
+printf 'XDG_PICTURES_DIR="$HOME/Cut\nXDG_PICTURES_DIR="$HOME/Bilder"\n' >"$home/config/user-dirs.dirs"
+start "$work/empty" HOME="$home" XDG_CONFIG_HOME="$home/config"
+check said "$work/empty/err" "varnelo: cannot create the window"
+check said "$work/empty/out" "varnelo: working in $pictures"
+check test "$(cat "$pictures/spot.tga")" = mine
+check cmp "$pictures/scr.tga" "$bundled/scr.tga"
+check test "$(ls "$work/empty" | paste -sd' ')" = "err out"
+
+# Without a home to find the pictures folder from, the program stays where it was started.
+mkdir "$work/homeless" && start "$work/homeless" HOME=relative
+check said "$work/homeless/err" "varnelo: cannot create the window"
+check test "$(ls "$work/homeless" | paste -sd' ')" = "err out"
+[ "$failures" -eq 0 ] && echo PASS
