@@ -318,6 +318,14 @@ TEST_F(DisplayTest, ThePointerIsMappedThroughThePictureInAWindowOnly) {
     POINT beyond{400, 250};  // off the frame: the middle of its nearest pixel on 1920 x 1080
     ASSERT_TRUE(FrameToScreen(&beyond));
     EXPECT_EQ(std::pair(beyond.x, beyond.y), std::pair(1821, 1077));
+    ReleaseDirectDraw();  // a desktop one row tall still shows the frame, as one pixel
+    Clear();
+    std::tie(memory_screen::Get().desktopWidth, memory_screen::Get().desktopHeight) = std::pair(640, 1);
+    recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
+    SetUpDisplay();
+    RECT one{};
+    ASSERT_TRUE(PictureOnScreen(&one));
+    EXPECT_EQ((std::array<LONG, 4>{one.left, one.top, one.right, one.bottom}), (std::array<LONG, 4>{319, 0, 320, 1}));
     memory_screen::TakeAway();  // minimised: nowhere to map through
     POINT kept{5, 5};
     EXPECT_FALSE(ScreenToFrame(&kept) || FrameToScreen(&kept));
