@@ -165,7 +165,6 @@ struct RefusedCase {
     std::string reason;  // what TgaFailureReason tells
 };
 
-
 std::vector<RefusedCase> RefusedCases() {
     std::vector<RefusedCase> cases = {
         {"MapEntrySize8", TgaFile({.colourMapType = 1, .imageType = 1, .colourMapLength = 2, .colourMapEntrySize = 8},
@@ -180,6 +179,7 @@ std::vector<RefusedCase> RefusedCases() {
                                  {Bytes(20, 1)}), "file ends inside the colour map"},
         {"Empty", {}, "empty file"},
         {"Text", Bytes(std::begin("not a picture at all"), std::end("not a picture at all")), "not a TGA file"},
+        {"MapTypeBeyondOne", TgaFile({.colourMapType = 2, .imageType = 4}, {{0, 0, 0, 0}}), "not a TGA file"},
     };
     for (int type : {0, 4, 5, 6, 7, 8, 12, 13, 14, 15}) {
         cases.push_back({"Type" + std::to_string(type), TgaFile({.imageType = uint8_t(type)}, {{0, 0, 0, 0}}),
