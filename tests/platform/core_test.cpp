@@ -201,6 +201,17 @@ TEST_F(CoreTest, SurfacesAreMadeOnlyFromSoundDescriptions) {
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &page_, nullptr), DDERR_INVALIDPARAMS) << "a description of another size";
     desc.dwSize = sizeof desc;
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &page_, nullptr), DD_OK) << "one pixel is a page";
+    // A page described with a pixel format must be in the display's own, XRGB 8888.
+    desc.dwFlags |= DDSD_PIXELFORMAT;
+    DDPIXELFORMAT& format = desc.ddpfPixelFormat;
+    DWORD* fields[] = {&format.dwSize, &format.dwFlags, &format.dwRGBBitCount, &format.dwRBitMask, &format.dwGBitMask,
+                       &format.dwBBitMask, nullptr};
+    for (DWORD** wrong = fields; wrong != std::end(fields); ++wrong) {
+        format = {sizeof format, DDPF_RGB, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0};
+        if (*wrong != nullptr) **wrong ^= *wrong == &format.dwRGBBitCount ? 48 : *wrong == &format.dwFlags ? DDPF_RGB : 1;
+        EXPECT_EQ(directDraw_->CreateSurface(&desc, &page_, nullptr), *wrong == nullptr ? DD_OK : DDERR_UNSUPPORTED)
+            << "pixel format field " << wrong - fields;
+    }
 }
 
 TEST_F(CoreTest, TheFlipChainIsLostWhileTheDisplayIsAwayUntilRestored) {
