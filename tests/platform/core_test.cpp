@@ -174,6 +174,8 @@ TEST_F(CoreTest, LocksAreExclusiveAndTheFlipShowsWhatWasCopied) {
     const auto* base = static_cast<uint8_t*>(desc.lpSurface);
     ASSERT_EQ(page_->Unlock(nullptr) + page_->Lock(&part, &desc, 0, nullptr), DD_OK);
     EXPECT_EQ(static_cast<uint8_t*>(desc.lpSurface) - base, 2 * desc.lPitch + 4) << "a part's lock points at its corner";
+    RECT none{0, 5, 3, 5};
+    EXPECT_EQ(page_->Unlock(nullptr) + page_->Lock(&none, &desc, 0, nullptr), DD_OK) << "an empty part may be locked";
 }
 
 TEST_F(CoreTest, SurfacesAreMadeOnlyFromSoundDescriptions) {
@@ -276,6 +278,9 @@ TEST_F(CoreTest, OnTheDesktopCopiesAreStretchedAndClippedToTheWindow) {
 
     RECT pastTheEdge{630, 0, 650, 10}, overTheCorner{98, 48, 102, 52};
     EXPECT_EQ(primary_->Blt(&pastTheEdge, page_, nullptr, 0, nullptr), DDERR_INVALIDRECT);
+    const auto effects = reinterpret_cast<LPDDBLTFX>(&desc);  // a fill, say: none are on offer
+    EXPECT_EQ(std::pair(primary_->Blt(nullptr, nullptr, nullptr, 0, nullptr), primary_->Blt(nullptr, page_, nullptr, 0, effects)),
+              std::pair(DDERR_INVALIDPARAMS, DDERR_INVALIDPARAMS)) << "a copy needs a source and takes no effects";
     ASSERT_EQ(primary_->Blt(&overTheCorner, page_, nullptr, 0, nullptr), DD_OK);
     ASSERT_EQ(Screen().shown32.size(), size_t{640} * 480 * 4);
     const auto* shown = reinterpret_cast<const uint32_t*>(Screen().shown32.data());
