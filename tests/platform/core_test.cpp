@@ -253,8 +253,8 @@ TEST_F(CoreTest, OnTheDesktopCopiesAreStretchedAndClippedToTheWindow) {
     EXPECT_EQ(SetWindowPos(window_, HWND_TOP, 0, 0, -1, 4, 0), FALSE) << "a negative width";
     ASSERT_EQ(SetWindowPos(window_, HWND_TOP, 99, 49, 4, 4, 0), TRUE);
     POINT corner{0, 0};
-    ASSERT_EQ(SetCursorPos(700, 300) + GetCursorPos(&corner), 2);
-    EXPECT_EQ(std::pair(corner.x, corner.y), std::pair(639, 300)) << "in the desktop, clamped";
+    ASSERT_EQ(SetCursorPos(700, 900) + GetCursorPos(&corner), 2);
+    EXPECT_EQ(std::pair(corner.x, corner.y), std::pair(639, 479)) << "in the desktop, clamped";
 
     DDSURFACEDESC2 desc{};
     desc.dwSize = sizeof desc;
