@@ -92,6 +92,10 @@ TEST_F(CoreTest, QueuedInputComesBeforeADueTickAndInOrder) {
     EXPECT_EQ(std::pair(second.wParam, second.lParam), std::pair(WPARAM{VK_ESCAPE}, LPARAM{1 | (0x01 << 16) | (1 << 30)}))
         << "bit 30: the key was already down";
     EXPECT_EQ(Next().message, static_cast<UINT>(WM_TIMER));
+    PostQuitMessage(3);
+    MSG quit{};
+    EXPECT_EQ(GetMessageA(&quit, nullptr, 0, 0), FALSE);
+    EXPECT_EQ(std::pair(quit.message, quit.wParam), std::pair(UINT{WM_QUIT}, WPARAM{3})) << "the exit code travels";
 }
 
 TEST_F(CoreTest, TheCursorShowsOnlyWhileItsCountIsNotNegative) {
@@ -113,11 +117,14 @@ TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
         POINT point{-1, -1};
         EXPECT_EQ(GetCursorPos(&point), open);
         EXPECT_EQ(std::pair(point.x, point.y), open ? std::pair(319, 37) : std::pair(-1, -1)) << "in the picture, clamped";
+        RECT client{};
+        EXPECT_EQ(GetClientRect(window_, &client) + ClientToScreen(window_, &point), open ? 2 : 0);
         LPVOID object = nullptr;
         auto* outer = reinterpret_cast<IUnknown*>(&object);  // aggregation is not offered
         EXPECT_EQ(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, outer), DDERR_INVALIDPARAMS);
         EXPECT_EQ(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, nullptr), open ? DD_OK : DDERR_GENERIC);
         standins::ShutDown();
+        EXPECT_FALSE(Screen().open) << "closed with everything else";
         Screen() = memory_screen::State{};
         if (object == nullptr) continue;
         // Made while the window lived, DirectDraw has nothing to take over once it is gone.
