@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <vector>
 
 #include <windows.h>
@@ -105,6 +106,11 @@ TEST_F(SdlScreenTest, AnExposeRepaintsTheLastPicture) {
     ASSERT_NE(window, nullptr);
     SDL_Surface* surface = SDL_GetWindowSurface(window);
     ASSERT_EQ(surface->format->BytesPerPixel, 4);
+    // A picture of 32 x 20 fills the same 960 x 600 from row 60; the band below it stays black.
+    screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), 32, 20, 32 * 4);
+    const auto* below = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(surface->pixels) + 660 * surface->pitch);
+    EXPECT_EQ(std::count_if(below, below + surface->w, [](uint32_t pixel) { return (pixel & 0xFFFFFF) != 0; }), 0)
+        << "lit pixels in row 660";
     SDL_FillRect(surface, nullptr, 0x00FFFFFF);  // what another window left there
     Deliver({Event(SDL_WINDOWEVENT, 0, SDL_WINDOWEVENT_EXPOSED)});
     const auto* middle = static_cast<const uint8_t*>(surface->pixels) + surface->h / 2 * surface->pitch + surface->w / 2 * 4;
