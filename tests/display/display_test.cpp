@@ -6,7 +6,6 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
-#include <set>
 
 #include "display/window.h"
 #include "tests/fakes/program_test.h"

@@ -5,7 +5,6 @@
 #include <sys/resource.h>
 #endif
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
