@@ -5,7 +5,7 @@
 
 #include <SDL.h>
 
-#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include <windows.h>
@@ -99,22 +99,29 @@ TEST_F(SdlScreenTest, ThePointerIsHiddenAndMappedInPicturePixelsWhateverTheScale
     ExpectPointerAt(160, 199);
 }
 
+// Also run on a 16-bit display, whose window surface SDL converts into.
 TEST_F(SdlScreenTest, AnExposeRepaintsTheLastPicture) {
     const std::vector<uint32_t> frame(size_t{Width} * Height, 0x00336699);
     screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), Width, Height, Width * 4);
     SDL_Window* window = Window();
     ASSERT_NE(window, nullptr);
     SDL_Surface* surface = SDL_GetWindowSurface(window);
-    ASSERT_EQ(surface->format->BytesPerPixel, 4);
+    const auto colourAt = [surface](int x, int y) {
+        Uint32 pixel = 0;
+        const int bytes = surface->format->BytesPerPixel;
+        std::memcpy(&pixel, static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch + x * bytes, size_t(bytes));
+        Uint8 red = 0, green = 0, blue = 0;
+        SDL_GetRGB(pixel, surface->format, &red, &green, &blue);
+        return uint32_t{red} << 16 | uint32_t{green} << 8 | blue;
+    };
     // A picture of 32 x 20 fills the same 960 x 600 from row 60; the band below it stays black.
     screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), 32, 20, 32 * 4);
-    const auto* below = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(surface->pixels) + 660 * surface->pitch);
-    EXPECT_EQ(std::count_if(below, below + surface->w, [](uint32_t pixel) { return (pixel & 0xFFFFFF) != 0; }), 0)
-        << "lit pixels in row 660";
-    SDL_FillRect(surface, nullptr, 0x00FFFFFF);  // what another window left there
+    for (int x = 0; x < surface->w; ++x) ASSERT_EQ(colourAt(x, 660), 0u) << "lit pixel in row 660 at " << x;
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 255, 255, 255));  // what another window left there
     Deliver({Event(SDL_WINDOWEVENT, 0, SDL_WINDOWEVENT_EXPOSED)});
-    const auto* middle = static_cast<const uint8_t*>(surface->pixels) + surface->h / 2 * surface->pitch + surface->w / 2 * 4;
-    EXPECT_EQ(*reinterpret_cast<const uint32_t*>(middle) & 0xFFFFFF, 0x336699u);
+    Uint8 red = 0, green = 0, blue = 0;  // the frame's colour as the display holds it
+    SDL_GetRGB(SDL_MapRGB(surface->format, 0x33, 0x66, 0x99), surface->format, &red, &green, &blue);
+    EXPECT_EQ(colourAt(surface->w / 2, surface->h / 2), uint32_t{red} << 16 | uint32_t{green} << 8 | blue);
 }
 
 TEST_F(SdlScreenTest, AFocusLossTakesTheDisplayAwayUntilItComesBack) {
