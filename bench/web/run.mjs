@@ -7,14 +7,14 @@ import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { launchPage, openPage } from '../../tests/web/browser.mjs';
+import { openPage } from '../../tests/web/browser.mjs';
 
 const Seconds = 10;
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'varnelo-bench-'));
 const quantile = (sorted, q) => sorted[Math.min(sorted.length - 1, Math.floor(q * sorted.length))];
 
 async function frameRate() {
-  const { page, close } = await launchPage('build/web/page', scratch);
+  const { page, close } = await openPage('build/web/page', scratch);
   try {
     await page.mouse.move(500, 300);
     const times = await page.evaluate((seconds) => new Promise((resolve) => {

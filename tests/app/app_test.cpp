@@ -49,7 +49,7 @@ protected:
         const Image image{reinterpret_cast<uint32_t*>(frame.data()), Width, Height};
         fs::create_directory("expected");
         EXPECT_EQ(SaveBmp("expected/frame.bmp", &image), 1);
-        return Read("expected/frame.bmp");
+        return ReadFileText("expected/frame.bmp");
     }
     size_t Screenshots() const {
         const std::vector<std::string> names = folder_.Names();
@@ -103,7 +103,7 @@ TEST_P(AppEarlyReturn, TellsWhyAndFailsBeforeTheTimerStarts) {
     EXPECT_FALSE(lpDD || FrameBuffer || Spot || Scene);
     EXPECT_TRUE(memory_screen::Get().pointerShown);
     // Set up before any picture was read, the log is complete; without a window there is none.
-    const std::string log = Read("DirectX.log");
+    const std::string log = ReadFileText("DirectX.log");
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), GetParam().logLines);
 }
 
@@ -137,7 +137,7 @@ TEST_F(AppTest, ScreenshotHoldsTheFrameTheTickPresented) {
     recorder::Key(VK_F12);
     recorder::Tick([] { Pointer(37, 181); });
     EXPECT_EQ(Run("E"), 0);
-    EXPECT_EQ(Read("Screenshot 0.bmp"), ExpectedScreenshot(37, 181));
+    EXPECT_EQ(ReadFileText("Screenshot 0.bmp"), ExpectedScreenshot(37, 181));
     EXPECT_EQ(memory_screen::Get().shown32, Composed(37, 181)) << "presented before the screenshot's swap";
 }
 
@@ -149,7 +149,7 @@ TEST_F(AppTest, ScreenshotIsTakenOnATickWhoseLockFailed) {
     });
     EXPECT_EQ(Run("E"), 0);
     EXPECT_TRUE(Calls("Back.BltFast").empty() && Calls("Primary.Flip").empty());
-    EXPECT_EQ(Read("Screenshot 0.bmp"), ExpectedScreenshot(250, 20));
+    EXPECT_EQ(ReadFileText("Screenshot 0.bmp"), ExpectedScreenshot(250, 20));
 }
 
 TEST_F(AppTest, FailedPointerReadKeepsTheLastKnownPosition) {
@@ -188,7 +188,7 @@ TEST_F(AppTest, InAWindowThePointerIsMappedThroughThePicture) {
     recorder::Tick([] { Pointer(2 * 37 + 1, 40 + 2 * 181); });
     EXPECT_EQ(Run("E"), 0);
     EXPECT_EQ(Calls("SetCursorPos"), std::vector<std::string>{"SetCursorPos(321, 241)"});
-    EXPECT_EQ(Read("Screenshot 0.bmp"), ExpectedScreenshot(37, 181));
+    EXPECT_EQ(ReadFileText("Screenshot 0.bmp"), ExpectedScreenshot(37, 181));
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <array>
 #include <chrono>
 #include <fstream>
-#include <iterator>
 
 #include "display/window.h"
 #include "tests/fakes/program_test.h"
@@ -24,14 +23,10 @@ std::string Cp1250(std::string utf8) {  // the system's iconv, not the compiler'
     return out.substr(0, out.size() - outLeft);
 }
 
-std::string ReadAll(const char* path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
 // The log of a set-up in which every call succeeds, and the lines of a window's set-up after a
 // refusal, as the scripted checks expect them too.
-const std::string kFullLog = ReadAll(VARNELO_SUPPORT "/full_setup.log");
-const std::string kWindowLog = ReadAll(VARNELO_SUPPORT "/window_setup.log");
+const std::string kFullLog = ReadFileText(VARNELO_SUPPORT "/full_setup.log");
+const std::string kWindowLog = ReadFileText(VARNELO_SUPPORT "/window_setup.log");
 
 const std::vector<std::string> kSetUpCalls = {
     "DirectDrawCreateEx(null, \"IID_IDirectDraw7\", null)", "DirectDraw.SetCooperativeLevel(window, 19)",
@@ -66,7 +61,7 @@ protected:
 
 TEST_F(DisplayTest, SetUpWritesSeventeenLogLinesAndFillsEveryObject) {
     ASSERT_EQ(SetUpDisplay(), DD_OK);
-    EXPECT_EQ(Read("DirectX.log"), LogUpTo(17));
+    EXPECT_EQ(ReadFileText("DirectX.log"), LogUpTo(17));
     EXPECT_EQ(Calls(), kSetUpCalls);
     EXPECT_TRUE(lpDD && lpDDSPrimary && lpDDSBack && lpDDSOne && lpDDSTwo);
     EXPECT_EQ(std::pair(DisplayWidth, DisplayHeight), std::pair(320, 200));
@@ -100,7 +95,7 @@ TEST_P(SetUpFailure, LogsTheTextThenSetsUpAWindowOrStops) {
     std::string log = LogUpTo(step.logLines, step.utf8Text);
     const bool modeSet = !step.undone.empty() && step.undone.back() == "DirectDraw.RestoreDisplayMode()";
     if (step.windowed) log += kWindowLog.substr(0, 14) + (modeSet ? "RestoreDisplayMode();\n    OK\n" : "") + kWindowLog.substr(14);
-    EXPECT_EQ(Read("DirectX.log"), log);
+    EXPECT_EQ(ReadFileText("DirectX.log"), log);
     EXPECT_EQ(PresentationReady(), step.windowed);
     EXPECT_EQ(bWindowed, step.windowed ? 1 : 0);
     recorder::ForgetCalls();
@@ -231,7 +226,7 @@ TEST_F(DisplayTest, AnIncompleteSetUpShowsNothingAndTouchesOnlyWhatExists) {
         SetUpDisplay();
         if (lastCall != nullptr) {
             EXPECT_FALSE(PresentationReady()) << lastCall;
-            const std::string log = Read("DirectX.log");
+            const std::string log = ReadFileText("DirectX.log");
             EXPECT_EQ(log.substr(log.rfind('\n', log.size() - 2) - std::string(lastCall).size()),
                       lastCall + std::string("\n") + DDErrorText(failure) + "\n");
         } else {
@@ -344,7 +339,7 @@ TEST_F(DisplayTest, LogStartsAfreshTakesLinesLiterallyAndIsSkippedWhenUnwritable
     std::ofstream("DirectX.log") << "an older run\n";
     LogStart();
     for (const char* text : {"", "100% %s %d %n %%"}) LogLine(text);
-    EXPECT_EQ(Read("DirectX.log"), LogUpTo(1) + "\n100% %s %d %n %%\n");
+    EXPECT_EQ(ReadFileText("DirectX.log"), LogUpTo(1) + "\n100% %s %d %n %%\n");
     std::filesystem::remove("DirectX.log");
     std::filesystem::create_directory("DirectX.log");
     EXPECT_EQ(SetUpDisplay(), DD_OK);

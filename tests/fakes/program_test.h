@@ -37,10 +37,6 @@ protected:
         recorder::ForgetCalls();
         return window;
     }
-    static std::string Read(const char* path) {
-        const std::vector<uint8_t> bytes = ReadFileBytes(path);
-        return {bytes.begin(), bytes.end()};
-    }
 
     WorkingFolder folder_;  // the program's file names are fixed
 };

@@ -61,4 +61,3 @@ export async function openPage(pageDir, scratch, { viewport = { width: 1100, hei
   }
 }
 
-export const launchPage = openPage;
