@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include <windows.h>
@@ -109,6 +110,9 @@ TEST_F(CoreTest, TheCursorShowsOnlyWhileItsCountIsNotNegative) {
 }
 
 TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
+    // DirectDraw 7 is asked for by the identity Windows gives it, {15E65EC0-3B9C-11D2-B92F-00609797EA5B}.
+    const GUID windows = {0x15E65EC0, 0x3B9C, 0x11D2, {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
+    EXPECT_EQ(std::memcmp(&IID_IDirectDraw7, &windows, sizeof windows), 0);
     for (bool open : {true, false}) {
         EXPECT_EQ(ShowWindow(window_, 5) + UpdateWindow(window_), open ? 1 : 0);
         EXPECT_EQ(std::pair(Screen().shown, Screen().blackPaints), std::pair(open, open ? 1 : 0));
@@ -304,6 +308,20 @@ TEST_F(CoreTest, OnTheDesktopCopiesAreStretchedAndClippedToTheWindow) {
     EXPECT_EQ((std::vector<LONG>{client.right, client.bottom, origin.x, origin.y}), (std::vector<LONG>{0, 0, -32000, -32000}));
     memory_screen::GiveBack();
     EXPECT_EQ(primary_->Blt(&overTheCorner, page_, nullptr, 0, nullptr), DD_OK) << "a window's primary is not lost";
+}
+
+// As on Windows, a window's procedure is told WM_DESTROY, with both parameters 0, when it closes.
+LPARAM destroyedWith = -1;
+LRESULT CALLBACK RecordingDestroy(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) destroyedWith = static_cast<LPARAM>(wParam) | lParam;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST(CoreWindow, AClosingWindowsProcedureIsToldWmDestroy) {
+    ASSERT_EQ(SendMessageA(OpenTestWindow(RecordingDestroy), WM_CLOSE, 0, 0), 0);
+    EXPECT_EQ(destroyedWith, 0) << "WM_DESTROY's parameters, or -1 when it never came";
+    standins::ShutDown();
+    Screen() = memory_screen::State{};
 }
 
 }  // namespace
