@@ -180,8 +180,7 @@ TEST_F(AppTest, CopiesTheFrameRowByRowIntoPaddedPagesAndLeavesTooNarrowOnesAlone
     }
 }
 
-// Where the display refuses the mode, the pointer starts on the middle of the picture in the
-// window and steers the frame through the picture's place on the screen.
+// Where the display refuses the mode, the pointer starts amid the window's picture and steers through its place.
 TEST_F(AppTest, InAWindowThePointerIsMappedThroughThePicture) {
     recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
     recorder::Key(VK_F12);

@@ -23,8 +23,7 @@ std::string Cp1250(std::string utf8) {  // the system's iconv, not the compiler'
     return out.substr(0, out.size() - outLeft);
 }
 
-// The log of a set-up in which every call succeeds, and the lines of a window's set-up after a
-// refusal, as the scripted checks expect them too.
+// The logs the scripted checks expect too: of a set-up in which every call succeeds, and of a window's after a refusal.
 const std::string kFullLog = ReadFileText(VARNELO_SUPPORT "/full_setup.log");
 const std::string kWindowLog = ReadFileText(VARNELO_SUPPORT "/window_setup.log");
 
@@ -82,8 +81,7 @@ constexpr const char* kWindowRelease = "Primary.Release Offscreen1.Release Offsc
 
 class SetUpFailure : public DisplayTest, public ::testing::WithParamInterface<FailingStep> {};
 
-// A refusal of full screen, its mode or its flip chain leads to a window; any other failure
-// leaves nothing to show frames on.
+// A refusal of full screen, its mode or its flip chain leads to a window; any other failure leaves nothing to show on.
 TEST_P(SetUpFailure, LogsTheTextThenSetsUpAWindowOrStops) {
     const FailingStep& step = GetParam();
     recorder::Script(step.method, step.script);
@@ -179,8 +177,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "Back.BltFast Primary.Flip Primary.Flip Primary.Restore Offscreen1.Restore Offscreen2.Restore "}),
     CaseName<FlipCase>);
 
-// A display that never stops drawing costs the frame, but the presentation comes back after
-// its wait of 4 ms. (How often it retried within them depends on the machine's load.)
+// A display that never stops drawing costs the frame after a wait of 4 ms (its retries depend on the machine's load).
 TEST_F(DisplayTest, BusyForeverGivesUpTheFrame) {
     const char* const cases[][2] = {{"BltFast", "Primary.Flip"}, {"Flip", "Back.BltFast"}};
     for (const auto& [busy, once] : cases) {
@@ -241,9 +238,8 @@ TEST_F(DisplayTest, AnIncompleteSetUpShowsNothingAndTouchesOnlyWhatExists) {
     }
 }
 
-// In a window the page is stretched onto the desktop where the window shows the frame: twice
-// as large in the middle of 640 x 480; after that only what changed goes, and nothing when
-// nothing did. A minimised window gets nothing; a lost primary is restored and gets all again.
+// In a window the page is stretched onto the desktop: twice as large amid 640 x 480, then only what changed, if anything;
+// nothing while minimised; all again to a lost primary once restored.
 TEST_F(DisplayTest, AWindowGetsTheFrameStretchedBetweenBlackBands) {
     recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
     ASSERT_EQ(SetUpDisplay(), DDERR_UNSUPPORTED);
@@ -283,8 +279,7 @@ TEST_F(DisplayTest, AWindowGetsTheFrameStretchedBetweenBlackBands) {
     EXPECT_EQ(present(), Blts{"Primary.Blt(0,40,640,440, Offscreen1, 0,0,320,200, 0, null)"});
 }
 
-// The frame as large as fits with its aspect kept, centred; the pointer goes through it both
-// ways, and off it counts as on its nearest edge. In exclusive mode the screen is the frame.
+// The frame as large as fits, centred, maps the pointer both ways (off it: its nearest edge); exclusive mode does not.
 TEST_F(DisplayTest, ThePointerIsMappedThroughThePictureInAWindowOnly) {
     const std::pair<std::array<int, 2>, std::array<LONG, 4>> desktops[] = {
         {{640, 480}, {0, 40, 640, 440}}, {{1024, 768}, {0, 64, 1024, 704}}, {{1920, 1080}, {96, 0, 1824, 1080}}};
@@ -345,8 +340,7 @@ TEST_F(DisplayTest, LogStartsAfreshTakesLinesLiterallyAndIsSkippedWhenUnwritable
     EXPECT_EQ(SetUpDisplay(), DD_OK);
 }
 
-// Each code of the table has its text as a Czech reader writes it, turned into Windows-1250 by
-// the system's iconv; every other code, 0 among them, has the default text.
+// Each code has its text as a Czech reader writes it, in Windows-1250 by iconv; every other code, 0 too, the default.
 TEST(ErrorText, EachCodeHasItsTextAndEveryOtherTheDefault) {
     std::ifstream table(VARNELO_SUPPORT "/error_texts.txt");
     std::set<uint32_t> listed;

@@ -26,8 +26,7 @@ std::vector<std::string> Calls(std::string_view prefix = {});
 // The next calls of a function or method ("RegisterClassExA", "Lock", ...) fail with these
 // results (a Win32 function with 0) without reaching the core; a DD_OK lets its call through.
 void Script(std::string_view name, std::vector<HRESULT> results, bool forever = false);
-// What the Locks that succeed report from now on: a null pointer, another depth, or rows
-// padded in a buffer of the double's own (Padded), filled with 0xA5.
+// What successful Locks report from now on: a null pointer, another depth, or rows padded with 0xA5 (Padded).
 struct LockFormat {
     bool nullPointer = false;
     DWORD bitCount = 32;
@@ -36,8 +35,7 @@ struct LockFormat {
 LockFormat& Locks();
 const std::vector<uint8_t>& Padded(const IDirectDrawSurface7* surface);
 
-// Input for the message loop: a key press, or the clock running to the next tick, after
-// which before runs.
+// Input for the message loop: a key press, or the clock running to the next tick, after which before runs.
 void Key(WPARAM virtualKey);
 void Tick(std::function<void()> before = {});
 

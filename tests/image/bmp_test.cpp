@@ -39,8 +39,7 @@ TEST(SaveBmp, FileCutShortIsRemovedAndTheSizeLimitIsExact) {
     WorkingFolder folder;
     const std::vector<uint32_t> frame(size_t{Width} * Height, 0x808080);
     const Image image = {const_cast<uint32_t*>(frame.data()), Width, Height};
-    // A full disk for this process alone: files cannot grow past 4096 bytes, and the signal
-    // such a write raises is ignored so that the write fails instead.
+    // A full disk for this process alone: no file grows past 4096 bytes, and the write fails rather than signal.
     rlimit previous{}, limited{};
     getrlimit(RLIMIT_FSIZE, &previous);
     limited = {4096, previous.rlim_max};

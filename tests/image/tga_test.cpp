@@ -98,15 +98,13 @@ const LoadCase LoadCases[] = {
     {"HostileZeroWidthWithRleData", {.imageType = 10, .width = 0, .height = 5}, {{0xFF, 1, 2, 3, 0x7F}}, {}},
 };
 
-// Leaves a recognisable pattern where the next calls will keep their locals, so that a
-// colour table the reader forgets to clear shows up instead of happening to be zero.
+// A pattern where the next calls keep their locals: a colour table the reader forgot to clear is not zero by chance.
 [[gnu::noinline]] void SoilTheStack() {
     volatile uint8_t junk[1 << 16];
     for (auto& byte : junk) byte = 0x5A;
 }
 
-// Every pixel of a small picture; an even spread over a huge one, whose untouched pages are
-// better left unmapped.
+// Every pixel of a small picture; an even spread over a huge one, whose untouched pages are better left unmapped.
 std::vector<size_t> PixelsToCheck(size_t count) {
     std::vector<size_t> at;
     for (size_t i = 0; i < count; i += count <= (1u << 20) ? 1 : count / 4096 + 1) at.push_back(i);
@@ -250,8 +248,7 @@ TEST(Tga, RefusalsWithoutMemory) {
 struct EdgeCase { const char *name, *mode; bool rle, topFirst; uint8_t imageType, depth; size_t width, cut = 0; };
 void PrintTo(const EdgeCase& c, std::ostream* out) { *out << c.name; }
 
-// Raw rows longer than a block at 24 and 32 bits, the others shorter, all across block edges. Mode: Pillow's, or
-// "BGR;5" for ImageMagick's 16 bits; cut: where the file ends early, or 0.
+// Raw rows over a block at 24 and 32 bits, shorter ones across its edge; mode: Pillow's, "BGR;5" for ImageMagick's 16 bits.
 const EdgeCase EdgeCases[] = {
     {"Grey", "L", false, false, 3, 8, 25000},          {"GreyRle", "L", true, true, 11, 8, 25000},
     {"Mapped", "P", false, true, 1, 8, 25000},         {"MappedRle", "P", true, false, 9, 8, 25000},

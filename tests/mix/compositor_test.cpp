@@ -16,8 +16,7 @@ namespace {
 using Pixels = std::vector<uint32_t>;
 constexpr size_t FramePixels = size_t{Width} * Height;
 
-// A picture of random pixels (alpha included) that owns storage of exactly its size, so that
-// the sanitizers see any read past it.
+// A picture of random pixels (alpha included) in storage of exactly its size, so the sanitizers see any read past it.
 struct Picture {
     Pixels pixels;
     Image image;

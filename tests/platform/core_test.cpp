@@ -1,7 +1,5 @@
-// The platform core on the screen in memory: the message queue, timers on a drift-free grid,
-// the cursor, what answers without a display, and the DirectDraw rules of locks, copies, the
-// flip chain and surfaces lost while the display is away. (The close path and the one mode
-// are seen through the program in the application and display tests.)
+// The platform core on the screen in memory: the message queue, timers on a drift-free grid, the cursor, what answers
+// without a display, and the DirectDraw rules of locks, copies, the flip chain and surfaces lost while it is away.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -71,8 +69,7 @@ TEST_F(CoreTest, TicksKeepTheirGridAndAStallGivesOneTick) {
     const uint64_t start = Screen().nowMs;
     // A second call for the same timer restarts it rather than adding another.
     ASSERT_EQ(SetTimer(window_, 1, 20, nullptr) + SetTimer(window_, 1, 20, nullptr), 2u);
-    // Work shorter than a period does not shift the grid; a stall of 95 ms is one tick, at
-    // once, and the next one comes on the grid, not 20 ms after the late one.
+    // Work shorter than a period keeps the grid; a stall of 95 ms is one tick at once, and the next is on the grid.
     const uint64_t steps[][2] = {{0, 20}, {7, 40}, {19, 60}, {95, 155}, {0, 160}, {0, 180}};
     for (const auto& [stallMs, tickAtMs] : steps) {
         Screen().nowMs += stallMs;
@@ -246,8 +243,7 @@ TEST_F(CoreTest, TheFlipChainIsLostWhileTheDisplayIsAwayUntilRestored) {
     EXPECT_EQ(primary_->Flip(nullptr, 0), DD_OK);
 }
 
-// On the desktop the primary is the whole desktop; a copy onto it is stretched, refused past
-// the desktop's edge, kept within the window by its clipper, and nowhere while it is minimised.
+// The desktop's primary: copies are stretched, refused past its edge, clipped to the window, and go nowhere minimised.
 TEST_F(CoreTest, OnTheDesktopCopiesAreStretchedAndClippedToTheWindow) {
     ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&directDraw_), IID_IDirectDraw7, nullptr), DD_OK);
     for (DWORD refused : {DWORD{0}, DWORD{DDSCL_NORMAL | DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN}}) {

@@ -52,8 +52,7 @@ protected:
         for (Uint32 id = 1; id < 1000 && window == nullptr; ++id) window = SDL_GetWindowFromID(id);
         return window;
     }
-    // Polls the pointer until it reads (x, y), for a while: it reaches the window through the
-    // display server.
+    // Polls the pointer until it reads (x, y), for a while: it reaches the window through the display server.
     static void ExpectPointerAt(LONG x, LONG y) {
         POINT read{-1, -1};
         for (int tries = 0; tries < 200 && (read.x != x || read.y != y); ++tries) {
@@ -68,10 +67,10 @@ protected:
 };
 
 TEST_F(SdlScreenTest, KeysAndClosesArriveAsWindowsMessages) {
-    const std::pair<SDL_Keycode, WPARAM> keys[] = {{SDLK_ESCAPE, VK_ESCAPE}, {SDLK_F12, VK_F12}, {SDLK_a, 'A'},
-                                                   {SDLK_z, 'Z'}, {SDLK_7, '7'}, {SDLK_SPACE, VK_SPACE}, {SDLK_F1, VK_F1},
-                                                   {SDLK_KP_1, 0x61}, {SDLK_KP_9, 0x69},  // VK_NUMPAD1, VK_NUMPAD9
-                                                   {SDLK_MINUS, 0xBD}, {SDLK_QUOTE, 0xDE}, {SDLK_BACKSLASH, 0xDC}};  // US-layout OEM keys
+    // The keypad's VK_NUMPAD1 and VK_NUMPAD9, then US-layout OEM keys.
+    const std::pair<SDL_Keycode, WPARAM> keys[] = {{SDLK_ESCAPE, VK_ESCAPE}, {SDLK_F12, VK_F12}, {SDLK_a, 'A'}, {SDLK_z, 'Z'},
+                                                   {SDLK_7, '7'}, {SDLK_SPACE, VK_SPACE}, {SDLK_F1, VK_F1}, {SDLK_KP_1, 0x61},
+                                                   {SDLK_KP_9, 0x69}, {SDLK_MINUS, 0xBD}, {SDLK_QUOTE, 0xDE}, {SDLK_BACKSLASH, 0xDC}};
     for (const auto& [key, virtualKey] : keys) {
         SDL_Event event = Event(SDL_KEYDOWN, key);
         ASSERT_EQ(SDL_PushEvent(&event), 1);
@@ -129,8 +128,7 @@ TEST_F(SdlScreenTest, AFocusLossTakesTheDisplayAwayUntilItComesBack) {
     const SDL_Event lost = Event(SDL_WINDOWEVENT, 0, SDL_WINDOWEVENT_FOCUS_LOST);
     Deliver({lost, lost});
     EXPECT_FALSE(desktop::Available());
-    // Counted up, not once per telling: SDL minimises a full-screen window that loses the
-    // focus, and the window events that brings may count once more, never more.
+    // SDL minimises a full-screen window that loses the focus; the events that brings may count once more, never more.
     EXPECT_GE(desktop::LossCount() - losses, 1u);
     EXPECT_LE(desktop::LossCount() - losses, 2u);
     Deliver({Event(SDL_WINDOWEVENT, 0, SDL_WINDOWEVENT_RESTORED)});
