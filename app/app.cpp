@@ -120,8 +120,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int cmdShow) {
     // nobody would ever see a frame.
     InitDirectDraw(window, Width, Height);
     if (!PresentationReady()) {
-        return FailStart(window, "cannot show the picture",
-                         "the display refused both full screen and a window (DirectX.log says why)");
+        return FailStart(window, "cannot show the picture", PresentationRefusal());
     }
 
     if (!AllocateFrameBuffer()) return FailStart(window, "out of memory for the frame");

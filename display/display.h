@@ -14,6 +14,8 @@ HRESULT InitDirectDraw(HWND hwnd, int32_t width, int32_t height);
 HRESULT RestoreSurfaces();
 void ReleaseDirectDraw();
 bool PresentationReady();
+// While PresentationReady is false after a set-up: what was tried and refused, for the user.
+const char* PresentationRefusal();
 
 // Presentation, once per tick: LockPage, then (only after 1) copy the frame and FlipPages.
 // LockPage returns 1 and the page's address when the current page is locked at 32 bits.

@@ -28,6 +28,7 @@ int32_t DisplayHeight = 0;
 namespace {
 
 bool presentationReady = false;
+const char* presentationRefusal = "";
 
 // One set-up call: its text before it, and after it "    OK" or the text of its result.
 template <typename Call>
@@ -165,6 +166,7 @@ HRESULT InitDirectDraw(HWND hwnd, int32_t width, int32_t height) {
     presentationReady = false;
     LogLine("Debug - mode Inactive");
 
+    presentationRefusal = "DirectDraw could not be started (DirectX.log says why)";
     const HRESULT created = Step("DirectDrawCreateEx(NULL, &lpDD, IID_IDirectDraw7, NULL);", [] {
         return DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&lpDD), IID_IDirectDraw7, nullptr);
     });
@@ -174,12 +176,15 @@ HRESULT InitDirectDraw(HWND hwnd, int32_t width, int32_t height) {
 
     bool modeSet = false;
     const HRESULT result = SetUpFullScreen(hwnd, width, height, modeSet);
+    presentationRefusal = "the display gave full screen but no pages for the frames (DirectX.log says why)";
     if (result != DD_OK) {
         // Many displays of today offer no 320 x 200 mode at all; the frames then go to a window.
         bWindowed = 1;
+        presentationRefusal = "the display refused both full screen and a window (DirectX.log says why)";
         if (SetUpWindow(hwnd, modeSet) != DD_OK) {
             return result;
         }
+        presentationRefusal = "the display gave a window but no pages for the frames (DirectX.log says why)";
     }
 
     const HRESULT pages = CreatePages(width, height);
@@ -223,4 +228,8 @@ void ReleaseDirectDraw() {
 
 bool PresentationReady() {
     return presentationReady;
+}
+
+const char* PresentationRefusal() {
+    return presentationReady ? "" : presentationRefusal;
 }

@@ -87,8 +87,7 @@ struct EarlyReturn {
     long logLines;
 };
 
-constexpr const char* kNoPicture =
-    "cannot show the picture: the display refused both full screen and a window (DirectX.log says why)";
+#define NO_PICTURE(why) "cannot show the picture: " why " (DirectX.log says why)"
 
 class AppEarlyReturn : public AppTest, public ::testing::WithParamInterface<EarlyReturn> {};
 
@@ -115,11 +114,18 @@ INSTANTIATE_TEST_SUITE_P(
         EarlyReturn{"SpotNotAPicture", [] { std::ofstream("spot.tga") << "not a picture"; }, true, "cannot read spot.tga: not a TGA file", 17},
         EarlyReturn{"ClassRefused", [] { recorder::Script("RegisterClassExA", {DDERR_GENERIC}); }, false, "cannot register the window class", 0},
         EarlyReturn{"NoDisplay", [] { memory_screen::Get().noDisplay = true; }, false, "cannot create the window", 0},
-        EarlyReturn{"NoDirectDraw", [] { recorder::Script("DirectDrawCreateEx", {DDERR_GENERIC}); }, true, kNoPicture, 4},
+        EarlyReturn{"NoDirectDraw", [] { recorder::Script("DirectDrawCreateEx", {DDERR_GENERIC}); }, true,
+                    NO_PICTURE("DirectDraw could not be started"), 4},
         EarlyReturn{"NoWindowEither", [] {
             recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
             recorder::Script("CreateClipper", {DDERR_OUTOFMEMORY});
-        }, true, kNoPicture, 15}),
+        }, true, NO_PICTURE("the display refused both full screen and a window"), 15},
+        EarlyReturn{"NoPagesInFullScreen", [] { recorder::Script("CreateSurface", {DD_OK, DD_OK, DDERR_OUTOFMEMORY}); },
+                    true, NO_PICTURE("the display gave full screen but no pages for the frames"), 17},
+        EarlyReturn{"NoPagesInAWindow", [] {
+            recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
+            recorder::Script("CreateSurface", {DD_OK, DDERR_OUTOFMEMORY});
+        }, true, NO_PICTURE("the display gave a window but no pages for the frames"), 22}),
     CaseName<EarlyReturn>);
 
 // One screenshot per tick that follows an F12, however often it was pressed before the tick.
