@@ -1,11 +1,13 @@
 // Runs the program in the page: gives it its two pictures, offers its screenshots as
-// downloads, shows DirectX.log decoded from Windows-1250, says when it has ended, and has the
-// service worker keep the page for use offline.
+// downloads, shows DirectX.log decoded from Windows-1250, says when it has ended or why it
+// could not start, and has the service worker keep the page for use offline.
 'use strict';
 
 const canvas = document.getElementById('screen');
 const message = document.getElementById('message');
 const messageText = document.getElementById('message-text');
+const again = document.getElementById('again');
+const picker = document.getElementById('pictures');
 const logView = document.getElementById('log');
 const screenshots = document.getElementById('screenshots');
 const keyButtons = [['shoot', 'F12'], ['end', 'Escape']].map(([id, code]) => [document.getElementById(id), code]);
@@ -15,12 +17,23 @@ const pictureNames = ['spot.tga', 'scr.tga'];
 const pictures = new Map();
 // What the tests and the benchmark read: the exit code once the program ended.
 window.varnelo = { running: false, exitCode: null };
+// index.html says that page.js did not run until it does; its controls wait for a program.
+message.hidden = true;
+message.classList.remove('unstarted');
+again.hidden = false;
+picker.disabled = false;
+document.getElementById('show-log').disabled = false;
+
+// Why the page's own files cannot start the demo, said as what the user can do about it.
+class Unusable extends Error {}
 
 let program = null;
 let offered = new Set();  // the screenshots of this run already offered
 let told = [];
 let watch = null;
 let restartWhenEnded = false;
+let starting = false;
+let broken = false;  // the page's own files failed: only a reload can mend it
 
 function setRunning(running) {
   for (const [button] of keyButtons) button.disabled = !running;
@@ -58,23 +71,84 @@ function offerScreenshots() {
   }
 }
 
-async function bundledPicture(name) {
-  const response = await fetch(name);
-  if (!response.ok) throw new Error(`${name}: ${response.status} ${response.statusText}`);
-  return new Uint8Array(await response.arrayBuffer());
+async function fetchFile(name) {
+  let response;
+  try {
+    response = await fetch(name);
+  } catch (error) {
+    throw new Unusable(`${name} could not be fetched (${error.message}): check the connection, then Reload.`);
+  }
+  if (response.status === 404 || response.status === 410) {
+    throw new Unusable(`the server is missing ${name} (HTTP ${response.status}): Reload once it has the whole page.`);
+  }
+  if (!response.ok) throw new Unusable(`the server refused ${name} (HTTP ${response.status}): Reload later.`);
+  try {
+    return new Uint8Array(await response.arrayBuffer());
+  } catch (error) {
+    throw new Unusable(`${name} came cut short (${error.message}): Reload.`);
+  }
+}
+
+// The page's own build, fetched once: every later start runs this script with this wasm and
+// these bundled pictures, whatever build the server or the service worker holds by then.
+let build = null;
+function ownBuild() {
+  build ??= (async () => {
+    const [wasm, ...bundled] = await Promise.all(['varnelo.wasm', ...pictureNames].map(fetchFile));
+    if (typeof createVarnelo !== 'function') {
+      await fetchFile('varnelo.js');
+      throw new Unusable('varnelo.js did not run, as if cut short: Reload, and if this stays, the server holds a broken copy.');
+    }
+    const module = await WebAssembly.compile(wasm).catch(() => {
+      throw new Unusable('varnelo.wasm is cut short or damaged: Reload, and if this stays, the server holds a broken copy.');
+    });
+    pictureNames.forEach((name, i) => pictures.has(name) || pictures.set(name, bundled[i]));
+    return module;
+  })();
+  return build;
+}
+
+function failed(error, what = 'could not start') {
+  console.warn(error);
+  clearInterval(watch);
+  program = null;
+  window.varnelo = { running: false, exitCode: null };
+  setRunning(false);
+  broken = true;
+  picker.disabled = true;
+  again.textContent = 'Reload';
+  say(`The demo ${what}: ${error instanceof Unusable ? error.message : `${error.message}; Reload.`}`);
 }
 
 async function start() {
+  if (broken) return location.reload();
+  if (starting) return;
+  starting = true;
   message.hidden = true;
   offered = new Set();
   told = [];
-  for (const name of pictureNames) {
-    if (!pictures.has(name)) pictures.set(name, await bundledPicture(name));
+  try {
+    await run(await ownBuild());
+  } catch (error) {
+    failed(error);
+  } finally {
+    starting = false;
   }
+}
+
+async function run(wasm) {
   window.varnelo = { running: true, exitCode: null };
   setRunning(true);
+  let misfit;
   const settings = {
     canvas,
+    // Instantiated here from the kept module, so that no start fetches the wasm again.
+    instantiateWasm: (imports, receive) => {
+      WebAssembly.instantiate(wasm, imports).then((instance) => receive(instance, wasm)).catch((error) => misfit(
+        new Unusable(`varnelo.wasm does not fit varnelo.js (${error.message}): the server holds parts of two builds; Reload once it has one whole.`)));
+      return {};
+    },
+    onAbort: (reason) => failed(new Error(reason), 'stopped'),
     preRun: [() => {
       for (const [name, bytes] of pictures) settings.FS.writeFile(name, bytes);
     }],
@@ -99,7 +173,10 @@ async function start() {
     print: (text) => console.log(text),
     printErr: (text) => console.warn(text),
   };
-  program = await createVarnelo(settings);
+  program = await new Promise((resolve, reject) => {
+    misfit = reject;
+    createVarnelo(settings).then(resolve, reject);
+  });
   readLog();
   watch = setInterval(() => {
     offerScreenshots();
@@ -110,13 +187,19 @@ async function start() {
 // The user's own pictures, picked or dropped: each replaces the one of its name, then the
 // demo starts afresh on them.
 async function usePictures(files) {
+  if (broken) return;
   const refused = [];
   for (const file of files) {
     const name = file.name.toLowerCase();
-    if (pictureNames.includes(name)) {
-      pictures.set(name, new Uint8Array(await file.arrayBuffer()));
-    } else {
+    if (!pictureNames.includes(name)) {
       refused.push(file.name);
+      continue;
+    }
+    try {
+      pictures.set(name, new Uint8Array(await file.arrayBuffer()));
+    } catch (error) {
+      say(`Your ${file.name} could not be read (${error.message}): pick it again.`);
+      return;
     }
   }
   if (refused.length > 0) {
@@ -134,12 +217,12 @@ async function usePictures(files) {
 
 // The buttons press the program's keys, which it then takes as it takes them from the keyboard.
 for (const [button, code] of keyButtons) button.addEventListener('click', () => program?.press(code));
-document.getElementById('again').addEventListener('click', () => start());
+again.addEventListener('click', () => start());
 document.getElementById('show-log').addEventListener('click', () => {
   readLog();
   logView.hidden = !logView.hidden;
 });
-document.getElementById('pictures').addEventListener('change', (event) => usePictures(event.target.files));
+picker.addEventListener('change', (event) => usePictures(event.target.files));
 document.addEventListener('dragover', (event) => {
   event.preventDefault();
   document.body.classList.add('dropping');
@@ -152,15 +235,32 @@ document.addEventListener('drop', (event) => {
 });
 
 // The worker is registered once the first frame shows, so that its copies of the files do not
-// compete with the first load. A build that takes over from an older one is offered at once.
+// compete with the first load. A new build, once kept whole, waits until no page runs the old
+// one: the link has it take over and reloads; a page moved on to it by another offers the same.
 function keepOffline() {
   if (!('serviceWorker' in navigator)) return;
+  const update = document.getElementById('update');
   const before = navigator.serviceWorker.controller;
+  let registration = null;
+  let asked = false;
   navigator.serviceWorker.addEventListener('controllerchange', () => {
-    if (before) document.getElementById('update').hidden = false;
+    if (asked) location.reload();
+    else if (before) update.hidden = false;
   });
-  navigator.serviceWorker.register('sw.js').catch((error) => console.warn(`Not kept for offline use: ${error.message}`));
+  update.addEventListener('click', (event) => {
+    if (!registration?.waiting) return;  // already taken over: the link reloads by itself
+    event.preventDefault();
+    asked = true;
+    registration.waiting.postMessage('take over');
+  });
+  const offer = () => { update.hidden &&= !(before && registration.waiting); };
+  navigator.serviceWorker.register('sw.js').then((registered) => {
+    registration = registered;
+    registration.installing?.addEventListener('statechange', offer);
+    registration.addEventListener('updatefound', () => registration.installing.addEventListener('statechange', offer));
+    offer();
+  }).catch((error) => console.warn(`Not kept for offline use: ${error.message}`));
 }
 
 canvas.addEventListener('varnelo-frame', keepOffline, { once: true });
-start().catch((error) => say(`The demo could not start: ${error.message}`));
+start();

@@ -1,16 +1,25 @@
-// The page's service worker: keeps every file of the page, so that after one visit the demo
-// opens and runs with the network gone. Each build keeps its files in a cache of its own.
+// The page's service worker: keeps every file of one build, checked against that build's own
+// digests, so that after one visit the demo opens and runs with the network gone.
 'use strict';
 const cacheName = 'varnelo-@VERSION@-@BUILD@';
 const files = ['./', 'index.html', 'page.js', 'varnelo.js', 'varnelo.wasm', 'spot.tga', 'scr.tga',
   'manifest.webmanifest', 'icon-192.png', 'icon-512.png', 'favicon.ico'];
+const digests = {
+@DIGESTS@};
+const integrity = (hex) => `sha256-${btoa(String.fromCharCode(...hex.match(/../g).map((byte) => parseInt(byte, 16))))}`;
 
+// A server caught halfway through an upload answers with some files of the next build cut short
+// or still of the last one: every file must match this build's digest, or nothing is kept and
+// the install fails, to be tried again at a later visit while the build before goes on working.
+// 'no-cache' asks the server rather than the browser's cache, which may hold an older build's.
 self.addEventListener('install', (event) => {
-  // Asks the server whether each file changed rather than trusting the browser's own cache,
-  // which may still hold the previous build's.
-  event.waitUntil(caches.open(cacheName)
-    .then((cache) => cache.addAll(files.map((file) => new Request(file, { cache: 'no-cache' }))))
-    .then(() => self.skipWaiting()));
+  event.waitUntil(caches.open(cacheName).then((cache) => cache.addAll(files.map((file) =>
+    new Request(file, { cache: 'no-cache', integrity: integrity(digests[file === './' ? 'index.html' : file]) })))));
+});
+
+// A new build waits until no page runs the old one, unless a page asks for it at once.
+self.addEventListener('message', (event) => {
+  if (event.data === 'take over') self.skipWaiting();
 });
 
 self.addEventListener('activate', (event) => {
@@ -20,7 +29,6 @@ self.addEventListener('activate', (event) => {
     .then(() => self.clients.claim()));
 });
 
-// The kept files of this build, all of one build, so that script and wasm always match.
 self.addEventListener('fetch', (event) => {
   if (event.request.method !== 'GET') return;
   event.respondWith(caches.open(cacheName)
