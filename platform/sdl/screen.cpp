@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include <SDL.h>
@@ -32,6 +33,9 @@ struct State {
 };
 
 State state;
+// Whether SDL's video was ever started, by the window or for a box: a second try would fail the
+// same way, and repeat what the display libraries said on stderr.
+bool videoTried = false;
 
 // The largest rectangle of the picture's aspect that fits the window, centred.
 Fit FitPicture(int windowWidth, int windowHeight, int width, int height) {
@@ -183,6 +187,12 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
     }
 }
 
+// Whether SDL's video runs on a driver that only draws into memory, which nobody sees.
+bool DrawsIntoMemory() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
 }  // namespace
 
 bool Open(const char* title, int width, int height) {
@@ -191,15 +201,14 @@ bool Open(const char* title, int width, int height) {
     // otherwise emulate it with a GL texture, which on a software GL costs a good part of a core
     // at 50 frames a second. The environment can still ask for it.
     SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+    videoTried = true;
     if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "varnelo: no display to open the window on (%s)\n", SDL_GetError());
         return false;
     }
     // SDL falls back to drivers that draw into memory only; nobody would see the demo there,
     // unless they were asked for by name.
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (SDL_getenv("SDL_VIDEODRIVER") == nullptr && driver != nullptr &&
-        (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+    if (SDL_getenv("SDL_VIDEODRIVER") == nullptr && DrawsIntoMemory()) {
         std::fprintf(stderr, "varnelo: no display to open the window on (no X11 or Wayland display could be opened)\n");
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
@@ -425,8 +434,17 @@ uint64_t NowMs() {
 }
 
 // A program started from a shell has its terminal: the text goes to stderr, one line, headed by
-// the caption as a command-line tool's messages are.
-void Tell(const char* caption, const char* text) { std::fprintf(stderr, "%s: %s\n", caption, text); }
+// the caption as a command-line tool's messages are. One started from the desktop's menu has
+// none, so where a display can show it the text also goes into a box, which the user answers
+// before the program goes on, as on Windows.
+void Tell(const char* caption, const char* text) {
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+    if (!SDL_WasInit(SDL_INIT_VIDEO) && (std::exchange(videoTried, true) || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)) {
+        return;
+    }
+    // SDL would look for an X display of its own even behind a driver that draws into memory.
+    if (!DrawsIntoMemory()) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
+}
 
 void Finish(int) {
     Close();

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The real program under Xvfb as a user meets it: the pointer steers the spot, F12 saves a
-# screenshot, Esc quits; and a start-up without its spot says why.
+# screenshot, Esc quits; and a start-up without its spot says why, in a box as well.
 # usage: end_to_end.sh VARNELO VARNELO_RENDER ASSETS_DIR LSAN_SUPPRESSIONS
 set -uo pipefail
 source "$(dirname "$0")/../support/desktop.sh"
@@ -26,11 +26,14 @@ expected_log >"$work/expected.log"
 play_session 0 60 960 600 "$work/expected.log" || { cat "$work/run/stderr" >&2; exit 1; }
 [ "$(cat "$work/kept")" = kept ] || fail "the program wrote into a file named in its environment"
 
-# start_fails FOLDER MESSAGE [ENV...]: a start-up in FOLDER ends with 1 and MESSAGE on stderr.
+# start_fails FOLDER MESSAGE: a start-up in FOLDER says MESSAGE on stderr and in a box titled
+# "varnelo" (the window is "Varnelo"), and ends with 1 once the box is answered.
 start_fails() {
-    local code=0
-    (cd "$1" && exec timeout -k 5 30 env "${@:3}" "$program" >stdout 2>stderr) || code=$?
-    [ "$code" -eq 1 ] || fail "start-up in $1 ended with $code, not 1"
+    (set +e; cd "$1" && timeout -k 5 30 "$program" >stdout 2>stderr; echo $? >exit) &
+    box() { xwininfo -root -children | awk '$2 == "\"varnelo\":" { print $1 }' | grep .; }
+    wait_for 20 box && [ ! -e "$1/exit" ] || fail "no box waits for an answer: $(cat "$1/stderr")"
+    xdotool windowfocus --sync "$(box)" key Return
+    wait_for 20 test -s "$1/exit" && [ "$(cat "$1/exit")" = 1 ] || fail "start-up in $1 did not end with 1"
     grep -qxF "$2" "$1/stderr" || fail "no \"$2\" on stderr: $(cat "$1/stderr")"
 }
 mkdir "$work/no-spot" && cp "$assets/scr.tga" "$work/no-spot/"
