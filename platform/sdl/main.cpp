@@ -1,5 +1,6 @@
 // The entry point of the Linux program: answers --help and --version, picks the folder the
 // program works in, then runs WinMain on the stand-ins, which read no options themselves.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -34,24 +35,84 @@ fs::path BundledPictures() {
     return !error && fs::is_regular_file(data / PictureNames[0], error) ? data : fs::path();
 }
 
+// Text without the blanks (spaces, tabs) the shell ignores around a line.
+std::string Trimmed(const std::string& line) {
+    const size_t begin = line.find_first_not_of(" \t\r"), end = line.find_last_not_of(" \t\r");
+    return begin == std::string::npos ? std::string() : line.substr(begin, end - begin + 1);
+}
+
 // The user's pictures folder as xdg-user-dirs records it (its names follow the desktop's
-// language), else ~/Pictures.
+// language), read as xdg-user-dir(1) reads it: the last assignment counts, blanks around a line
+// do not. An empty value or "$HOME" alone, which is how a desktop turns the folder off, means
+// the home folder itself, as that tool answers. "$HOME//x" stays within home; lines the tool's
+// shell could not read (a cut-off quote) are passed over. Without a record: ~/Pictures.
 fs::path PicturesFolder(const fs::path& home) {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     std::ifstream dirs((config != nullptr && *config == '/' ? fs::path(config) : home / ".config") / "user-dirs.dirs");
     const std::string key = "XDG_PICTURES_DIR=\"";
+    fs::path folder = home / "Pictures";
     for (std::string line; std::getline(dirs, line);) {
-        if (line.rfind(key, 0) != 0 || line.size() <= key.size() + 1 || line.back() != '"') continue;
+        line = Trimmed(line);
+        if (line.rfind(key, 0) != 0 || line.size() < key.size() + 1 || line.back() != '"') continue;
         const std::string value = line.substr(key.size(), line.size() - key.size() - 1);
-        if (value.rfind("$HOME/", 0) == 0 && value.size() > 6) return home / value.substr(6);
-        if (value[0] == '/') return value;
+        if (value.empty() || value == "$HOME") {
+            folder = home;
+        } else if (value.rfind("$HOME/", 0) == 0) {
+            const size_t rest = value.find_first_not_of('/', 5);
+            folder = rest == std::string::npos ? home : home / value.substr(rest);
+        } else if (value[0] == '/') {
+            folder = value;
+        }
     }
-    return home / "Pictures";
+    return folder;
 }
 
+// Said on stderr and, where a display can show it, in a box: a program started from the
+// desktop's menu has no terminal.
 bool Refuse(const fs::path& path, const std::string& reason) {
-    std::fprintf(stderr, "varnelo: cannot prepare %s: %s\n", path.c_str(), reason.c_str());
+    const std::string text = "cannot prepare " + path.string() + ": " + reason;
+    screen::Tell("varnelo", text.c_str());
     return false;
+}
+
+// Writes all of in to out and makes it durable; false with errno set.
+bool CopyWhole(int in, int out) {
+    char buffer[1 << 16];
+    for (ssize_t got; (got = read(in, buffer, sizeof buffer)) != 0;) {
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        for (ssize_t put = 0, wrote; put < got; put += wrote) {
+            if ((wrote = write(out, buffer + put, static_cast<size_t>(got - put))) < 0) {
+                if (errno != EINTR) return false;
+                wrote = 0;
+            }
+        }
+    }
+    return fsync(out) == 0;
+}
+
+// Gives the folder a copy of a bundled picture. The copy is made under a name of this process's
+// own and renamed into place only once whole, so that a copy cut short (a full disk, a size
+// limit, a crash) never passes for the user's picture. The rename never replaces: a picture that
+// another start, or the user, put there meanwhile is kept. Where the file system has no such
+// rename, a hard link into place does the same.
+bool PlacePicture(const fs::path& from, const fs::path& to) {
+    const std::string pid = std::to_string(getpid());
+    const fs::path part = to.parent_path() / to.filename().string().insert(0, 1, '.').append(1, '.').append(pid);
+    // Only a start that died with this process number can have left one.
+    unlink(part.c_str());
+    const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    const int out = in < 0 ? -1 : open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    bool placed = out >= 0 && CopyWhole(in, out);
+    if (out >= 0 && close(out) != 0) placed = false;
+    if (placed && renameat2(AT_FDCWD, part.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
+        placed = (errno == EINVAL || errno == ENOSYS) ? link(part.c_str(), to.c_str()) == 0 || errno == EEXIST
+                                                      : errno == EEXIST;
+    }
+    const int reason = errno;
+    if (in >= 0) close(in);
+    if (out >= 0) unlink(part.c_str());
+    return placed || Refuse(in < 0 ? from : to, std::strerror(reason));
 }
 
 // A folder holding either picture is one the user chose: the program works there, as it
@@ -69,12 +130,19 @@ bool EnterWorkingFolder() {
     if (fs::create_directories(folder, error); error) return Refuse(folder, error.message());
     for (const char* name : PictureNames) {
         if (fs::exists(fs::symlink_status(folder / name, error))) continue;
-        if (fs::copy_file(bundled / name, folder / name, error); error) return Refuse(folder / name, error.message());
+        if (!PlacePicture(bundled / name, folder / name)) return false;
     }
     if (chdir(folder.c_str()) != 0) return Refuse(folder, std::strerror(errno));
     // Said where a user who started it from a terminal will see it, as the screenshots go there.
     std::printf("varnelo: working in %s\n", folder.c_str());
     return true;
+}
+
+// What --help and --version print reached its reader only if it could be written whole.
+int Printed() {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+    std::fprintf(stderr, "varnelo: cannot write to standard output: %s\n", std::strerror(errno));
+    return 1;
 }
 
 }  // namespace
@@ -89,11 +157,15 @@ int main(int argc, char** argv) {
             "the varnelo folder of your pictures folder (~/Pictures/varnelo), which it fills with\n"
             "its own pictures the first time. See varnelo(6).\n",
             Usage);
-        return 0;
+        return Printed();
     }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::puts("varnelo " VARNELO_VERSION);
-        return 0;
+        return Printed();
+    }
+    if (argc > 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0)) {
+        std::fprintf(stderr, "varnelo: %s takes no argument such as %s\n%s", argv[1], argv[2], Usage);
+        return 2;
     }
     if (argc > 1) {
         std::fprintf(stderr, "varnelo: %s %s\n%s", argv[1][0] == '-' ? "unknown option" : "takes no argument such as",

@@ -14,14 +14,18 @@ start() { (cd "$1" && exec env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_CONFIG_HOME 
 check() { "$@" || { echo "FAIL: $*" >&2 && failures=$((failures + 1)); }; }
 said() { grep -qxF "$2" "$1" || { echo "    $1 holds: $(cat "$1")" >&2 && return 1; }; }
 
-while read -r option code stream text; do
-    mkdir -p "$work/options" && (cd "$work/options" && "$program" "$option" >out 2>err)
-    check test "$option: $?" = "$option: $code" && check said "$work/options/$stream" "$text"
+mkdir "$work/options"
+while IFS=: read -r args output code stream text; do
+    (cd "$work/options" && "$program" $args >"${output:-out}" 2>err)
+    check test "$args: $?" = "$args: $code" && check said "$work/options/$stream" "$text"
 done <<EOF
---version 0 out varnelo $2
---help 0 out usage: varnelo [--help | --version]
---fullscreen 2 err usage: varnelo [--help | --version]
-picture.tga 2 err varnelo: takes no argument such as picture.tga
+--version::0:out:varnelo $2
+--help::0:out:usage: varnelo [--help | --version]
+--help:/dev/full:1:err:varnelo: cannot write to standard output: No space left on device
+--version:/dev/full:1:err:varnelo: cannot write to standard output: No space left on device
+--fullscreen::2:err:usage: varnelo [--help | --version]
+--help extra::2:err:varnelo: --help takes no argument such as extra
+picture.tga::2:err:varnelo: takes no argument such as picture.tga
 EOF
 
 # The pictures folder as xdg-user-dirs names it (a cut-off line before the real one is skipped),
@@ -35,6 +39,30 @@ check said "$work/empty/out" "varnelo: working in $pictures"
 check test "$(cat "$pictures/spot.tga")" = mine
 check cmp "$pictures/scr.tga" "$bundled/scr.tga"
 check test "$(ls "$work/empty" | paste -sd' ')" = "err out"
+
+# The folder is the one xdg-user-dir names, for each form of record that tool reads; "$HOME"
+# alone (the desktop's way of turning the folder off) means a varnelo folder in home.
+while IFS= read -r record; do
+    printf '%b\n' "${record//WORK/$work}" >"$home/config/user-dirs.dirs"
+    start "$work/empty" HOME="$home" XDG_CONFIG_HOME="$home/config"
+    named=$(HOME="$home" XDG_CONFIG_HOME="$home/config" xdg-user-dir PICTURES)/varnelo
+    check test "$record: $(realpath -m "$(sed -n 's/^varnelo: working in //p' "$work/empty/out")")" = "$record: $(realpath -m "$named")"
+done <<'EOF'
+ \t XDG_PICTURES_DIR="$HOME/Fotos" \t
+XDG_PICTURES_DIR="$HOME/A"\n# XDG_PICTURES_DIR="$HOME/B"\nXDG_PICTURES_DIR="$HOME/C"
+XDG_PICTURES_DIR="$HOME"
+XDG_PICTURES_DIR=""
+XDG_PICTURES_DIR="$HOME//tmp/x"
+XDG_PICTURES_DIR="WORK/absolute"
+EOF
+
+# A first start that cannot copy the scene whole (here a size limit) leaves no scr.tga that a
+# later start would take for the user's own; the next one copies it whole and leaves no scraps.
+(trap '' XFSZ && ulimit -f 100 && start "$work/empty" HOME="$work/fresh")
+check said "$work/empty/err" "varnelo: cannot prepare $work/fresh/Pictures/varnelo/scr.tga: File too large"
+start "$work/empty" HOME="$work/fresh"
+check cmp "$work/fresh/Pictures/varnelo/scr.tga" "$bundled/scr.tga"
+check test "$(ls -A "$work/fresh/Pictures/varnelo" | paste -sd' ')" = "scr.tga spot.tga"
 
 # Without a home to find the pictures folder from, the program stays where it was started;
 # and SDL, held to X11, cannot start at all.
