@@ -116,15 +116,22 @@ class Render(unittest.TestCase):
         feeder.join()
 
     def test_bad_usage_exits_2_with_the_usage(self):
-        for args in ["--at 1,2,3 -o a", "--at 1 -o a", "--at ,5 -o a", "--at +1,2 -o a", "--at 1x,2 -o a", "--at 1,2",
-                     "--at 2147483648,0 -o a", "--at 0,-2147483649 -o a", "--at 1,2 -o", "--at 1,2 -o a --spot",
-                     "--at 1,2 -o a --frobnicate x", "--spot s --spot s --at 1,2 -o a", "--at 1,2 --at 3,4 -o a",
-                     "--picture a.tga", "--picture a.tga -o", "-o a --picture", "-o x", "--picture a --indexed a -o x",
-                     "--picture a.tga -o a extra", "--help --version", "--picture '' -o a", "--indexed a.tga -o ''",
-                     "--spot '' --at 1,1 -o a", "--at 1,1 -o ''"]:
+        numbers, at = "X,Y must be two whole numbers", "--at 1,2 -o a "
+        for args, said in [
+                ("--bogus", "unknown option --bogus"), ("--at=1,2", "unknown option --at=1,2"),
+                (at + "extra", "unexpected argument extra"), ("--help --version", "--help takes no argument such as --version"),
+                ("--at 1,2,3 -o a", "--at 1,2,3: " + numbers), ("--at 1x,2 -o a", "--at 1x,2: " + numbers),
+                ("--at +1,2 -o a", "--at +1,2: " + numbers), ("--at ,5 -o a", "--at ,5: " + numbers),
+                ("--at 2147483648,0 -o a", "--at 2147483648,0: X is out of range"),
+                ("--at 0,-2147483649 -o a", "--at 0,-2147483649: Y is out of range"), (at + "-o b", "-o given twice"),
+                ("--spot s --spot s --at 1,2 -o a", "--spot given twice"), ("--at 1,2", "no output: give -o OUT.bmp"),
+                (at + "--spot", "--spot needs a value"), ("--picture '' -o a", "--picture needs a value"),
+                ("--indexed a.tga -o ''", "-o needs a value"), ("-o x", "no input: give --picture, --indexed or --at"),
+                ("--picture a --indexed a -o x", "--indexed cannot go with --picture"),
+                ("--picture a -o x --scene s", "--scene does not go with --picture")]:
             result = run([word.strip("'") for word in args.split()], self.dir)
-            self.assertEqual((result.returncode, result.stdout, result.stderr[:21]), (2, "", "usage: varnelo-render"),
-                             args)
+            self.assertEqual((result.returncode, result.stdout, result.stderr.split("\n")[:2]),
+                             (2, "", ["varnelo-render: " + said, "usage: varnelo-render --picture IN.tga -o OUT.bmp"]), args)
         self.assertEqual(os.listdir(self.dir), [])
         result = run(["--help"], self.dir)
         self.assertEqual((result.returncode, result.stdout[:21], result.stderr), (0, "usage: varnelo-render", ""))
@@ -132,12 +139,23 @@ class Render(unittest.TestCase):
         self.assertRegex(run(["--version"], self.dir).stdout, r"^varnelo-render \d+\.\d+\.\d+\n$")
 
     def test_pictures_answers_help_and_version_and_refuses_options(self):
+        usage = "\nusage: varnelo-pictures FOLDER\n"
         for args, code, out, err in [("--help", 0, "usage: varnelo-pictures FOLDER\n", ""), ("--version", 0, "varnelo-pictures 1.", ""),
-                                     ("--frobnicate", 2, "", "varnelo-pictures: unknown option --frobnicate\nusage:"),
-                                     ("", 2, "", "usage: varnelo-pictures"), ("a b", 2, "", "usage: varnelo-pictures")]:
-            result = subprocess.run([PICTURES] + args.split(), cwd=self.dir, capture_output=True, text=True, timeout=30)
+                                     ("--frobnicate", 2, "", "varnelo-pictures: unknown option --frobnicate" + usage),
+                                     ("", 2, "", "usage: varnelo-pictures"), ("a b", 2, "", "varnelo-pictures: unexpected argument b" + usage),
+                                     ("''", 2, "", "varnelo-pictures: empty folder name" + usage),
+                                     ("--icons ''", 2, "", "varnelo-pictures: empty folder name" + usage),
+                                     ("/absent", 1, "", "varnelo-pictures: cannot write /absent/spot.tga: No such file or directory\n")]:
+            result = subprocess.run([PICTURES] + [word.strip("'") for word in args.split()], cwd=self.dir,
+                                    capture_output=True, text=True, timeout=30)
             self.assertEqual((result.returncode, result.stdout[:len(out)], result.stderr[:len(err)]), (code, out, err), args)
         self.assertEqual(os.listdir(self.dir), [])
+        for program in (RENDER, PICTURES):  # what cannot be written is not answered
+            for option in ("--help", "--version"):
+                with open("/dev/full", "w") as full:
+                    result = subprocess.run([program, option], stdout=full, stderr=subprocess.PIPE, text=True, timeout=30)
+                self.assertEqual((result.returncode, result.stderr), (1, os.path.basename(program) +
+                                 ": cannot write to standard output: No space left on device\n"), option)
 
 
 if __name__ == "__main__":

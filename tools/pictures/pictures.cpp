@@ -5,12 +5,14 @@
 // Only integer arithmetic, + - * / and square roots are used, which come out the same on
 // every IEEE machine, so the committed pictures can be checked against a fresh run.
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -62,13 +64,7 @@ struct Canvas {
 
 uint8_t ToByte(double value) { return uint8_t(std::min(int(std::clamp(value, 0.0, 255.0) + 0.5), 255)); }
 
-// Uncompressed 24-bit true-colour TGA, top row first (descriptor bit 5), blue-green-red.
-bool WriteTga(const std::string& path, const Canvas& canvas) {
-    std::vector<uint8_t> bytes = TgaHeaderBytes({.width = uint16_t(canvas.width), .height = uint16_t(canvas.height),
-                                                 .descriptor = 0x20});
-    for (const Colour& c : canvas.pixels) bytes.insert(bytes.end(), {ToByte(c.blue), ToByte(c.green), ToByte(c.red)});
-    return WriteFileBytes(path.c_str(), bytes);
-}
+
 
 // A round light: warm white in the middle, through amber and rose to black at the rim.
 Canvas DrawSpot() {
@@ -263,11 +259,20 @@ std::vector<uint8_t> PngFile(int size, const std::vector<uint8_t>& rgba) {
     return png;
 }
 
-// Writes one output file, saying on stderr which one could not be written.
+// Writes one output file, saying on stderr which one could not be written and why.
 bool WriteOutput(const std::string& path, const std::vector<uint8_t>& bytes) {
+    errno = 0;
     if (WriteFileBytes(path.c_str(), bytes)) return true;
-    std::fprintf(stderr, "varnelo-pictures: cannot write %s\n", path.c_str());
+    std::fprintf(stderr, "varnelo-pictures: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
     return false;
+}
+
+// Uncompressed 24-bit true-colour TGA, top row first (descriptor bit 5), blue-green-red.
+bool WriteTga(const std::string& path, const Canvas& canvas) {
+    std::vector<uint8_t> bytes = TgaHeaderBytes({.width = uint16_t(canvas.width), .height = uint16_t(canvas.height),
+                                                 .descriptor = 0x20});
+    for (const Colour& c : canvas.pixels) bytes.insert(bytes.end(), {ToByte(c.blue), ToByte(c.green), ToByte(c.red)});
+    return WriteOutput(path, bytes);
 }
 
 // --icons: varnelo-SIZE.png for the desktop's icon theme, and varnelo.ico, which holds the
@@ -317,39 +322,48 @@ int WriteTgaFromFields(int argc, char** argv) {
     }
     std::vector<uint8_t> bytes = TgaHeaderBytes(layout);
     for (int c; (c = std::getchar()) != EOF;) bytes.push_back(uint8_t(c));
-    if (!WriteFileBytes(argv[2], bytes)) {
-        std::fprintf(stderr, "varnelo-pictures: cannot write %s\n", argv[2]);
-        return 1;
-    }
-    return 0;
+    return WriteOutput(argv[2], bytes) ? 0 : 1;
+}
+
+const char* const Usage =
+    "usage: varnelo-pictures FOLDER\n"
+    "       varnelo-pictures --icons FOLDER\n"
+    "       varnelo-pictures --tga OUT.tga [FIELD=VALUE]...\n"
+    "       varnelo-pictures --help | --version\n";
+
+// Bad usage: what was wrong, then the usage.
+int UsageError(const char* problem, const char* argument) {
+    std::fprintf(stderr, "varnelo-pictures: %s%s\n%s", problem, argument, Usage);
+    return 2;
+}
+
+// What --help and --version print reached its reader only if it could be written whole.
+int Printed() {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+    std::fprintf(stderr, "varnelo-pictures: cannot write to standard output: %s\n", std::strerror(errno));
+    return 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* usage =
-        "usage: varnelo-pictures FOLDER\n"
-        "       varnelo-pictures --icons FOLDER\n"
-        "       varnelo-pictures --tga OUT.tga [FIELD=VALUE]...\n"
-        "       varnelo-pictures --help | --version\n";
-    const auto is = [&](const char* option) { return argc >= 2 && std::strcmp(argv[1], option) == 0; };
-    if (is("--help") && argc == 2) return std::fputs(usage, stdout), 0;
-    if (is("--version") && argc == 2) return std::puts("varnelo-pictures " VARNELO_VERSION), 0;
-    if (is("--tga") && argc >= 3) return WriteTgaFromFields(argc, argv);
-    if (is("--icons") && argc == 3) return WriteIcons(argv[2]);
+    if (argc == 1) return std::fputs(Usage, stderr), 2;
+    const std::string_view first = argv[1];
+    // Each form takes its words in fixed places, but --tga, whose fields follow its file.
+    const int words = first == "--icons" || first == "--tga" ? 3 : 2;
+    if (argc < words) return UsageError(first == "--tga" ? "--tga needs a file name" : "--icons needs a folder", "");
+    if (argc > words && first != "--tga") return UsageError("unexpected argument ", argv[words]);
+    // An empty name would write into the current folder, or into / when the name is joined to a file's.
+    if (argv[words - 1][0] == '\0') return UsageError(first == "--tga" ? "empty file name" : "empty folder name", "");
+    if (first == "--help") return std::fputs(Usage, stdout), Printed();
+    if (first == "--version") return std::puts("varnelo-pictures " VARNELO_VERSION), Printed();
+    if (first == "--tga") return WriteTgaFromFields(argc, argv);
+    if (first == "--icons") return WriteIcons(argv[2]);
     // A folder named like an option is refused rather than created; ./-name reaches it.
-    if (argc != 2 || argv[1][0] == '-' || argv[1][0] == '\0') {
-        if (argc >= 2 && argv[1][0] == '-') std::fprintf(stderr, "varnelo-pictures: unknown option %s\n", argv[1]);
-        std::fputs(usage, stderr);
-        return 2;
-    }
+    if (first[0] == '-') return UsageError("unknown option ", argv[1]);
     const std::string folder = argv[1];
     for (const auto& [name, canvas] : {std::pair{"spot.tga", DrawSpot()}, std::pair{"scr.tga", DrawScene()}}) {
-        const std::string path = folder + "/" + name;
-        if (!WriteTga(path, canvas)) {
-            std::fprintf(stderr, "varnelo-pictures: cannot write %s\n", path.c_str());
-            return 1;
-        }
+        if (!WriteTga(folder + "/" + name, canvas)) return 1;
     }
     return 0;
 }

@@ -1,6 +1,6 @@
-// The forms of varnelo-render. Each parses the arguments after the program name and
-// returns the exit code: 0 success, 1 a file could not be read or written, 2 bad usage
-// (an empty file name included).
+// The forms of varnelo-render. Each parses the arguments after the program name, which come as
+// known options each with a value that is not empty, and returns the exit code: 0 success, 1 a
+// file could not be read or written, 2 bad usage.
 #pragma once
 
 #include <cstdio>
@@ -11,6 +11,8 @@ int RunPictureForm(int argc, char** argv, PictureLoad load);
 int RunFrameForm(int argc, char** argv);
 
 void PrintUsage(FILE* stream);
+// Bad usage: one line on stderr that names what was wrong, then the usage; returns 2.
+[[gnu::format(printf, 1, 2)]] int UsageError(const char* format, ...);
 
 // One line on stderr for a picture the loaders refused, with the reason the reader gave.
 void ReportUnreadable(const char* path);

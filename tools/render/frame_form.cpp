@@ -1,10 +1,12 @@
 // The frame form of varnelo-render: the frame the running program shows for a mouse position.
 // It goes through ComposeFrame and the screenshot's swap, so its file equals an F12 screenshot.
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "image/bmp.h"
 #include "image/tga.h"
@@ -22,42 +24,43 @@ struct FrameOptions {
 };
 
 // One signed 32-bit number filling [begin, end) exactly: a "+", a space or an overflow is bad usage.
-bool ParseCoordinate(const char* begin, const char* end, int32_t& value) {
-    if (begin == end) return false;
+std::errc ParseCoordinate(const char* begin, const char* end, int32_t& value) {
     const auto [stop, error] = std::from_chars(begin, end, value);
-    return error == std::errc{} && stop == end;
+    return error != std::errc{} || stop == end ? error : std::errc::invalid_argument;
 }
 
-bool ParsePosition(const char* text, int32_t& x, int32_t& y) {
+// Null for X,Y; else what is wrong with it.
+const char* PositionProblem(const char* text, int32_t& x, int32_t& y) {
     const char* comma = std::strchr(text, ',');
-    if (comma == nullptr) return false;
-    return ParseCoordinate(text, comma, x) && ParseCoordinate(comma + 1, text + std::strlen(text), y);
+    if (comma == nullptr) return "X,Y must be two whole numbers";
+    const std::errc xError = ParseCoordinate(text, comma, x);
+    const std::errc yError = ParseCoordinate(comma + 1, text + std::strlen(text), y);
+    if (xError == std::errc::result_out_of_range) return "X is out of range";
+    if (yError == std::errc::result_out_of_range) return "Y is out of range";
+    return xError == std::errc{} && yError == std::errc{} ? nullptr : "X,Y must be two whole numbers";
 }
 
-// Each option at most once, each with its value; --at and -o are required.
-bool ParseFrameOptions(int argc, char** argv, FrameOptions& options) {
-    bool haveSpot = false, haveScene = false, haveAt = false;
-    for (int i = 1; i < argc; ++i) {
-        const char* option = argv[i];
-        if (i + 1 >= argc) return false;
-        const char* value = argv[++i];
-        if (*value == '\0') return false;
-        if (std::strcmp(option, "--spot") == 0 && !haveSpot) {
-            options.spotPath = value;
-            haveSpot = true;
-        } else if (std::strcmp(option, "--scene") == 0 && !haveScene) {
-            options.scenePath = value;
-            haveScene = true;
-        } else if (std::strcmp(option, "--at") == 0 && !haveAt) {
-            if (!ParsePosition(value, options.x, options.y)) return false;
-            haveAt = true;
-        } else if (std::strcmp(option, "-o") == 0 && options.outputPath == nullptr) {
-            options.outputPath = value;
-        } else {
-            return false;
-        }
+// Each option at most once; --at (which chose this form) and -o are required. 0, or the exit
+// code of bad usage after saying what was wrong.
+int ParseFrameOptions(int argc, char** argv, FrameOptions& options) {
+    const char* position = nullptr;
+    struct Slot {
+        const char* option;
+        const char** value;
+        bool given = false;
+    } slots[] = {{"--spot", &options.spotPath}, {"--scene", &options.scenePath}, {"--at", &position},
+                 {"-o", &options.outputPath}};
+    for (int i = 1; i + 1 < argc; i += 2) {
+        Slot* slot = std::find_if(std::begin(slots), std::end(slots),
+                                  [&](const Slot& s) { return std::strcmp(s.option, argv[i]) == 0; });
+        if (slot == std::end(slots)) return UsageError("%s does not go with --at", argv[i]);
+        if (slot->given) return UsageError("%s given twice", argv[i]);
+        slot->given = true;
+        *slot->value = argv[i + 1];
     }
-    return haveAt && options.outputPath != nullptr;
+    if (options.outputPath == nullptr) return UsageError("no output: give -o OUT.bmp");
+    const char* problem = PositionProblem(position, options.x, options.y);
+    return problem == nullptr ? 0 : UsageError("--at %s: %s", position, problem);
 }
 
 int Render(const FrameOptions& options) {
@@ -92,10 +95,7 @@ int Render(const FrameOptions& options) {
 
 int RunFrameForm(int argc, char** argv) {
     FrameOptions options;
-    if (!ParseFrameOptions(argc, argv, options)) {
-        PrintUsage(stderr);
-        return 2;
-    }
+    if (const int bad = ParseFrameOptions(argc, argv, options); bad != 0) return bad;
     const int result = Render(options);
     std::free(FrameBuffer);
     FreeImage(Scene);

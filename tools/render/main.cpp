@@ -1,5 +1,8 @@
 // varnelo-render: converts TGA pictures to BMP and renders the demo's frames offline.
 // The form is chosen by the option that names its input.
+#include <algorithm>
+#include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -11,14 +14,33 @@
 
 namespace {
 
-bool HasOption(int argc, char** argv, const char* option) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], option) == 0) return true;
-    }
-    return false;
+constexpr const char* FormOptions[] = {"--picture", "--indexed", "--at"};
+constexpr const char* ValueOptions[] = {"--picture", "--indexed", "--at", "--spot", "--scene", "-o"};
+
+bool IsOneOf(const char* word, const auto& options) {
+    return std::any_of(std::begin(options), std::end(options),
+                       [word](const char* option) { return std::strcmp(word, option) == 0; });
+}
+
+// What --help and --version print reached its reader only if it could be written whole.
+int Printed() {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+    std::fprintf(stderr, "varnelo-render: cannot write to standard output: %s\n", std::strerror(errno));
+    return 1;
 }
 
 }  // namespace
+
+int UsageError(const char* format, ...) {
+    std::va_list arguments;
+    va_start(arguments, format);
+    std::fputs("varnelo-render: ", stderr);
+    std::vfprintf(stderr, format, arguments);
+    std::fputc('\n', stderr);
+    va_end(arguments);
+    PrintUsage(stderr);
+    return 2;
+}
 
 void PrintUsage(FILE* stream) {
     std::fputs(
@@ -49,19 +71,30 @@ bool OutputIsInput(const char* outputPath, const char* inputPath) {
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         PrintUsage(stdout);
-        return 0;
+        return Printed();
     }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::puts("varnelo-render " VARNELO_VERSION);
-        return 0;
+        return Printed();
     }
-    const bool picture = HasOption(argc, argv, "--picture");
-    const bool indexed = HasOption(argc, argv, "--indexed");
-    const bool frame = HasOption(argc, argv, "--at");
-    if (picture + indexed + frame != 1) {
-        PrintUsage(stderr);
-        return 2;
+    if (argc == 1) return PrintUsage(stderr), 2;
+    if (argc > 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0)) {
+        return UsageError("%s takes no argument such as %s", argv[1], argv[2]);
     }
-    if (frame) return RunFrameForm(argc, argv);
-    return RunPictureForm(argc, argv, picture ? PictureLoad::TrueColour : PictureLoad::Indexed);
+    // Every form takes options with one value each; the form is named by the option of its input.
+    const char* form = nullptr;
+    for (int i = 1; i < argc; i += 2) {
+        const char* option = argv[i];
+        if (!IsOneOf(option, ValueOptions)) {
+            return UsageError(option[0] == '-' ? "unknown option %s" : "unexpected argument %s", option);
+        }
+        if (i + 1 == argc || argv[i + 1][0] == '\0') return UsageError("%s needs a value", option);
+        if (IsOneOf(option, FormOptions) && form != nullptr && std::strcmp(form, option) != 0) {
+            return UsageError("%s cannot go with %s", option, form);
+        }
+        if (IsOneOf(option, FormOptions)) form = option;
+    }
+    if (form == nullptr) return UsageError("no input: give --picture, --indexed or --at");
+    if (std::strcmp(form, "--at") == 0) return RunFrameForm(argc, argv);
+    return RunPictureForm(argc, argv, std::strcmp(form, "--picture") == 0 ? PictureLoad::TrueColour : PictureLoad::Indexed);
 }

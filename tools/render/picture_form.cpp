@@ -16,16 +16,17 @@ struct PictureOptions {
     const char* outputPath = nullptr;
 };
 
-bool ParsePictureOptions(int argc, char** argv, const char* inputOption,
-                         PictureOptions& options) {
-    for (int i = 1; i < argc; ++i) {
+// 0, or the exit code of bad usage after saying what was wrong.
+int ParsePictureOptions(int argc, char** argv, const char* inputOption, PictureOptions& options) {
+    for (int i = 1; i + 1 < argc; i += 2) {
         const char** slot = nullptr;
         if (std::strcmp(argv[i], inputOption) == 0) slot = &options.inputPath;
         if (std::strcmp(argv[i], "-o") == 0) slot = &options.outputPath;
-        if (slot == nullptr || *slot != nullptr || i + 1 >= argc || *argv[i + 1] == '\0') return false;
-        *slot = argv[++i];
+        if (slot == nullptr) return UsageError("%s does not go with %s", argv[i], inputOption);
+        if (*slot != nullptr) return UsageError("%s given twice", argv[i]);
+        *slot = argv[i + 1];
     }
-    return options.inputPath != nullptr && options.outputPath != nullptr;
+    return options.outputPath != nullptr ? 0 : UsageError("no output: give -o OUT.bmp");
 }
 
 // The size the last load asked to be checked, to name it when BMP cannot hold it.
@@ -71,10 +72,7 @@ Image* Load(const char* path, PictureLoad load) {
 int RunPictureForm(int argc, char** argv, PictureLoad load) {
     PictureOptions options;
     const char* inputOption = load == PictureLoad::TrueColour ? "--picture" : "--indexed";
-    if (!ParsePictureOptions(argc, argv, inputOption, options)) {
-        PrintUsage(stderr);
-        return 2;
-    }
+    if (const int bad = ParsePictureOptions(argc, argv, inputOption, options); bad != 0) return bad;
     if (OutputIsInput(options.outputPath, options.inputPath)) return 1;
     checkedWidth = checkedHeight = 0;
     Image* image = Load(options.inputPath, load);
