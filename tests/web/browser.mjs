@@ -10,6 +10,7 @@ const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'applic
   '.webmanifest': 'application/manifest+json' };
 
 // A plain static server, or with gzip one that compresses what the browser accepts compressed.
+// It reads the folder at every request, so a test may deploy to it between visits.
 function serve(folder, gzip) {
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://host').pathname).replace(/^\/$/, '/index.html');
@@ -24,9 +25,14 @@ function serve(folder, gzip) {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
-// Resolves once the page has loaded and, on the program's page, shown its first frame; its
-// downloads go to a folder of its own in scratch. `bytes` counts what came over the network until then;
-// `before(page)` runs ahead of the load, `stop()` takes the server away.
+// What the page came to: 'frames' once the program shows one, else the sentence it shows instead.
+export const outcome = (page) => page.waitForFunction(() => (window.framedAt && 'frames') ||
+  (document.getElementById('message')?.checkVisibility({ visibilityProperty: true }) &&
+   document.getElementById('message-text').textContent), { timeout: 15000 }).then((result) => result.jsonValue());
+
+// Resolves once the page has loaded and, on the program's page, shown its first frame or said why
+// not (`shown`); its downloads go to a folder of its own in scratch. `bytes` counts what came over
+// the network until then; `before(page)` runs ahead of the load, `stop()` takes the server away.
 export async function openPage(pageDir, scratch, { viewport = { width: 1100, height: 600 }, gzip = false, before } = {}) {
   const server = await serve(path.resolve(pageDir), gzip);
   const browser = await puppeteer.launch({
@@ -48,13 +54,14 @@ export async function openPage(pageDir, scratch, { viewport = { width: 1100, hei
     session.on('Network.loadingFinished', (event) => { loaded.bytes += event.encodedDataLength; });
     page.on('pageerror', (error) => console.log(`page error: ${error.message}`));
     await page.evaluateOnNewDocument(() => window.addEventListener('DOMContentLoaded', () => {
-      const screen = document.getElementById('screen');
-      if (screen) window.firstFrame = new Promise((resolve) => screen.addEventListener('varnelo-frame', () => resolve(performance.now()), { once: true }));
+      window.firstFrame = new Promise((resolve) => document.getElementById('screen')
+        ?.addEventListener('varnelo-frame', () => resolve(window.framedAt ??= performance.now())));
     }));
     await before?.(page);
     await page.goto(`http://127.0.0.1:${server.address().port}/`);
-    const firstFrameMs = await page.evaluate(() => window.firstFrame);
-    return { browser, page, downloads, close, stop, bytes: loaded.bytes, firstFrameMs };
+    // The first frame is awaited as it shows: a moment later the page fetches sw.js.
+    const shown = await Promise.race([page.evaluate(() => window.firstFrame).then(() => 'frames'), outcome(page)]);
+    return { browser, page, downloads, close, stop, bytes: loaded.bytes, shown, firstFrameMs: await page.evaluate(() => window.framedAt) };
   } catch (error) {
     await close();
     throw error;

@@ -1,6 +1,7 @@
 // The web page in headless Chromium against varnelo-render: the canvas with the pointer inside,
 // on every edge and beyond the canvas, F12 and its button, the log, a dropped scene, the keys
-// left to the browser, Esc, offline use and the first load's bytes, then a finger on a phone.
+// left to the browser, Esc, offline use and the first load's bytes, a finger on a phone, then
+// deploys of new builds, whole or cut short, and first visits that cannot start.
 // usage: node page_test.mjs PAGE_DIR VARNELO_RENDER ASSETS_DIR
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -8,7 +9,7 @@ import os from 'node:os';
 import path from 'node:path';
 import assert from 'node:assert/strict';
 import { after, test } from 'node:test';
-import { openPage } from './browser.mjs';
+import { openPage, outcome } from './browser.mjs';
 
 const [pageDir, render, assets] = process.argv.slice(2);
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'varnelo-web-'));
@@ -137,7 +138,7 @@ test(`the first load takes at most ${FirstLoadBytes} bytes; the page installs, a
   assert.equal(await page.evaluate(() => fetch('favicon.ico').then((icon) => icon.status)), 200, 'favicon.ico');
   desktop.stop();
   await page.reload();
-  await page.evaluate(() => window.firstFrame);
+  assert.equal(await outcome(page), 'frames');
   await pointAndCompare(null, null, 160, 100);
 });
 
@@ -172,4 +173,73 @@ test('on a phone, upright and sideways, a finger steers the light and the button
   await downloaded('Screenshot 0.bmp', 310, 150);
   await page.tap('#end');
   await ended();
+});
+
+// Another build of the page: a copy with some files of other contents and its sw.js stamped anew.
+function build(name, changed = {}) {
+  const dir = path.join(scratch, name), source = new URL('../../platform/web/', import.meta.url).pathname;
+  fs.cpSync(pageDir, dir, { recursive: true });
+  for (const [file, contents] of Object.entries(changed)) fs.writeFileSync(path.join(dir, file), contents);
+  execFileSync('cmake', [`-DVERSION=${name}`, `-DPAGE=${dir}`, `-DTEMPLATE=${source}sw.js`, '-P', `${source}stamp.cmake`]);
+  return dir;
+}
+const wasm = fs.readFileSync(path.join(pageDir, 'varnelo.wasm'));
+const live = build('live'), retitled = build('retitled', {
+  'index.html': fs.readFileSync(path.join(pageDir, 'index.html'), 'utf8').replace('</title>', ' retitled</title>') });
+// Asks the browser for the server's sw.js and tells what became of the build it found.
+const update = () => page.evaluate(async () => {
+  const registration = await navigator.serviceWorker.getRegistration();
+  await registration.update();
+  const worker = registration.installing ?? registration.waiting;
+  if (worker?.state === 'installing') await new Promise((resolve) => worker.addEventListener('statechange', resolve, { once: true }));
+  return worker?.state;
+});
+
+test('a deploy is taken only whole: one with a cut varnelo.wasm leaves the old build running', async () => {
+  opened.push({ page } = await openPage(live, scratch));
+  const title = await page.title();
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: 10000 });
+  fs.cpSync(retitled, live, { recursive: true });
+  fs.writeFileSync(path.join(live, 'varnelo.wasm'), wasm.subarray(0, wasm.length >> 1));
+  assert.equal(await update(), 'redundant', 'the worker of a build with a cut varnelo.wasm');
+  await page.reload();
+  assert.deepEqual([await outcome(page), await page.title()], ['frames', title]);
+  fs.cpSync(retitled, live, { recursive: true });
+  assert.equal(await update(), 'installed', 'the worker of the whole build');
+  await Promise.all([page.waitForNavigation(), page.click('#update:not([hidden])')]);
+  assert.deepEqual([await outcome(page), await page.title()], ['frames', `${title} retitled`]);
+});
+
+test('a page open while another takes a new build starts again on its own', async () => {
+  // A wasm that no script of ours fits: a page that mixed builds would start nothing.
+  fs.cpSync(build('misfit', { 'varnelo.wasm': wasm.subarray(0, 8) }), live, { recursive: true });
+  assert.equal(await update(), 'installed');
+  await page.evaluate(async () => {
+    (await navigator.serviceWorker.getRegistration()).waiting.postMessage('take over');
+    await new Promise((resolve) => navigator.serviceWorker.addEventListener('controllerchange', resolve));
+  });
+  await page.click('#end');
+  await ended();
+  await page.evaluate(() => { window.framedAt = undefined; });
+  await page.click('#again');
+  assert.equal(await outcome(page), 'frames');
+  await page.reload();
+  assert.match(await outcome(page), /varnelo\.wasm does not fit varnelo\.js/);
+});
+
+test('a first visit that cannot start says which file and what to do, with nothing running', async () => {
+  const broken = path.join(scratch, 'broken');
+  let visit = null;
+  for (const [file, length, expected] of [['varnelo.wasm', 0, /the server is missing varnelo\.wasm/],
+    ['varnelo.wasm', wasm.length >> 1, /varnelo\.wasm is cut short/], ['varnelo.js', 0, /the server is missing varnelo\.js/],
+    ['varnelo.js', 9000, /varnelo\.js did not run/], ['page.js', 0, /page\.js did not run/], ['scr.tga', 0, /missing scr\.tga/]]) {
+    fs.cpSync(pageDir, broken, { recursive: true });
+    if (length) fs.truncateSync(path.join(broken, file), length); else fs.rmSync(path.join(broken, file));
+    if (visit) await visit.page.reload(); else opened.push(visit = await openPage(broken, scratch));
+    const what = `${file} ${length ? 'cut' : 'missing'}`, said = await outcome(visit.page);
+    assert.match(said, expected, what);
+    assert.match(said, /Reload/, `${what}: what to do`);
+    assert.deepEqual(await visit.page.evaluate(() => [window.varnelo?.running ?? false,
+      [...document.querySelectorAll('#shoot, #end, #pictures')].every((control) => control.disabled)]), [false, true], `${what}: running, disabled`);
+  }
 });
