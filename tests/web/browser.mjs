@@ -31,7 +31,7 @@ export const outcome = (page) => page.waitForFunction(() => (window.framedAt && 
    document.getElementById('message-text').textContent), { timeout: 15000 }).then((result) => result.jsonValue());
 
 // Resolves once the page has loaded and, on the program's page, shown its first frame or said why
-// not (`shown`); its downloads go to a folder of its own in scratch. `bytes` counts what came over
+// not; its downloads go to a folder of its own in scratch. `bytes` counts what came over
 // the network until then; `before(page)` runs ahead of the load, `stop()` takes the server away.
 export async function openPage(pageDir, scratch, { viewport = { width: 1100, height: 600 }, gzip = false, before } = {}) {
   const server = await serve(path.resolve(pageDir), gzip);
@@ -54,14 +54,14 @@ export async function openPage(pageDir, scratch, { viewport = { width: 1100, hei
     session.on('Network.loadingFinished', (event) => { loaded.bytes += event.encodedDataLength; });
     page.on('pageerror', (error) => console.log(`page error: ${error.message}`));
     await page.evaluateOnNewDocument(() => window.addEventListener('DOMContentLoaded', () => {
-      window.firstFrame = new Promise((resolve) => document.getElementById('screen')
-        ?.addEventListener('varnelo-frame', () => resolve(window.framedAt ??= performance.now())));
+      const screen = document.getElementById('screen');
+      if (screen) window.firstFrame = new Promise((resolve) => screen.addEventListener('varnelo-frame', () => resolve(window.framedAt ??= performance.now())));
     }));
     await before?.(page);
     await page.goto(`http://127.0.0.1:${server.address().port}/`);
     // The first frame is awaited as it shows: a moment later the page fetches sw.js.
-    const shown = await Promise.race([page.evaluate(() => window.firstFrame).then(() => 'frames'), outcome(page)]);
-    return { browser, page, downloads, close, stop, bytes: loaded.bytes, shown, firstFrameMs: await page.evaluate(() => window.framedAt) };
+    await Promise.race([page.evaluate(() => window.firstFrame), outcome(page)]);
+    return { browser, page, downloads, close, stop, bytes: loaded.bytes, firstFrameMs: await page.evaluate(() => window.framedAt) };
   } catch (error) {
     await close();
     throw error;
