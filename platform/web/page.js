@@ -15,6 +15,7 @@ const pictureNames = ['spot.tga', 'scr.tga'];
 
 // The pictures of the next start: the bundled ones until the user gives their own.
 const pictures = new Map();
+const givenPictures = new Set();
 // What the tests and the benchmark read: the exit code once the program ended.
 window.varnelo = { running: false, exitCode: null };
 // index.html says that page.js did not run until it does; its controls wait for a program.
@@ -168,7 +169,9 @@ async function run(wasm) {
         start();
         return;
       }
-      say([...told, `The demo has ended (exit code ${exitCode}).`].join('\n'));
+      // A picture the program could not read is the user's to replace.
+      const advice = exitCode !== 0 && givenPictures.size > 0 ? ' Pick other pictures, or Reload for the bundled ones.' : '';
+      say([...told, `The demo has ended (exit code ${exitCode}).${advice}`].join('\n'));
     },
     print: (text) => console.log(text),
     printErr: (text) => console.warn(text),
@@ -197,6 +200,7 @@ async function usePictures(files) {
     }
     try {
       pictures.set(name, new Uint8Array(await file.arrayBuffer()));
+      givenPictures.add(name);
     } catch (error) {
       say(`Your ${file.name} could not be read (${error.message}): pick it again.`);
       return;
