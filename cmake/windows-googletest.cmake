@@ -1,9 +1,9 @@
-# GoogleTest for the Windows and web builds. Debian's libgtest is built for Linux, so these
-# builds compile GoogleTest from the sources Debian ships, and find_package(GTest) then
-# finds these targets instead of searching.
+# GoogleTest for the cross builds (Windows, web, other CPUs). Debian's libgtest is built for this
+# machine, so these builds compile GoogleTest from the sources Debian ships, and find_package(GTest)
+# then finds these targets instead of searching.
 set(VARNELO_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources for cross builds")
 
-if((WIN32 OR EMSCRIPTEN) AND (NOT DEFINED VARNELO_TESTS OR VARNELO_TESTS))
+if(CMAKE_CROSSCOMPILING AND (NOT DEFINED VARNELO_TESTS OR VARNELO_TESTS))
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     add_subdirectory(${VARNELO_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
     foreach(library gtest gtest_main gmock gmock_main)

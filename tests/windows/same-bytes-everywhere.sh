@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every build of varnelo-render must write the same bytes for the same input: renders a set
 # of frames and converts a set of pictures with each build given, then compares them byte for
-# byte with the first build's. A .exe runs under Wine, in one cmd.exe for all its renders.
+# byte with the first build's. A .exe runs under Wine, in one cmd.exe for all its renders, and a
+# Linux program for another CPU (i686, arm64) under QEMU's user mode.
 # Usage: same-bytes-everywhere.sh ASSETS RENDER RENDER...; exits 1 on any difference.
 set -uo pipefail
 source "$(dirname "$0")/wine.sh"
@@ -36,6 +37,12 @@ render_all() {
     if [[ "$1" == *.exe ]]; then
         [ -d "$WINEPREFIX" ] || wine_make_prefix "$WINEPREFIX" || echo "(no Wine prefix)"
         cp "$1" . && program=${1##*/} shell="wine_run cmd /q /c" or="& if errorlevel 1"
+    else
+        # By the machine in the ELF header: i386 or AArch64.
+        case $(od -An -j18 -N2 -tu2 "$1" | tr -d ' ') in
+            3) program="qemu-i386 $1" ;;
+            183) program="qemu-aarch64 $1" ;;
+        esac
     fi
     for job in "${jobs[@]}"; do
         printf '%s %s -o %s >nul %s echo %s\r\n' "$program" "${job#* }" "${job%% *}" "$or" "${job%% *}"

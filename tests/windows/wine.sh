@@ -12,6 +12,11 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # Seconds that one program may run before it is killed; a hung Wine must not hang the tests.
 : "${VARNELO_WINE_TIMEOUT:=120}"
 
+# Whether this machine runs the PE32 programs at all: Wine's 32-bit loader is itself a 32-bit x86
+# program, which a kernel built without 32-bit support refuses ("Exec format error").
+wine_runs_pe32() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+no_pe32_reason="this machine's kernel runs no 32-bit x86 code"
+
 wine_run() {
     timeout -k 5 "$VARNELO_WINE_TIMEOUT" "$WINELOADER" "$@"
 }
