@@ -10,18 +10,22 @@ set_name=${1:-all}
 packages=(
     cmake g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
     libsdl2-dev libstb-dev libpixman-1-dev
-    xvfb xauth x11-utils xdotool imagemagick python3 python3-pil
+    xvfb xauth x11-utils xdotool imagemagick python3 python3-pil curl
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64
     # The 32-bit Wine loader for the PE32 programs, and the i386 X libraries its display needs.
     wine32:i386 libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386
     libxinerama1:i386 libxcomposite1:i386 libxfixes3:i386 libxxf86vm1:i386
     emscripten terser chromium
+    # The 32-bit code on a kernel that runs none: the i686 Linux build under QEMU's user mode.
+    g++-i686-linux-gnu qemu-user
+    # The arm64 package: cross-built against the arm64 SDL2 of Debian's multiarch, run under QEMU.
+    g++-aarch64-linux-gnu libsdl2-dev:arm64
 )
 # Packing the releases and checking them as Debian and users meet them.
-packages+=(dpkg-dev lintian desktop-file-utils man-db groff-base)
+packages+=(dpkg-dev lintian desktop-file-utils man-db groff-base diffoscope-minimal)
 case "$set_name" in
     run) packages=(cmake g++ libsdl2-dev) ;;
-    web) packages=(cmake emscripten googletest python3) ;;
+    web) packages=(cmake emscripten terser googletest python3) ;;
     all) ;;
     *) echo "usage: install-deps.sh [run | web | all]" >&2 && exit 2 ;;
 esac
@@ -40,9 +44,11 @@ echo "Installing: ${missing[*]}"
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
-# The :i386 packages come from the i386 architecture, which apt only offers once it is added.
-if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-    "${sudo_cmd[@]}" dpkg --add-architecture i386
-fi
+# The :i386 and :arm64 packages come from those architectures, which apt only offers once added.
+for arch in i386 arm64; do
+    if [[ " ${missing[*]}" == *:$arch* ]] && ! dpkg --print-foreign-architectures | grep -qx $arch; then
+        "${sudo_cmd[@]}" dpkg --add-architecture $arch
+    fi
+done
 "${sudo_cmd[@]}" apt-get update -qq
 "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null

@@ -1,35 +1,38 @@
 #!/usr/bin/env bash
 # The release command: builds what each package holds and packs it into dist/, with SHA256SUMS:
 #   varnelo_<version>_amd64.deb          the Linux programs, for Debian 12 and its kin
+#   varnelo_<version>_arm64.deb          the same for 64-bit ARM (Raspberry Pi OS and the like)
 #   varnelo-<version>-windows-x86.zip    varnelo.exe for 32-bit (and 64-bit) Windows
 #   varnelo-<version>-windows-x64.zip    varnelo.exe for 64-bit Windows
 #   varnelo-<version>-web.zip            the web page, for any static web server
-# usage: scripts/package.sh [--no-build]   (--no-build packs the builds the test command left)
+# The same commit gives the same bytes wherever, whenever and by whomever it is built.
+# usage: scripts/package.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=yes
-[ "${1:-}" != --no-build ] || build=no
-[ $# -eq 0 ] || [ "$build" = no ] || { echo "usage: scripts/package.sh [--no-build]" >&2 && exit 2; }
+[ $# -eq 0 ] || { echo "usage: scripts/package.sh" >&2 && exit 2; }
 
-# The changelog's date, and so the package, depends on the sources and not on the hour.
-SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || date +%s) && export SOURCE_DATE_EPOCH
+# Nothing of the builder's setting reaches a package: dates come from the last commit, zip
+# entries are stamped in UTC, texts sort alike and folders are readable by all.
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || date -r CHANGELOG.md +%s) && export SOURCE_DATE_EPOCH
+export TZ=UTC LC_ALL=C.UTF-8
+umask 022
 export NODE_PATH=/usr/share/nodejs  # Debian's emscripten finds its own node modules there
-[ "$build" = no ] || ./scripts/install-deps.sh
+./scripts/install-deps.sh
 rm -rf dist && mkdir dist
 
-# pack PRESET GENERATOR TARGET...: configures and builds the targets the package holds, and packs.
+# pack PRESET GENERATOR TARGET...: configures, builds the targets the package holds, and packs.
 pack() {
-    if [ "$build" = yes ]; then
-        cmake --preset "$1" >/dev/null
-        cmake --build --preset "$1" -j "$(nproc)" --target "${@:3}"
-    fi
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1" -j "$(nproc)" --target "${@:3}"
     (cd "build/$1" && cpack -G "$2" -B "$PWD/../../dist/cpack" >/dev/null)
+    [ "$2" != ZIP ] || python3 scripts/repack-zip.py dist/cpack/*.zip
     mv dist/cpack/*."${2,,}" dist/ && rm -rf dist/cpack
 }
 pack release DEB varnelo varnelo-render varnelo-package-files
+pack linux-arm64 DEB varnelo varnelo-render varnelo-package-files
 pack windows-x86 ZIP varnelo
 pack windows-x64 ZIP varnelo
-pack web ZIP varnelo
+pack web ZIP varnelo-page
 
 cd dist && sha256sum -- * >SHA256SUMS
 ls -l

@@ -12,8 +12,9 @@ cd "$project"
 # Debian's emscripten finds its own node modules there.
 export NODE_PATH=/usr/share/nodejs
 cmake --preset web >/dev/null
-# The page alone: the tests and benchmarks of the web build are the test command's business.
-cmake --build --preset web --target varnelo -j "$(nproc)"
+# The page alone (the program, its scripts, pictures, icons and service worker): the tests and
+# benchmarks of the web build are the test command's business.
+cmake --build --preset web --target varnelo-page -j "$(nproc)"
 
 echo "varnelo in a web page: http://127.0.0.1:$port/"
 # From file:// the browser refuses to fetch the wasm: the page needs a server.
