@@ -1,6 +1,7 @@
 // varnelo-pictures: draws the bundled spot.tga (the light) and scr.tga (the scene it lights)
 // and writes them as TGA files into the folder it is given; with --icons it draws the program's
-// icon (PNG files and a Windows .ico); with --tga it writes any TGA file a script describes.
+// icon for the desktop, Windows and the web page (PNG files and .ico files); with --tga it writes
+// any TGA file a script describes.
 //
 // Only integer arithmetic, + - * / and square roots are used, which come out the same on
 // every IEEE machine, so the committed pictures can be checked against a fresh run.
@@ -11,8 +12,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <queue>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -232,18 +235,223 @@ void PutChunk(std::vector<uint8_t>& png, const char* type, const std::vector<uin
     PutBigEndian(png, Crc32(png.data() + start, png.size() - start));
 }
 
-// A PNG of RGBA rows, its zlib stream made of stored blocks: nothing to compress with, and the
-// packages and archives that carry the icon compress it anyway.
-std::vector<uint8_t> PngFile(int size, const std::vector<uint8_t>& rgba) {
+// Bits as deflate packs them: a value's least significant bit first, a Huffman code's most
+// significant bit first.
+class BitWriter {
+public:
+    std::vector<uint8_t> bytes;
+
+    void Put(uint32_t value, int count) {
+        for (int bit = 0; bit < count; ++bit, used_ = (used_ + 1) % 8) {
+            if (used_ == 0) bytes.push_back(0);
+            bytes.back() = uint8_t(bytes.back() | ((value >> bit) & 1) << used_);
+        }
+    }
+    void PutCode(uint32_t code, int length) {
+        for (int bit = length - 1; bit >= 0; --bit) Put(code >> bit, 1);
+    }
+
+private:
+    int used_ = 0;
+};
+
+// Huffman code lengths for symbol counts, none longer than limit: where the tree grows too deep
+// the counts are flattened and the tree built again.
+std::vector<int> CodeLengths(std::vector<uint32_t> counts, int limit) {
+    for (;;) {
+        using Node = std::pair<uint64_t, int>;  // weight, then index: ties break the same everywhere
+        std::priority_queue<Node, std::vector<Node>, std::greater<>> queue;
+        std::vector<int> parent(counts.size(), -1), lengths(counts.size(), 0);
+        for (size_t symbol = 0; symbol < counts.size(); ++symbol) {
+            if (counts[symbol] != 0) queue.push({counts[symbol], int(symbol)});
+        }
+        if (queue.size() == 1) lengths[size_t(queue.top().second)] = 1;
+        while (queue.size() > 1) {
+            const Node first = queue.top();
+            queue.pop();
+            const Node second = queue.top();
+            queue.pop();
+            parent[size_t(first.second)] = parent[size_t(second.second)] = int(parent.size());
+            queue.push({first.first + second.first, int(parent.size())});
+            parent.push_back(-1);
+        }
+        int longest = 0;
+        for (size_t symbol = 0; symbol < counts.size(); ++symbol) {
+            for (int node = int(symbol); counts[symbol] != 0 && parent[size_t(node)] != -1; node = parent[size_t(node)]) {
+                ++lengths[symbol];
+            }
+            longest = std::max(longest, lengths[symbol]);
+        }
+        if (longest <= limit) return lengths;
+        for (uint32_t& count : counts) count = (count + 1) / 2;
+    }
+}
+
+// The canonical codes that deflate derives from code lengths.
+std::vector<uint32_t> CanonicalCodes(const std::vector<int>& lengths) {
+    uint32_t perLength[16] = {}, next[16] = {};
+    for (int length : lengths) perLength[length] += length != 0;
+    for (int bits = 1; bits < 16; ++bits) next[bits] = (next[bits - 1] + perLength[bits - 1]) << 1;
+    std::vector<uint32_t> codes(lengths.size());
+    for (size_t symbol = 0; symbol < lengths.size(); ++symbol) {
+        if (lengths[symbol] != 0) codes[symbol] = next[lengths[symbol]]++;
+    }
+    return codes;
+}
+
+// One deflate symbol: a literal byte, or a copy of length bytes from distance back.
+struct Piece {
+    int length;  // 1: a literal
+    int value;   // the literal, or the distance
+};
+
+// Greedy LZ77 over deflate's 32 KiB window, through chains of earlier places that start with the
+// same three bytes.
+std::vector<Piece> FindRepeats(const std::vector<uint8_t>& data) {
+    constexpr size_t Window = 32768, MaxLength = 258;
+    constexpr int Tries = 64;
+    const auto hash = [&](size_t at) { return (data[at] << 10 ^ data[at + 1] << 5 ^ data[at + 2]) & 0x7FFF; };
+    std::vector<ptrdiff_t> latest(0x8000, -1), earlier(data.size(), -1);
+    std::vector<Piece> pieces;
+    for (size_t at = 0; at < data.size();) {
+        size_t best = 0, distance = 0;
+        int tries = Tries;
+        for (ptrdiff_t from = at + 3 <= data.size() ? latest[size_t(hash(at))] : -1;
+             from >= 0 && at - size_t(from) <= Window && tries-- > 0 && best < MaxLength; from = earlier[size_t(from)]) {
+            size_t length = 0;
+            while (length < MaxLength && at + length < data.size() && data[size_t(from) + length] == data[at + length]) ++length;
+            if (length > best) best = length, distance = at - size_t(from);
+        }
+        if (best < 3) best = 1;
+        pieces.push_back(best == 1 ? Piece{1, data[at]} : Piece{int(best), int(distance)});
+        for (const size_t end = at + best; at < end; ++at) {
+            if (at + 3 > data.size()) continue;
+            earlier[at] = latest[size_t(hash(at))];
+            latest[size_t(hash(at))] = ptrdiff_t(at);
+        }
+    }
+    return pieces;
+}
+
+// The code for a length or distance and its extra bits: codes[i] covers base[i] on, with
+// extra[i] bits to tell which. Lengths have codes 257..285, distances 0..29.
+struct Range {
+    int base[30];
+    int extra[30];
+    int count;
+
+    int CodeOf(int value) const {
+        int code = count - 1;
+        while (base[code] > value) --code;
+        return code;
+    }
+};
+
+constexpr Range MakeRange(bool lengths) {
+    Range range{};
+    range.count = lengths ? 29 : 30;
+    for (int code = 0, base = lengths ? 3 : 1; code < range.count; ++code) {
+        range.extra[code] = lengths ? (code < 8 || code == 28 ? 0 : code / 4 - 1) : (code < 4 ? 0 : code / 2 - 1);
+        range.base[code] = lengths && code == 28 ? 258 : base;
+        base += 1 << range.extra[code];
+    }
+    return range;
+}
+
+constexpr Range LengthRange = MakeRange(true), DistanceRange = MakeRange(false);
+
+// The code lengths of both alphabets, run-length coded as deflate's header wants them: symbol,
+// and the extra bits' value (16 repeats the last length, 17 and 18 give runs of zeros).
+std::vector<std::pair<int, int>> RunsOfLengths(const std::vector<int>& lengths) {
+    std::vector<std::pair<int, int>> runs;
+    for (size_t at = 0; at < lengths.size();) {
+        size_t run = 1;
+        while (at + run < lengths.size() && lengths[at + run] == lengths[at]) ++run;
+        if (lengths[at] == 0 && run >= 3) {
+            run = std::min<size_t>(run, 138);
+            runs.push_back(run <= 10 ? std::pair{17, int(run) - 3} : std::pair{18, int(run) - 11});
+        } else if (at > 0 && lengths[at] == lengths[at - 1] && run >= 3) {
+            run = std::min<size_t>(run, 6);
+            runs.push_back({16, int(run) - 3});
+        } else {
+            run = 1;
+            runs.push_back({lengths[at], 0});
+        }
+        at += run;
+    }
+    return runs;
+}
+
+// Deflate (RFC 1951) in one block of Huffman codes made for the data.
+std::vector<uint8_t> Deflate(const std::vector<uint8_t>& data) {
+    const std::vector<Piece> pieces = FindRepeats(data);
+    std::vector<uint32_t> literalCounts(286), distanceCounts(30);
+    for (const Piece& piece : pieces) {
+        if (piece.length == 1) ++literalCounts[size_t(piece.value)];
+        if (piece.length > 1) ++literalCounts[size_t(257 + LengthRange.CodeOf(piece.length))];
+        if (piece.length > 1) ++distanceCounts[size_t(DistanceRange.CodeOf(piece.value))];
+    }
+    ++literalCounts[256];  // the end of the block
+    distanceCounts[0] += pieces.size() == data.size();  // a stream without repeats still names a distance code
+    const std::vector<int> literalLengths = CodeLengths(literalCounts, 15), distanceLengths = CodeLengths(distanceCounts, 15);
+    const std::vector<uint32_t> literalCodes = CanonicalCodes(literalLengths), distanceCodes = CanonicalCodes(distanceLengths);
+    std::vector<int> bothLengths(literalLengths);
+    bothLengths.insert(bothLengths.end(), distanceLengths.begin(), distanceLengths.end());
+    const std::vector<std::pair<int, int>> runs = RunsOfLengths(bothLengths);
+    std::vector<uint32_t> runCounts(19);
+    for (const auto& run : runs) ++runCounts[size_t(run.first)];
+    const std::vector<int> runLengths = CodeLengths(runCounts, 7);
+    const std::vector<uint32_t> runCodes = CanonicalCodes(runLengths);
+    constexpr int Order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+
+    BitWriter out;
+    out.Put(1, 1);  // the last block
+    out.Put(2, 2);  // with codes of its own
+    out.Put(286 - 257, 5);
+    out.Put(30 - 1, 5);
+    out.Put(19 - 4, 4);
+    for (int symbol : Order) out.Put(uint32_t(runLengths[size_t(symbol)]), 3);
+    for (const auto& [symbol, extra] : runs) {
+        out.PutCode(runCodes[size_t(symbol)], runLengths[size_t(symbol)]);
+        out.Put(uint32_t(extra), symbol == 16 ? 2 : symbol == 17 ? 3 : symbol == 18 ? 7 : 0);
+    }
+    for (const Piece& piece : pieces) {
+        if (piece.length == 1) {
+            out.PutCode(literalCodes[size_t(piece.value)], literalLengths[size_t(piece.value)]);
+            continue;
+        }
+        for (const auto& [range, codes, lengths, value, first] :
+             {std::tuple{&LengthRange, &literalCodes, &literalLengths, piece.length, 257},
+              std::tuple{&DistanceRange, &distanceCodes, &distanceLengths, piece.value, 0}}) {
+            const int code = range->CodeOf(value);
+            out.PutCode((*codes)[size_t(first + code)], (*lengths)[size_t(first + code)]);
+            out.Put(uint32_t(value - range->base[code]), range->extra[code]);
+        }
+    }
+    out.PutCode(literalCodes[256], literalLengths[256]);
+    return out.bytes;
+}
+
+// A PNG of RGBA rows. The desktop's sizes go in stored blocks, unfiltered: the packages and
+// archives that carry them compress them anyway. The web page's larger sizes are sent as they
+// are, so they are compressed here, each row as its difference from the row above.
+std::vector<uint8_t> PngFile(int size, const std::vector<uint8_t>& rgba, bool compressed) {
     std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, header, raw, zlib = {0x78, 0x01};
     PutBigEndian(header, uint32_t(size));
     PutBigEndian(header, uint32_t(size));
     header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits per channel, RGBA, no interlace
-    for (int y = 0; y < size; ++y) {
-        raw.push_back(0);  // no filter
-        raw.insert(raw.end(), rgba.begin() + ptrdiff_t(y) * size * 4, rgba.begin() + ptrdiff_t(y + 1) * size * 4);
+    const size_t rowBytes = size_t(size) * 4;
+    for (size_t y = 0; y < size_t(size); ++y) {
+        raw.push_back(compressed ? 2 : 0);  // the filter: "up", or none
+        for (size_t x = 0; x < rowBytes; ++x) {
+            raw.push_back(uint8_t(rgba[y * rowBytes + x] - (compressed && y > 0 ? rgba[(y - 1) * rowBytes + x] : 0)));
+        }
     }
-    for (size_t at = 0; at < raw.size(); at += 65535) {
+    if (compressed) {
+        const std::vector<uint8_t> deflated = Deflate(raw);
+        zlib.insert(zlib.end(), deflated.begin(), deflated.end());
+    }
+    for (size_t at = 0; !compressed && at < raw.size(); at += 65535) {
         const size_t length = std::min<size_t>(65535, raw.size() - at);
         zlib.push_back(at + length == raw.size());
         PutLittleEndian(zlib, uint32_t(length), 2);
@@ -275,25 +483,34 @@ bool WriteTga(const std::string& path, const Canvas& canvas) {
     return WriteOutput(path, bytes);
 }
 
-// --icons: varnelo-SIZE.png for the desktop's icon theme, and varnelo.ico, which holds the
-// sizes Windows asks for as PNG images (which Windows reads since Vista).
-int WriteIcons(const std::string& folder) {
-    Canvas spot = DrawSpot(), scene = DrawScene();
-    const int pngSizes[] = {16, 32, 48, 64, 128, 256}, icoSizes[] = {16, 32, 48, 256};
-    std::vector<uint8_t> ico = {0, 0, 1, 0, uint8_t(std::size(icoSizes)), 0}, images;
-    for (int size : pngSizes) {
-        const std::vector<uint8_t> png = PngFile(size, DrawIcon(size, spot, scene));
-        const std::string path = folder + "/varnelo-" + std::to_string(size) + ".png";
-        if (!WriteOutput(path, png)) return 1;
-        if (std::find(std::begin(icoSizes), std::end(icoSizes), size) == std::end(icoSizes)) continue;
+// An icon file of PNG images (which Windows reads since Vista), each given with its size.
+std::vector<uint8_t> IcoFile(const std::vector<std::pair<int, std::vector<uint8_t>>>& pngs) {
+    std::vector<uint8_t> ico = {0, 0, 1, 0, uint8_t(pngs.size()), 0}, images;
+    for (const auto& [size, png] : pngs) {
         // Width and height of 256 are written as 0; no palette; 1 plane of 32 bits.
         ico.insert(ico.end(), {uint8_t(size), uint8_t(size), 0, 0, 1, 0, 32, 0});
         PutLittleEndian(ico, uint32_t(png.size()), 4);
-        PutLittleEndian(ico, uint32_t(6 + 16 * std::size(icoSizes) + images.size()), 4);
+        PutLittleEndian(ico, uint32_t(6 + 16 * pngs.size() + images.size()), 4);
         images.insert(images.end(), png.begin(), png.end());
     }
     ico.insert(ico.end(), images.begin(), images.end());
-    return WriteOutput(folder + "/varnelo.ico", ico) ? 0 : 1;
+    return ico;
+}
+
+// --icons: varnelo-SIZE.png for the desktop's icon theme and the web page's manifest,
+// varnelo.ico with the sizes Windows asks for, and the page's favicon.ico. The page's files
+// travel as they are, so they are compressed; the desktop's go into packages that compress them.
+int WriteIcons(const std::string& folder) {
+    Canvas spot = DrawSpot(), scene = DrawScene();
+    const int pngSizes[] = {16, 32, 48, 64, 128, 192, 256, 512};
+    std::vector<std::pair<int, std::vector<uint8_t>>> forWindows;
+    for (int size : pngSizes) {
+        const std::vector<uint8_t> png = PngFile(size, DrawIcon(size, spot, scene), size == 192 || size == 512);
+        if (!WriteOutput(folder + "/varnelo-" + std::to_string(size) + ".png", png)) return 1;
+        if (size <= 48 || size == 256) forWindows.push_back({size, png});
+    }
+    const std::vector<uint8_t> favicon = IcoFile({{32, PngFile(32, DrawIcon(32, spot, scene), true)}});
+    return WriteOutput(folder + "/varnelo.ico", IcoFile(forWindows)) && WriteOutput(folder + "/favicon.ico", favicon) ? 0 : 1;
 }
 
 // --tga: the header from FIELD=VALUE words, then standard input as it comes (image ID, map,
