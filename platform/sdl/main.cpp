@@ -172,7 +172,10 @@ int main(int argc, char** argv) {
                      argv[1], Usage);
         return 2;
     }
-    if (!EnterWorkingFolder()) return 1;
+    if (!EnterWorkingFolder()) {
+        screen::Finish(1);
+        return 1;
+    }
     const int exitCode = WinMain(standins::ProgramInstance(), nullptr, EmptyCommandLine, ShowDefault);
     standins::ShutDown();
     screen::Finish(exitCode);
