@@ -77,16 +77,16 @@ async function fetchFile(name) {
   try {
     response = await fetch(name);
   } catch (error) {
-    throw new Unusable(`${name} could not be fetched (${error.message}): check the connection, then Reload.`);
+    throw new Unusable(`${name} could not be fetched (${error.message}); check the connection, then Reload.`);
   }
   if (response.status === 404 || response.status === 410) {
-    throw new Unusable(`the server is missing ${name} (HTTP ${response.status}): Reload once it has the whole page.`);
+    throw new Unusable(`the server is missing ${name} (HTTP ${response.status}); Reload once it has the whole page.`);
   }
-  if (!response.ok) throw new Unusable(`the server refused ${name} (HTTP ${response.status}): Reload later.`);
+  if (!response.ok) throw new Unusable(`the server refused ${name} (HTTP ${response.status}); Reload later.`);
   try {
     return new Uint8Array(await response.arrayBuffer());
   } catch (error) {
-    throw new Unusable(`${name} came cut short (${error.message}): Reload.`);
+    throw new Unusable(`${name} came cut short (${error.message}); Reload.`);
   }
 }
 
@@ -98,10 +98,10 @@ function ownBuild() {
     const [wasm, ...bundled] = await Promise.all(['varnelo.wasm', ...pictureNames].map(fetchFile));
     if (typeof createVarnelo !== 'function') {
       await fetchFile('varnelo.js');
-      throw new Unusable('varnelo.js did not run, as if cut short: Reload, and if this stays, the server holds a broken copy.');
+      throw new Unusable('varnelo.js did not run, as if cut short; Reload, and if this stays, the server holds a broken copy.');
     }
     const module = await WebAssembly.compile(wasm).catch(() => {
-      throw new Unusable('varnelo.wasm is cut short or damaged: Reload, and if this stays, the server holds a broken copy.');
+      throw new Unusable('varnelo.wasm is cut short or damaged; Reload, and if this stays, the server holds a broken copy.');
     });
     pictureNames.forEach((name, i) => pictures.has(name) || pictures.set(name, bundled[i]));
     return module;
@@ -145,8 +145,10 @@ async function run(wasm) {
     canvas,
     // Instantiated here from the kept module, so that no start fetches the wasm again.
     instantiateWasm: (imports, receive) => {
-      WebAssembly.instantiate(wasm, imports).then((instance) => receive(instance, wasm)).catch((error) => misfit(
-        new Unusable(`varnelo.wasm does not fit varnelo.js (${error.message}): the server holds parts of two builds; Reload once it has one whole.`)));
+      WebAssembly.instantiate(wasm, imports).then((instance) => receive(instance, wasm)).catch((error) => {
+        console.warn(error);
+        misfit(new Unusable('varnelo.wasm does not fit varnelo.js, as if the server held parts of two builds; Reload once it has one whole build.'));
+      });
       return {};
     },
     onAbort: (reason) => failed(new Error(reason), 'stopped'),
@@ -202,7 +204,7 @@ async function usePictures(files) {
       pictures.set(name, new Uint8Array(await file.arrayBuffer()));
       givenPictures.add(name);
     } catch (error) {
-      say(`Your ${file.name} could not be read (${error.message}): pick it again.`);
+      say(`Your ${file.name} could not be read (${error.message}); pick it again.`);
       return;
     }
   }
@@ -238,10 +240,12 @@ document.addEventListener('drop', (event) => {
   usePictures(event.dataTransfer.files);
 });
 
-// The worker is registered once the first frame shows, so that its copies of the files do not
-// compete with the first load. A new build, once kept whole, waits until no page runs the old
-// one: the link has it take over and reloads; a page moved on to it by another offers the same.
+// The worker and the manifest come once the first frame shows, so that the copies of the files
+// and the icons do not compete with the first load. A new build, once kept whole, waits until
+// no page runs the old one: the link has it take over and reloads; a page moved on to it by
+// another offers the same.
 function keepOffline() {
+  document.head.append(Object.assign(document.createElement('link'), { rel: 'manifest', href: 'manifest.webmanifest' }));
   if (!('serviceWorker' in navigator)) return;
   const update = document.getElementById('update');
   const before = navigator.serviceWorker.controller;
