@@ -46,9 +46,7 @@ async function pointAndCompare(left, top, x, y) {
     `canvas differs from varnelo-render --at ${x},${y} (pointer at ${left},${top})`);
 }
 
-async function measure() {
-  box = await page.$eval('#screen', (canvas) => canvas.getBoundingClientRect().toJSON());
-}
+const measure = async () => { box = await page.$eval('#screen', (canvas) => canvas.getBoundingClientRect().toJSON()); };
 const at = (x, y) => [box.left + (x + 0.5) * box.width / Width, box.top + (y + 0.5) * box.height / Height];
 
 // Waits for the download of that name and compares it with the offline frame at (x, y).
@@ -143,9 +141,7 @@ test(`the first load takes at most ${FirstLoadBytes} bytes; the page installs, a
 });
 
 test('on a phone, upright and sideways, a finger steers the light and the buttons work', async () => {
-  const phone = await openPage(pageDir, scratch, { viewport: { width: 390, height: 844, isMobile: true, hasTouch: true } });
-  opened.push(phone);
-  ({ page, downloads } = phone);
+  opened.push({ page, downloads } = await openPage(pageDir, scratch, { viewport: { width: 390, height: 844, isMobile: true, hasTouch: true } }));
   for (const [width, height] of [[390, 844], [844, 390]]) {
     await page.setViewport({ width, height, isMobile: true, hasTouch: true });
     await measure();
@@ -186,14 +182,20 @@ function build(name, changed = {}) {
 const wasm = fs.readFileSync(path.join(pageDir, 'varnelo.wasm'));
 const live = build('live'), retitled = build('retitled', {
   'index.html': fs.readFileSync(path.join(pageDir, 'index.html'), 'utf8').replace('</title>', ' retitled</title>') });
-// Asks the browser for the server's sw.js and tells what became of the build it found.
-const update = () => page.evaluate(async () => {
-  const registration = await navigator.serviceWorker.getRegistration();
+// Asks the browser for the server's sw.js and tells what became of the build it found; with
+// `takeOver`, has that build take over at once, as another page of the site may.
+const update = (takeOver = false) => page.evaluate(async (takeOver) => {
+  const registration = await navigator.serviceWorker.getRegistration(), { serviceWorker } = navigator;
   await registration.update();
   const worker = registration.installing ?? registration.waiting;
   if (worker?.state === 'installing') await new Promise((resolve) => worker.addEventListener('statechange', resolve, { once: true }));
-  return worker?.state;
-});
+  const state = worker?.state;
+  if (takeOver && state === 'installed') {
+    worker.postMessage('take over');
+    await new Promise((resolve) => serviceWorker.addEventListener('controllerchange', resolve));
+  }
+  return state;
+}, takeOver);
 
 test('a deploy is taken only whole: one with a cut varnelo.wasm leaves the old build running', async () => {
   opened.push({ page } = await openPage(live, scratch));
@@ -213,16 +215,12 @@ test('a deploy is taken only whole: one with a cut varnelo.wasm leaves the old b
 test('a page open while another takes a new build starts again on its own', async () => {
   // A wasm that no script of ours fits: a page that mixed builds would start nothing.
   fs.cpSync(build('misfit', { 'varnelo.wasm': wasm.subarray(0, 8) }), live, { recursive: true });
-  assert.equal(await update(), 'installed');
-  await page.evaluate(async () => {
-    (await navigator.serviceWorker.getRegistration()).waiting.postMessage('take over');
-    await new Promise((resolve) => navigator.serviceWorker.addEventListener('controllerchange', resolve));
-  });
+  assert.equal(await update(true), 'installed', 'the worker of the build another page takes');
   await page.click('#end');
   await ended();
   await page.evaluate(() => { window.framedAt = undefined; });
   await page.click('#again');
-  assert.equal(await outcome(page), 'frames');
+  assert.equal(await outcome(page), 'frames', 'Start again after the other page took the new build');
   await page.reload();
   assert.match(await outcome(page), /varnelo\.wasm does not fit varnelo\.js/);
 });
