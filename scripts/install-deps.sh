@@ -17,30 +17,34 @@ packages=(
     libxinerama1:i386 libxcomposite1:i386 libxfixes3:i386 libxxf86vm1:i386
     emscripten terser chromium
     # The 32-bit code on a kernel that runs none: the i686 Linux build under QEMU's user mode.
-    g++-i686-linux-gnu qemu-user
+    g++-i686-linux-gnu
     # The arm64 package: cross-built against the arm64 SDL2 of Debian's multiarch, run under QEMU.
     g++-aarch64-linux-gnu libsdl2-dev:arm64
 )
 # Packing the releases and checking them as Debian and users meet them.
-packages+=(dpkg-dev lintian desktop-file-utils man-db groff-base diffoscope-minimal)
+packages+=(dpkg-dev lintian desktop-file-utils man-db groff-base)
+# Without what they recommend: qemu-user's would have the kernel hand foreign programs to QEMU, so
+# that Wine's 32-bit loader ran emulated rather than being skipped; diffoscope's are hundreds of
+# format tools, when it only needs to show where two packages differ.
+bare=(qemu-user diffoscope-minimal)
 case "$set_name" in
-    run) packages=(cmake g++ libsdl2-dev) ;;
-    web) packages=(cmake emscripten terser googletest python3) ;;
+    run) packages=(cmake g++ libsdl2-dev) bare=() ;;
+    web) packages=(cmake emscripten terser googletest python3) bare=() ;;
     all) ;;
     *) echo "usage: install-deps.sh [run | web | all]" >&2 && exit 2 ;;
 esac
 
-missing=()
-for package in "${packages[@]}"; do
+missing=() missing_bare=()
+for package in "${packages[@]}" "${bare[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$package")
+        [[ " ${bare[*]} " == *" $package "* ]] && missing_bare+=("$package") || missing+=("$package")
     fi
 done
 # The browser checks run under node with npm; a machine with its own node keeps it.
 [ "$set_name" != all ] || command -v npm >/dev/null || missing+=(npm)
-[ ${#missing[@]} -eq 0 ] && exit 0
+[ ${#missing[@]} -eq 0 ] && [ ${#missing_bare[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
+echo "Installing: ${missing[*]} ${missing_bare[*]}"
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
@@ -51,4 +55,5 @@ for arch in i386 arm64; do
     fi
 done
 "${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+[ ${#missing[@]} -eq 0 ] || "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+[ ${#missing_bare[@]} -eq 0 ] || "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing_bare[@]}" >/dev/null
