@@ -230,7 +230,7 @@ test('a first visit that cannot start says which file and what to do, with nothi
   let visit = null;
   for (const [file, length, expected] of [['varnelo.wasm', 0, /the server is missing varnelo\.wasm/],
     ['varnelo.wasm', wasm.length >> 1, /varnelo\.wasm is cut short/], ['varnelo.js', 0, /the server is missing varnelo\.js/],
-    ['varnelo.js', 9000, /varnelo\.js did not run/], ['page.js', 0, /page\.js did not run/], ['scr.tga', 0, /missing scr\.tga/]]) {
+    ['varnelo.js', 9000, /varnelo\.js did not run/], ['page.js', 0, /page\.js has not run/], ['scr.tga', 0, /missing scr\.tga/]]) {
     fs.cpSync(pageDir, broken, { recursive: true });
     if (length) fs.truncateSync(path.join(broken, file), length); else fs.rmSync(path.join(broken, file));
     if (visit) await visit.page.reload(); else opened.push(visit = await openPage(broken, scratch));
