@@ -15,7 +15,7 @@ namespace {
 // several times an exclusive flip; a spot that stands still then costs a comparison.
 struct Shown {
     std::vector<uint32_t> frame;
-    RECT picture = {0, 0, 0, 0};
+    RECT onScreen = {0, 0, 0, 0};
     int framesToWholeCopy = 0;
 };
 Shown shown;
@@ -29,8 +29,8 @@ bool SameRect(const RECT& one, const RECT& other) {
 
 // Widens [first, end) of a frame side to whole steps of its scale, so that a partial copy picks
 // the same frame pixels as a copy of the whole frame would.
-void WidenToSteps(LONG& first, LONG& end, LONG frameSide, LONG pictureSide) {
-    const LONG step = frameSide / std::gcd(frameSide, pictureSide);
+void WidenToSteps(LONG& first, LONG& end, LONG frameSide, LONG screenSide) {
+    const LONG step = frameSide / std::gcd(frameSide, screenSide);
     first -= first % step;
     end = std::min(frameSide, (end + step - 1) / step * step);
 }
@@ -44,7 +44,7 @@ void CoverMonitor(HWND hwnd) {
     if (monitor == nullptr || !GetMonitorInfoA(monitor, &monitorInfo)) {
         return;
     }
-    // Borderless: a frame would take room from the picture, and a title bar gets a window
+    // Borderless: a border would take room from the frame, and a title bar gets a window
     // manager's size limits.
     SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(WS_POPUP | WS_VISIBLE));
     const RECT& area = monitorInfo.rcMonitor;
@@ -52,7 +52,7 @@ void CoverMonitor(HWND hwnd) {
                  SWP_FRAMECHANGED | SWP_SHOWWINDOW);
 }
 
-bool PictureOnScreen(RECT* picture) {
+bool FrameOnScreen(RECT* onScreen) {
     RECT client;
     if (DisplayWindow == nullptr || DisplayWidth <= 0 || DisplayHeight <= 0 || !GetClientRect(DisplayWindow, &client)) {
         return false;
@@ -72,10 +72,10 @@ bool PictureOnScreen(RECT* picture) {
     }
     width = std::max<int64_t>(width, 1);
     height = std::max<int64_t>(height, 1);
-    picture->left = origin.x + static_cast<LONG>((areaWidth - width) / 2);
-    picture->top = origin.y + static_cast<LONG>((areaHeight - height) / 2);
-    picture->right = picture->left + static_cast<LONG>(width);
-    picture->bottom = picture->top + static_cast<LONG>(height);
+    onScreen->left = origin.x + static_cast<LONG>((areaWidth - width) / 2);
+    onScreen->top = origin.y + static_cast<LONG>((areaHeight - height) / 2);
+    onScreen->right = onScreen->left + static_cast<LONG>(width);
+    onScreen->bottom = onScreen->top + static_cast<LONG>(height);
     return true;
 }
 
@@ -83,14 +83,14 @@ bool ScreenToFrame(POINT* point) {
     if (bWindowed == 0) {
         return true;
     }
-    RECT picture;
-    if (!PictureOnScreen(&picture)) {
+    RECT onScreen;
+    if (!FrameOnScreen(&onScreen)) {
         return false;
     }
-    const int64_t x = std::clamp<int64_t>(point->x, picture.left, picture.right - 1) - picture.left;
-    const int64_t y = std::clamp<int64_t>(point->y, picture.top, picture.bottom - 1) - picture.top;
-    point->x = static_cast<LONG>(x * DisplayWidth / (picture.right - picture.left));
-    point->y = static_cast<LONG>(y * DisplayHeight / (picture.bottom - picture.top));
+    const int64_t x = std::clamp<int64_t>(point->x, onScreen.left, onScreen.right - 1) - onScreen.left;
+    const int64_t y = std::clamp<int64_t>(point->y, onScreen.top, onScreen.bottom - 1) - onScreen.top;
+    point->x = static_cast<LONG>(x * DisplayWidth / (onScreen.right - onScreen.left));
+    point->y = static_cast<LONG>(y * DisplayHeight / (onScreen.bottom - onScreen.top));
     return true;
 }
 
@@ -98,31 +98,31 @@ bool FrameToScreen(POINT* point) {
     if (bWindowed == 0) {
         return true;
     }
-    RECT picture;
-    if (!PictureOnScreen(&picture)) {
+    RECT onScreen;
+    if (!FrameOnScreen(&onScreen)) {
         return false;
     }
     // The middle of the frame pixel's block, so that reading the pointer back gives that pixel.
     const int64_t x = std::clamp<int64_t>(point->x, 0, DisplayWidth - 1);
     const int64_t y = std::clamp<int64_t>(point->y, 0, DisplayHeight - 1);
-    point->x = picture.left + static_cast<LONG>((2 * x + 1) * (picture.right - picture.left) / (2 * int64_t{DisplayWidth}));
-    point->y = picture.top + static_cast<LONG>((2 * y + 1) * (picture.bottom - picture.top) / (2 * int64_t{DisplayHeight}));
+    point->x = onScreen.left + static_cast<LONG>((2 * x + 1) * (onScreen.right - onScreen.left) / (2 * int64_t{DisplayWidth}));
+    point->y = onScreen.top + static_cast<LONG>((2 * y + 1) * (onScreen.bottom - onScreen.top) / (2 * int64_t{DisplayHeight}));
     return true;
 }
 
 bool ChangedPart(const void* page, LONG pitch, RECT* part, RECT* target) {
-    RECT picture;
+    RECT onScreen;
     const LONG width = DisplayWidth;
     const LONG height = DisplayHeight;
-    if (page == nullptr || pitch < width * 4 || !PictureOnScreen(&picture)) {
+    if (page == nullptr || pitch < width * 4 || !FrameOnScreen(&onScreen)) {
         ForgetShownFrame();
         return false;
     }
     const bool whole = shown.frame.size() != static_cast<size_t>(width) * static_cast<size_t>(height) ||
-                       !SameRect(picture, shown.picture) || --shown.framesToWholeCopy <= 0;
+                       !SameRect(onScreen, shown.onScreen) || --shown.framesToWholeCopy <= 0;
     if (whole) {
         shown.frame.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-        shown.picture = picture;
+        shown.onScreen = onScreen;
         shown.framesToWholeCopy = FramesBetweenWholeCopies;
     }
     LONG left = width, right = 0, top = height, bottom = 0;
@@ -144,15 +144,15 @@ bool ChangedPart(const void* page, LONG pitch, RECT* part, RECT* target) {
     if (top >= bottom) {
         return false;
     }
-    const LONG pictureWidth = picture.right - picture.left;
-    const LONG pictureHeight = picture.bottom - picture.top;
-    WidenToSteps(left, right, width, pictureWidth);
-    WidenToSteps(top, bottom, height, pictureHeight);
+    const LONG screenWidth = onScreen.right - onScreen.left;
+    const LONG screenHeight = onScreen.bottom - onScreen.top;
+    WidenToSteps(left, right, width, screenWidth);
+    WidenToSteps(top, bottom, height, screenHeight);
     *part = RECT{left, top, right, bottom};
-    *target = RECT{picture.left + static_cast<LONG>(int64_t{left} * pictureWidth / width),
-                   picture.top + static_cast<LONG>(int64_t{top} * pictureHeight / height),
-                   picture.left + static_cast<LONG>(int64_t{right} * pictureWidth / width),
-                   picture.top + static_cast<LONG>(int64_t{bottom} * pictureHeight / height)};
+    *target = RECT{onScreen.left + static_cast<LONG>(int64_t{left} * screenWidth / width),
+                   onScreen.top + static_cast<LONG>(int64_t{top} * screenHeight / height),
+                   onScreen.left + static_cast<LONG>(int64_t{right} * screenWidth / width),
+                   onScreen.top + static_cast<LONG>(int64_t{bottom} * screenHeight / height)};
     return true;
 }
 

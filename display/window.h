@@ -8,7 +8,7 @@
 void CoverMonitor(HWND hwnd);
 // Where the frame shows on the screen in a window; false while there is nowhere to show it
 // (a minimised window has no client area).
-bool PictureOnScreen(RECT* picture);
+bool FrameOnScreen(RECT* onScreen);
 // What of the locked page differs from what the window shows, and where that goes on the
 // screen; false when nothing does or there is nowhere to show it. The page becomes what the
 // window shows. ForgetShownFrame makes the next frame go whole, as after a failed copy.

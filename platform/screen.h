@@ -1,5 +1,5 @@
 // The screen contract: what the Win32 and DirectDraw 7 rules in platform/core ask of the one
-// place the picture shows, and what a screen hands back to them. A screen only shows pixels,
+// place the display mode shows, and what a screen hands back to them. A screen only shows pixels,
 // reports input and the display's absence, and waits; the rules stay in the core. A screen is a
 // file that defines these functions (platform/sdl, platform/web, platform/memory); the executable
 // links exactly one.
@@ -20,21 +20,21 @@ bool IsOpen();
 void Show();
 void PaintBlack();
 
-// SetCooperativeLevel: exclusive full screen shows the picture scaled to fill the screen.
+// SetCooperativeLevel: exclusive full screen shows the mode scaled to fill the screen.
 void EnterFullScreen();
 void LeaveFullScreen();
 
-// The desktop a window can cover, in pixels: the size of the picture while frames go to a window.
+// The desktop a window can cover, in pixels: the display mode while frames go to a window.
 void DesktopSize(int& width, int& height);
 
 // Flip, and a copy onto the desktop: shows width x height blue-green-red-unused 32-bit pixels,
 // pitch bytes a row.
 void Present(const uint8_t* pixels, int width, int height, int pitch);
 
-// GetCursorPos and SetCursorPos, in the pixels of a width x height picture, unclamped; false
-// without a place.
-bool PointerInPicture(int width, int height, int& x, int& y);
-void MovePointerToPicture(int width, int height, int x, int y);
+// GetCursorPos and SetCursorPos, in the pixels of a width x height display mode, unclamped;
+// false without a place.
+bool PointerInMode(int width, int height, int& x, int& y);
+void MovePointerInMode(int width, int height, int x, int y);
 
 // ShowCursor: whether the pointer is drawn over the place.
 void ShowPointer(bool shown);
@@ -53,16 +53,6 @@ void Finish(int exitCode);
 
 }  // namespace screen
 
-// What a screen hands back to the core, from within WaitForInput.
-namespace standins {
-
-// A key went down: its Windows virtual-key code, and whether it was already down.
-void PostKeyDown(unsigned virtualKey, unsigned scanCode, bool repeat);
-// The user closed the window.
-void PostClose();
-// The display was taken from the program (another program in front, the window minimised, the
-// page hidden), and given back.
-void DisplayTakenAway();
-void DisplayGivenBack();
-
-}  // namespace standins
+// What a screen hands back to the core, from within WaitForInput, is declared where the core
+// defines it: keys and closes in platform/core/standins.h, the display taken away and given
+// back in platform/core/desktop.h.

@@ -11,6 +11,7 @@
 
 #include "image/image.h"
 #include "platform/core/desktop.h"
+#include "platform/core/standins.h"
 #include "platform/screen.h"
 
 const GUID IID_IDirectDraw7 = {0x15E65EC0, 0x3B9C, 0x11D2, {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
@@ -18,6 +19,9 @@ const GUID IID_IDirectDraw7 = {0x15E65EC0, 0x3B9C, 0x11D2, {0xB9, 0x2F, 0x00, 0x
 namespace {
 
 constexpr DWORD MaxSurfaceSide = 16384;
+
+// A display taken away shows nothing and cannot be restored onto, and neither can a minimised window.
+bool NothingShows() { return desktop::DisplayAway() || desktop::WindowMinimised(); }
 
 class DirectDraw;
 
@@ -37,7 +41,7 @@ public:
     }
 
     // The part of the screen it lets through: the window's client area, or none without one.
-    bool Area(RECT& area) const { return window_ != nullptr && desktop::ClientAreaOnScreen(window_, area); }
+    bool Area(RECT& area) const { return window_ != nullptr && standins::ClientAreaOnScreen(window_, area); }
 
     void AddReference() { ++references_; }
 
@@ -127,7 +131,7 @@ public:
 
     HRESULT Restore() override {
         if (kind_ == Kind::Page) return DD_OK;  // system memory is never taken away
-        if (!desktop::Available()) return DDERR_WRONGMODE;
+        if (NothingShows()) return DDERR_WRONGMODE;
         generation_ = desktop::LossCount();
         if (back_ != nullptr) back_->generation_ = generation_;
         return DD_OK;
@@ -202,12 +206,12 @@ public:
             screen::EnterFullScreen();
             return DD_OK;
         }
-        // On the desktop the picture is the whole desktop, whatever mode was asked for.
+        // On the desktop the mode is the desktop's, whatever mode was asked for.
         screen::LeaveFullScreen();
         modeWidth_ = modeHeight_ = 0;
         int width = 0, height = 0;
         screen::DesktopSize(width, height);
-        desktop::SetPictureSize(width, height);
+        desktop::SetModeSize(width, height);
         return DD_OK;
     }
 
@@ -219,7 +223,7 @@ public:
         }
         modeWidth_ = width;
         modeHeight_ = height;
-        desktop::SetPictureSize(static_cast<int>(width), static_cast<int>(height));
+        desktop::SetModeSize(static_cast<int>(width), static_cast<int>(height));
         return DD_OK;
     }
 
@@ -227,7 +231,7 @@ public:
         if (modeWidth_ == 0) return DD_OK;
         if (!exclusive_) return DDERR_NOEXCLUSIVEMODE;
         modeWidth_ = modeHeight_ = 0;
-        desktop::SetPictureSize(0, 0);
+        desktop::SetModeSize(0, 0);
         return DD_OK;
     }
 
@@ -268,7 +272,7 @@ public:
     }
 
     void Present(const Surface& front) {
-        if (desktop::Available()) {
+        if (!NothingShows()) {
             screen::Present(front.pixels_.data(), static_cast<int>(front.width_), static_cast<int>(front.height_),
                             front.pitch_);
         }
@@ -283,15 +287,15 @@ private:
         }
         if (exclusive_) screen::LeaveFullScreen();
         desktop::SetExclusive(false);
-        desktop::SetPictureSize(0, 0);
+        desktop::SetModeSize(0, 0);
     }
 
-    // The desktop's primary, without a back buffer: as large as the picture, black until
+    // The desktop's primary, without a back buffer: as large as the display mode, black until
     // something is copied onto it.
     HRESULT CreateDesktopPrimary(LPDIRECTDRAWSURFACE7* surface) {
         if (!levelSet_) return DDERR_NOCOOPERATIVELEVELSET;
         int width = 0, height = 0;
-        desktop::PictureSize(width, height);
+        desktop::ModeSize(width, height);
         *surface = Track(new Surface(this, Surface::Kind::Primary, static_cast<DWORD>(width), static_cast<DWORD>(height)));
         return DD_OK;
     }

@@ -2,12 +2,10 @@
 // report of the display being taken away and given back.
 #include "platform/core/desktop.h"
 
-#include "platform/screen.h"
-
 namespace {
 
 struct State {
-    int pictureWidth = 0, pictureHeight = 0;
+    int modeWidth = 0, modeHeight = 0;
     int windowWidth = 0, windowHeight = 0;
     bool exclusive = false;
     bool away = false;
@@ -20,15 +18,15 @@ State state;
 
 namespace desktop {
 
-void SetPictureSize(int width, int height) {
-    state.pictureWidth = width;
-    state.pictureHeight = height;
+void SetModeSize(int width, int height) {
+    state.modeWidth = width;
+    state.modeHeight = height;
 }
 
-void PictureSize(int& width, int& height) {
-    const bool set = state.pictureWidth > 0 && state.pictureHeight > 0;
-    width = set ? state.pictureWidth : state.windowWidth;
-    height = set ? state.pictureHeight : state.windowHeight;
+void ModeSize(int& width, int& height) {
+    const bool set = state.modeWidth > 0 && state.modeHeight > 0;
+    width = set ? state.modeWidth : state.windowWidth;
+    height = set ? state.modeHeight : state.windowHeight;
 }
 
 void SetWindowSize(int width, int height) {
@@ -44,7 +42,9 @@ void SetExclusive(bool exclusive) {
 
 bool Exclusive() { return state.exclusive; }
 uint32_t LossCount() { return state.lossCount; }
-bool Available() { return !state.away; }
+// A window is never exclusive, so one report of absence means one thing in each mode.
+bool DisplayAway() { return state.away && state.exclusive; }
+bool WindowMinimised() { return state.away && !state.exclusive; }
 void Reset() { state = State{}; }
 
 }  // namespace desktop

@@ -1,6 +1,6 @@
 // The stand-in for the slice of USER32 and GDI32 the program uses, on any screen: one window
 // class and window, a message queue fed by the screen's input, drift-free coalesced timers,
-// the cursor in picture coordinates, and message boxes the screen puts in front of the user.
+// the cursor in the display mode's pixels, and message boxes the screen puts in front of the user.
 #include <windows.h>
 
 #include <algorithm>
@@ -74,16 +74,15 @@ void Post(UINT message, WPARAM wParam, LPARAM lParam) {
     state.posted.push_back(msg);
 }
 
-// A minimised window: what Windows answers for one, no client area, far off the screen. The
-// display being away from a window means that the window is minimised.
-bool Minimised() { return !desktop::Exclusive() && !desktop::Available(); }
+// A minimised window: what Windows answers for one, no client area, far off the screen.
+bool Minimised() { return desktop::WindowMinimised(); }
 constexpr LONG MinimisedCorner = -32000;
 
-// The pointer, in the pixels of the picture that is shown, clamped to it.
+// The pointer, in the pixels of the display mode, clamped to it.
 bool ReadPointer(POINT& point) {
     int width = 0, height = 0, x = 0, y = 0;
-    desktop::PictureSize(width, height);
-    if (width <= 0 || height <= 0 || !screen::PointerInPicture(width, height, x, y)) return false;
+    desktop::ModeSize(width, height);
+    if (width <= 0 || height <= 0 || !screen::PointerInMode(width, height, x, y)) return false;
     point.x = std::clamp(x, 0, width - 1);
     point.y = std::clamp(y, 0, height - 1);
     return true;
@@ -201,9 +200,9 @@ UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC time
 
 BOOL WINAPI SetCursorPos(int x, int y) {
     int width = 0, height = 0;
-    desktop::PictureSize(width, height);
+    desktop::ModeSize(width, height);
     if (!screen::IsOpen() || width <= 0 || height <= 0) return FALSE;
-    screen::MovePointerToPicture(width, height, std::clamp(x, 0, width - 1), std::clamp(y, 0, height - 1));
+    screen::MovePointerInMode(width, height, std::clamp(x, 0, width - 1), std::clamp(y, 0, height - 1));
     return TRUE;
 }
 
@@ -240,7 +239,7 @@ BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info) {
     return TRUE;
 }
 
-bool desktop::ClientAreaOnScreen(HWND window, RECT& area) {
+bool standins::ClientAreaOnScreen(HWND window, RECT& area) {
     if (!IsOurWindow(window)) return false;
     area = Minimised() ? RECT{MinimisedCorner, MinimisedCorner, MinimisedCorner, MinimisedCorner} : state.windowRect;
     return true;

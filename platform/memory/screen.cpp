@@ -1,9 +1,11 @@
-// A screen in memory for the core: no display, no clock of its own, and every picture kept, so
+// A screen in memory for the core: no display, no clock of its own, and everything shown kept, so
 // that the Win32 and DirectDraw rules can be run and watched without an X server.
 #include "platform/memory/screen.h"
 
 #include <cstring>
 
+#include "platform/core/desktop.h"
+#include "platform/core/standins.h"
 #include "platform/screen.h"
 
 namespace memory_screen {
@@ -52,14 +54,14 @@ void Present(const uint8_t* pixels, int width, int height, int pitch) {
     }
 }
 
-bool PointerInPicture(int, int, int& x, int& y) {
+bool PointerInMode(int, int, int& x, int& y) {
     if (!S().open) return false;
     x = S().pointerX;
     y = S().pointerY;
     return true;
 }
 
-void MovePointerToPicture(int, int, int x, int y) {
+void MovePointerInMode(int, int, int x, int y) {
     S().pointerX = x;
     S().pointerY = y;
 }

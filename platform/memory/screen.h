@@ -15,9 +15,9 @@ struct State {
     bool open = false, shown = false, fullScreen = false, pointerShown = true;
     int blackPaints = 0;
     int desktopWidth = 640, desktopHeight = 480;
-    int pointerX = 0, pointerY = 0;  // in the pixels of the picture shown
+    int pointerX = 0, pointerY = 0;  // in the display mode's pixels
     uint64_t nowMs = 1000;
-    std::vector<uint8_t> shown32;  // the last presented picture, rows adjacent
+    std::vector<uint8_t> shown32;  // the last pixels presented, rows adjacent
     int shownWidth = 0, shownHeight = 0;
     std::string told;  // "caption: text" of every message box, one a line
     // What each wait for input brings, in turn, given the wait's time-out (-1: none); with

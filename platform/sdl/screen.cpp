@@ -2,6 +2,9 @@
 // mapping, the display being taken away, and SDL's events turned into keys and closes.
 #include "platform/screen.h"
 
+#include "platform/core/desktop.h"
+#include "platform/core/standins.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -23,13 +26,13 @@ struct State {
     bool fullScreen = false;
 
     // What is on the window surface now, so a resize or expose can repaint it
-    // and a steady picture only updates its own rectangle.
+    // and a steady frame only updates its own rectangle.
     std::vector<uint8_t> lastFrame;
     int lastWidth = 0, lastHeight = 0;
     SDL_Surface* paintedSurface = nullptr;
     int paintedWidth = 0, paintedHeight = 0;
     Fit paintedFit;
-    std::vector<int> sourceColumn;  // for each target column of the fit, its picture column
+    std::vector<int> sourceColumn;  // for each target column of the fit, its mode column
 };
 
 State state;
@@ -37,8 +40,8 @@ State state;
 // same way, and repeat what the display libraries said on stderr.
 bool videoTried = false;
 
-// The largest rectangle of the picture's aspect that fits the window, centred.
-Fit FitPicture(int windowWidth, int windowHeight, int width, int height) {
+// The largest rectangle of the mode's aspect that fits the window, centred.
+Fit FitMode(int windowWidth, int windowHeight, int width, int height) {
     Fit fit;
     if (width <= 0 || height <= 0 || windowWidth <= 0 || windowHeight <= 0) return fit;
     if (int64_t{windowWidth} * height <= int64_t{windowHeight} * width) {
@@ -58,7 +61,7 @@ Fit FitPicture(int windowWidth, int windowHeight, int width, int height) {
 Fit CurrentFit(int width, int height) {
     int windowWidth = 0, windowHeight = 0;
     SDL_GetWindowSize(state.window, &windowWidth, &windowHeight);
-    return FitPicture(windowWidth, windowHeight, width, height);
+    return FitMode(windowWidth, windowHeight, width, height);
 }
 
 bool IsXrgb(const SDL_PixelFormat* format) {
@@ -66,7 +69,7 @@ bool IsXrgb(const SDL_PixelFormat* format) {
            format->Bmask == 0x000000FF;
 }
 
-// Nearest-pixel scaling straight into a 32-bit window surface, of the picture rows
+// Nearest-pixel scaling straight into a 32-bit window surface, of the mode's rows
 // [firstRow, endRow) only: each target row is scaled once and repeated rows are copied.
 // Returns the band of the window it drew.
 SDL_Rect ScaleInto(SDL_Surface* target, const Fit& fit, const uint8_t* pixels, int width, int height, int pitch,
@@ -77,7 +80,7 @@ SDL_Rect ScaleInto(SDL_Surface* target, const Fit& fit, const uint8_t* pixels, i
             state.sourceColumn[static_cast<size_t>(column)] = static_cast<int>(int64_t{column} * width / fit.w);
         }
     }
-    // Target row r shows picture row r * height / fit.h, so picture row s covers the target
+    // Target row r shows mode row r * height / fit.h, so mode row s covers the target
     // rows from ceil(s * fit.h / height) on.
     const int targetBegin = static_cast<int>((int64_t{firstRow} * fit.h + height - 1) / height);
     const int targetEnd = static_cast<int>((int64_t{endRow} * fit.h + height - 1) / height);
@@ -118,19 +121,19 @@ void ScaleAnyFormat(SDL_Surface* target, const Fit& fit, const uint8_t* pixels, 
     SDL_FreeSurface(source);
 }
 
-// Paints the picture rows [firstRow, endRow) of the last frame; everything when the window
+// Paints the mode's rows [firstRow, endRow) of the last frame; everything when the window
 // surface is new or has changed size.
 void Paint(int firstRow, int endRow) {
     const uint8_t* pixels = state.lastFrame.data();
     const int width = state.lastWidth, height = state.lastHeight, pitch = state.lastWidth * 4;
     SDL_Surface* target = SDL_GetWindowSurface(state.window);
     if (target == nullptr) return;
-    const Fit fit = FitPicture(target->w, target->h, width, height);
+    const Fit fit = FitMode(target->w, target->h, width, height);
     const bool whole = target != state.paintedSurface || target->w != state.paintedWidth ||
                        target->h != state.paintedHeight || fit.x != state.paintedFit.x ||
                        fit.y != state.paintedFit.y || fit.w != state.paintedFit.w || fit.h != state.paintedFit.h;
     if (whole) {
-        // The bars around a letterboxed picture stay black; they are drawn only on a change.
+        // The bars around a letterboxed mode stay black; they are drawn only on a change.
         SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
         state.sourceColumn.clear();
         firstRow = 0;
@@ -303,7 +306,7 @@ void Present(const uint8_t* pixels, int width, int height, int pitch) {
     Paint(firstChanged, endChanged);
 }
 
-bool PointerInPicture(int width, int height, int& x, int& y) {
+bool PointerInMode(int width, int height, int& x, int& y) {
     if (state.window == nullptr) return false;
     int pointerX = 0, pointerY = 0;
     if (SDL_GetMouseFocus() == state.window) {
@@ -326,7 +329,7 @@ bool PointerInPicture(int width, int height, int& x, int& y) {
     return true;
 }
 
-void MovePointerToPicture(int width, int height, int x, int y) {
+void MovePointerInMode(int width, int height, int x, int y) {
     if (state.window == nullptr || width <= 0 || height <= 0) return;
     const Fit fit = CurrentFit(width, height);
     // The middle of the scaled pixel, so that reading the position back gives the same pixel.

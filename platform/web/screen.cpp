@@ -1,7 +1,10 @@
-// The web screen: the picture on a <canvas> scaled to fit the page, the pointer anywhere on
-// the page in picture pixels, keys as Windows virtual-key codes, and waits that give the
+// The web screen: the display mode on a <canvas> scaled to fit the page, the pointer anywhere on
+// the page in the mode's pixels, keys as Windows virtual-key codes, and waits that give the
 // browser its turn (the page's script side is library.js).
 #include "platform/screen.h"
+
+#include "platform/core/desktop.h"
+#include "platform/core/standins.h"
 
 #include <emscripten.h>
 
@@ -97,13 +100,13 @@ void Present(const uint8_t* pixels, int width, int height, int pitch) {
     varnelo_present(state.rgba.data(), width, height);
 }
 
-bool PointerInPicture(int width, int height, int& x, int& y) {
+bool PointerInMode(int width, int height, int& x, int& y) {
     if (!state.open || width <= 0 || height <= 0) return false;
     return varnelo_pointer(width, height, &x, &y) != 0;
 }
 
 // A page cannot move the user's pointer: this position holds until the pointer moves.
-void MovePointerToPicture(int, int, int x, int y) {
+void MovePointerInMode(int, int, int x, int y) {
     if (state.open) varnelo_warp(x, y);
 }
 

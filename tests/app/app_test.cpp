@@ -186,8 +186,8 @@ TEST_F(AppTest, CopiesTheFrameRowByRowIntoPaddedPagesAndLeavesTooNarrowOnesAlone
     }
 }
 
-// Where the display refuses the mode, the pointer starts amid the window's picture and steers through its place.
-TEST_F(AppTest, InAWindowThePointerIsMappedThroughThePicture) {
+// Where the display refuses the mode, the pointer starts amid the frame on the screen and steers through it.
+TEST_F(AppTest, InAWindowThePointerIsMappedThroughTheFrameOnScreen) {
     recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
     recorder::Key(VK_F12);
     recorder::Tick([] { Pointer(2 * 37 + 1, 40 + 2 * 181); });

@@ -280,7 +280,7 @@ TEST_F(DisplayTest, AWindowGetsTheFrameStretchedBetweenBlackBands) {
 }
 
 // The frame as large as fits, centred, maps the pointer both ways (off it: its nearest edge); exclusive mode does not.
-TEST_F(DisplayTest, ThePointerIsMappedThroughThePictureInAWindowOnly) {
+TEST_F(DisplayTest, ThePointerIsMappedThroughTheFrameOnScreenInAWindowOnly) {
     const std::pair<std::array<int, 2>, std::array<LONG, 4>> desktops[] = {
         {{640, 480}, {0, 40, 640, 440}}, {{1024, 768}, {0, 64, 1024, 704}}, {{1920, 1080}, {96, 0, 1824, 1080}}};
     for (const auto& [desktop, expected] : desktops) {
@@ -289,9 +289,9 @@ TEST_F(DisplayTest, ThePointerIsMappedThroughThePictureInAWindowOnly) {
         std::tie(memory_screen::Get().desktopWidth, memory_screen::Get().desktopHeight) = std::pair(desktop[0], desktop[1]);
         recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
         SetUpDisplay();
-        RECT picture{};
-        ASSERT_TRUE(PictureOnScreen(&picture)) << desktop[0];
-        EXPECT_EQ((std::array<LONG, 4>{picture.left, picture.top, picture.right, picture.bottom}), expected) << desktop[0];
+        RECT onScreen{};
+        ASSERT_TRUE(FrameOnScreen(&onScreen)) << desktop[0];
+        EXPECT_EQ((std::array<LONG, 4>{onScreen.left, onScreen.top, onScreen.right, onScreen.bottom}), expected) << desktop[0];
         const std::pair<POINT, POINT> points[] = {{{0, 0}, {0, 0}}, {{desktop[0] - 1, desktop[1] - 1}, {319, 199}},
                                                   {{-5, 9000}, {0, 199}}, {{(expected[0] + expected[2]) / 2, expected[1]}, {160, 0}}};
         for (auto [screen, frame] : points) {
@@ -313,7 +313,7 @@ TEST_F(DisplayTest, ThePointerIsMappedThroughThePictureInAWindowOnly) {
     recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
     SetUpDisplay();
     RECT one{};
-    ASSERT_TRUE(PictureOnScreen(&one));
+    ASSERT_TRUE(FrameOnScreen(&one));
     EXPECT_EQ((std::array<LONG, 4>{one.left, one.top, one.right, one.bottom}), (std::array<LONG, 4>{319, 0, 320, 1}));
     memory_screen::TakeAway();  // minimised: nowhere to map through
     POINT kept{5, 5};

@@ -117,7 +117,7 @@ TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
         EXPECT_EQ(SetCursorPos(400, 37), open);
         POINT point{-1, -1};
         EXPECT_EQ(GetCursorPos(&point), open);
-        EXPECT_EQ(std::pair(point.x, point.y), open ? std::pair(319, 37) : std::pair(-1, -1)) << "in the picture, clamped";
+        EXPECT_EQ(std::pair(point.x, point.y), open ? std::pair(319, 37) : std::pair(-1, -1)) << "in the mode, clamped";
         RECT client{};
         EXPECT_EQ(GetClientRect(window_, &client) + ClientToScreen(window_, &point), open ? 2 : 0);
         LPVOID object = nullptr;
@@ -171,7 +171,7 @@ TEST_F(CoreTest, LocksAreExclusiveAndTheFlipShowsWhatWasCopied) {
     ASSERT_EQ(back_->BltFast(0, 0, page_, &whole, 0), DD_OK);
     ASSERT_EQ(primary_->Flip(nullptr, 0), DD_OK);
     EXPECT_EQ(Screen().shown32, frame);
-    // The back buffer now holds the first, black picture; a part lands at the corner given.
+    // The back buffer now holds the first, black frame; a part lands at the corner given.
     RECT part{1, 2, 3, 4};
     ASSERT_EQ(back_->BltFast(5, 6, page_, &part, 0) + primary_->Flip(nullptr, 0), DD_OK);
     std::vector<uint8_t> expected(frame.size(), 0);

@@ -1,5 +1,5 @@
-// The SDL2 screen on a real display (under Xvfb, larger than the picture): SDL's keys and
-// closes as Windows messages, the pointer hidden and mapped through the scaling, the picture
+// The SDL2 screen on a real display (under Xvfb, larger than the display mode): SDL's keys and
+// closes as Windows messages, the pointer hidden and mapped through the scaling, the mode
 // repainted after an expose, and the display taken away by a focus loss.
 #include <gtest/gtest.h>
 
@@ -82,7 +82,7 @@ TEST_F(SdlScreenTest, KeysAndClosesArriveAsWindowsMessages) {
     EXPECT_EQ(Deliver({Event(SDL_QUIT)}).message, static_cast<UINT>(WM_CLOSE));
 }
 
-TEST_F(SdlScreenTest, ThePointerIsHiddenAndMappedInPicturePixelsWhateverTheScale) {
+TEST_F(SdlScreenTest, ThePointerIsHiddenAndMappedInModePixelsWhateverTheScale) {
     ShowCursor(FALSE);
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
     ShowCursor(TRUE);
@@ -91,7 +91,7 @@ TEST_F(SdlScreenTest, ThePointerIsHiddenAndMappedInPicturePixelsWhateverTheScale
         ASSERT_EQ(SetCursorPos(position.x, position.y), TRUE);
         ExpectPointerAt(position.x, position.y);
     }
-    // The picture fills 960 x 600 from row 60: in the bands above and below, the nearest edge.
+    // The mode fills 960 x 600 from row 60: in the bands above and below, the nearest edge.
     SDL_WarpMouseInWindow(Window(), 481, 0);
     ExpectPointerAt(160, 0);
     SDL_WarpMouseInWindow(Window(), 481, 719);
@@ -99,7 +99,7 @@ TEST_F(SdlScreenTest, ThePointerIsHiddenAndMappedInPicturePixelsWhateverTheScale
 }
 
 // Also run on a 16-bit display, whose window surface SDL converts into.
-TEST_F(SdlScreenTest, AnExposeRepaintsTheLastPicture) {
+TEST_F(SdlScreenTest, AnExposeRepaintsTheLastFrame) {
     const std::vector<uint32_t> frame(size_t{Width} * Height, 0x00336699);
     screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), Width, Height, Width * 4);
     SDL_Window* window = Window();
@@ -113,7 +113,7 @@ TEST_F(SdlScreenTest, AnExposeRepaintsTheLastPicture) {
         SDL_GetRGB(pixel, surface->format, &red, &green, &blue);
         return uint32_t{red} << 16 | uint32_t{green} << 8 | blue;
     };
-    // A picture of 32 x 20 fills the same 960 x 600 from row 60; the band below it stays black.
+    // A mode of 32 x 20 fills the same 960 x 600 from row 60; the band below it stays black.
     screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), 32, 20, 32 * 4);
     for (int x = 0; x < surface->w; ++x) ASSERT_EQ(colourAt(x, 660), 0u) << "lit pixel in row 660 at " << x;
     SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 255, 255, 255));  // what another window left there
@@ -127,12 +127,12 @@ TEST_F(SdlScreenTest, AFocusLossTakesTheDisplayAwayUntilItComesBack) {
     const uint32_t losses = desktop::LossCount();
     const SDL_Event lost = Event(SDL_WINDOWEVENT, 0, SDL_WINDOWEVENT_FOCUS_LOST);
     Deliver({lost, lost});
-    EXPECT_FALSE(desktop::Available());
+    EXPECT_TRUE(desktop::DisplayAway());
     // SDL minimises a full-screen window that loses the focus; the events that brings may count once more, never more.
     EXPECT_GE(desktop::LossCount() - losses, 1u);
     EXPECT_LE(desktop::LossCount() - losses, 2u);
     Deliver({Event(SDL_WINDOWEVENT, 0, SDL_WINDOWEVENT_RESTORED)});
-    EXPECT_TRUE(desktop::Available());
+    EXPECT_FALSE(desktop::DisplayAway());
 }
 
 }  // namespace
