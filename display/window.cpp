@@ -2,6 +2,7 @@
 // the pointer carried between the screen's coordinates and the frame's.
 #include "display/display.h"
 #include "display/window.h"
+#include "platform/letterbox.h"
 
 #include <algorithm>
 #include <cstring>
@@ -63,19 +64,11 @@ bool FrameOnScreen(RECT* onScreen) {
     if (areaWidth <= 0 || areaHeight <= 0 || !ClientToScreen(DisplayWindow, &origin)) {
         return false;
     }
-    // As large as fits with the frame's aspect kept, centred between black bands.
-    int64_t width = areaWidth;
-    int64_t height = areaWidth * DisplayHeight / DisplayWidth;
-    if (height > areaHeight) {
-        height = areaHeight;
-        width = areaHeight * DisplayWidth / DisplayHeight;
-    }
-    width = std::max<int64_t>(width, 1);
-    height = std::max<int64_t>(height, 1);
-    onScreen->left = origin.x + static_cast<LONG>((areaWidth - width) / 2);
-    onScreen->top = origin.y + static_cast<LONG>((areaHeight - height) / 2);
-    onScreen->right = onScreen->left + static_cast<LONG>(width);
-    onScreen->bottom = onScreen->top + static_cast<LONG>(height);
+    const letterbox::Box box = letterbox::Fit(areaWidth, areaHeight, DisplayWidth, DisplayHeight);
+    onScreen->left = origin.x + static_cast<LONG>(box.left);
+    onScreen->top = origin.y + static_cast<LONG>(box.top);
+    onScreen->right = onScreen->left + static_cast<LONG>(box.width);
+    onScreen->bottom = onScreen->top + static_cast<LONG>(box.height);
     return true;
 }
 
@@ -87,10 +80,8 @@ bool ScreenToFrame(POINT* point) {
     if (!FrameOnScreen(&onScreen)) {
         return false;
     }
-    const int64_t x = std::clamp<int64_t>(point->x, onScreen.left, onScreen.right - 1) - onScreen.left;
-    const int64_t y = std::clamp<int64_t>(point->y, onScreen.top, onScreen.bottom - 1) - onScreen.top;
-    point->x = static_cast<LONG>(x * DisplayWidth / (onScreen.right - onScreen.left));
-    point->y = static_cast<LONG>(y * DisplayHeight / (onScreen.bottom - onScreen.top));
+    point->x = static_cast<LONG>(letterbox::PixelAt(point->x, onScreen.left, onScreen.right - onScreen.left, DisplayWidth));
+    point->y = static_cast<LONG>(letterbox::PixelAt(point->y, onScreen.top, onScreen.bottom - onScreen.top, DisplayHeight));
     return true;
 }
 
@@ -102,11 +93,8 @@ bool FrameToScreen(POINT* point) {
     if (!FrameOnScreen(&onScreen)) {
         return false;
     }
-    // The middle of the frame pixel's block, so that reading the pointer back gives that pixel.
-    const int64_t x = std::clamp<int64_t>(point->x, 0, DisplayWidth - 1);
-    const int64_t y = std::clamp<int64_t>(point->y, 0, DisplayHeight - 1);
-    point->x = onScreen.left + static_cast<LONG>((2 * x + 1) * (onScreen.right - onScreen.left) / (2 * int64_t{DisplayWidth}));
-    point->y = onScreen.top + static_cast<LONG>((2 * y + 1) * (onScreen.bottom - onScreen.top) / (2 * int64_t{DisplayHeight}));
+    point->x = static_cast<LONG>(letterbox::MiddleOf(point->x, onScreen.left, onScreen.right - onScreen.left, DisplayWidth));
+    point->y = static_cast<LONG>(letterbox::MiddleOf(point->y, onScreen.top, onScreen.bottom - onScreen.top, DisplayHeight));
     return true;
 }
 

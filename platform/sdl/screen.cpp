@@ -4,6 +4,7 @@
 
 #include "platform/core/desktop.h"
 #include "platform/core/standins.h"
+#include "platform/letterbox.h"
 
 #include <algorithm>
 #include <chrono>
@@ -40,22 +41,11 @@ State state;
 // same way, and repeat what the display libraries said on stderr.
 bool videoTried = false;
 
-// The largest rectangle of the mode's aspect that fits the window, centred.
+// Where the mode's pixels show in the window; the box never exceeds the window, so SDL's ints hold it.
 Fit FitMode(int windowWidth, int windowHeight, int width, int height) {
-    Fit fit;
-    if (width <= 0 || height <= 0 || windowWidth <= 0 || windowHeight <= 0) return fit;
-    if (int64_t{windowWidth} * height <= int64_t{windowHeight} * width) {
-        fit.w = windowWidth;
-        fit.h = static_cast<int>(int64_t{windowWidth} * height / width);
-    } else {
-        fit.h = windowHeight;
-        fit.w = static_cast<int>(int64_t{windowHeight} * width / height);
-    }
-    fit.w = std::max(fit.w, 1);
-    fit.h = std::max(fit.h, 1);
-    fit.x = (windowWidth - fit.w) / 2;
-    fit.y = (windowHeight - fit.h) / 2;
-    return fit;
+    const letterbox::Box box = letterbox::Fit(windowWidth, windowHeight, width, height);
+    return Fit{static_cast<int>(box.left), static_cast<int>(box.top), static_cast<int>(box.width),
+               static_cast<int>(box.height)};
 }
 
 Fit CurrentFit(int width, int height) {
@@ -322,20 +312,16 @@ bool PointerInMode(int width, int height, int& x, int& y) {
     }
     const Fit fit = CurrentFit(width, height);
     if (fit.w <= 0 || fit.h <= 0) return false;
-    const int64_t insideX = std::clamp<int64_t>(pointerX - fit.x, 0, fit.w - 1);
-    const int64_t insideY = std::clamp<int64_t>(pointerY - fit.y, 0, fit.h - 1);
-    x = static_cast<int>(insideX * width / fit.w);
-    y = static_cast<int>(insideY * height / fit.h);
+    x = static_cast<int>(letterbox::PixelAt(pointerX, fit.x, fit.w, width));
+    y = static_cast<int>(letterbox::PixelAt(pointerY, fit.y, fit.h, height));
     return true;
 }
 
 void MovePointerInMode(int width, int height, int x, int y) {
     if (state.window == nullptr || width <= 0 || height <= 0) return;
     const Fit fit = CurrentFit(width, height);
-    // The middle of the scaled pixel, so that reading the position back gives the same pixel.
-    const int windowX = fit.x + static_cast<int>((int64_t{2} * x + 1) * fit.w / (int64_t{2} * width));
-    const int windowY = fit.y + static_cast<int>((int64_t{2} * y + 1) * fit.h / (int64_t{2} * height));
-    SDL_WarpMouseInWindow(state.window, windowX, windowY);
+    SDL_WarpMouseInWindow(state.window, static_cast<int>(letterbox::MiddleOf(x, fit.x, fit.w, width)),
+                          static_cast<int>(letterbox::MiddleOf(y, fit.y, fit.h, height)));
 }
 
 void ShowPointer(bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }
