@@ -75,10 +75,13 @@ void FlipPages() {
         bPageOne = 1;
         source = lpDDSTwo;
     }
-    // In a window only what changed goes to the screen, found while the page is still locked.
-    RECT target;
-    const bool windowCopy = bWindowed != 0 && source != nullptr && lpDDSPrimary != nullptr &&
-                            ChangedPart(ddsd.lpSurface, lockedPitch, &copyRect, &target);
+    // In a window only what changed goes to the screen, found and recorded while the page is
+    // still locked.
+    WindowCopy windowCopy;
+    if (bWindowed != 0 && source != nullptr && lpDDSPrimary != nullptr) {
+        windowCopy = PlanWindowCopy(ddsd.lpSurface, lockedPitch);
+        RecordWindowCopy(ddsd.lpSurface, lockedPitch, windowCopy);
+    }
     // Surfaces that a failed set-up never created are left alone. The back buffer counts only
     // while its primary lives: a released chain leaves lpDDSBack stale.
     if (source != nullptr) {
@@ -93,8 +96,10 @@ void FlipPages() {
         // The page is stretched onto the desktop's primary where the window shows it; the
         // window's clipper keeps it off any window in front. A copy that failed is made whole
         // next time.
-        if (windowCopy && RunUntilSettled(deadline, [&] { return lpDDSPrimary->Blt(&target, source, &copyRect, 0, nullptr); }) != DD_OK) {
-            ForgetShownFrame();
+        if (windowCopy.changed && RunUntilSettled(deadline, [&] {
+                return lpDDSPrimary->Blt(&windowCopy.target, source, &windowCopy.part, 0, nullptr);
+            }) != DD_OK) {
+            ForgetWindowCopies();
         }
         return;
     }

@@ -222,7 +222,7 @@ void ReleaseDirectDraw() {
     lpDD->Release();
     lpDD = nullptr;
     bWindowed = 0;
-    ForgetShownFrame();
+    ForgetWindowCopies();
     presentationReady = false;
 }
 

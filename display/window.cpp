@@ -1,5 +1,5 @@
-// The frame in a window: the window over its whole monitor, where the frame shows in it, and
-// the pointer carried between the screen's coordinates and the frame's.
+// The frame in a window: the window over its whole monitor, where the frame shows in it, the
+// pointer carried between the screen's coordinates and the frame's, and what the window shows.
 #include "display/display.h"
 #include "display/window.h"
 #include "platform/letterbox.h"
@@ -11,18 +11,16 @@
 
 namespace {
 
-// What the window shows: a copy of the frame and where it is, so that only what changed goes
-// to the screen. A copy onto the desktop costs in proportion to its area, on a large screen
-// several times an exclusive flip; a spot that stands still then costs a comparison.
-struct Shown {
-    std::vector<uint32_t> frame;
+// What the window shows: a copy of the frame and where it is on the screen, so that only what
+// changed goes there. A copy onto the desktop costs in proportion to its area, on a large screen
+// several times an exclusive flip; a spot that stands still then costs a comparison. Only
+// RecordWindowCopy and ForgetWindowCopies change it.
+struct ShownInWindow {
+    std::vector<uint32_t> frame;  // empty: nothing known, the next copy goes whole
     RECT onScreen = {0, 0, 0, 0};
     int framesToWholeCopy = 0;
 };
-Shown shown;
-
-// Now and then the whole frame goes again, to mend what a window passing over ours left.
-constexpr int FramesBetweenWholeCopies = 50;
+ShownInWindow shown;
 
 bool SameRect(const RECT& one, const RECT& other) {
     return one.left == other.left && one.top == other.top && one.right == other.right && one.bottom == other.bottom;
@@ -34,6 +32,26 @@ void WidenToSteps(LONG& first, LONG& end, LONG frameSide, LONG screenSide) {
     const LONG step = frameSide / std::gcd(frameSide, screenSide);
     first -= first % step;
     end = std::min(frameSide, (end + step - 1) / step * step);
+}
+
+// The columns and rows of the page that differ from what the window shows; false when none does.
+bool ChangedRect(const void* page, LONG pitch, RECT& changed) {
+    const LONG width = DisplayWidth;
+    LONG left = width, right = 0, top = DisplayHeight, bottom = 0;
+    for (LONG row = 0; row < DisplayHeight; ++row) {
+        const auto* in = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(page) + static_cast<size_t>(row) * static_cast<size_t>(pitch));
+        const uint32_t* kept = shown.frame.data() + static_cast<size_t>(row) * static_cast<size_t>(width);
+        if (std::memcmp(in, kept, static_cast<size_t>(width) * 4) == 0) continue;
+        LONG first = 0, end = width;
+        while (in[first] == kept[first]) ++first;
+        while (in[end - 1] == kept[end - 1]) --end;
+        left = std::min(left, first);
+        right = std::max(right, end);
+        top = std::min(top, row);
+        bottom = row + 1;
+    }
+    changed = RECT{left, top, right, bottom};
+    return top < bottom;
 }
 
 }  // namespace
@@ -98,52 +116,55 @@ bool FrameToScreen(POINT* point) {
     return true;
 }
 
-bool ChangedPart(const void* page, LONG pitch, RECT* part, RECT* target) {
+WindowCopy PlanWindowCopy(const void* page, LONG pitch) {
+    WindowCopy copy;
     RECT onScreen;
     const LONG width = DisplayWidth;
     const LONG height = DisplayHeight;
     if (page == nullptr || pitch < width * 4 || !FrameOnScreen(&onScreen)) {
-        ForgetShownFrame();
-        return false;
+        return copy;
     }
-    const bool whole = shown.frame.size() != static_cast<size_t>(width) * static_cast<size_t>(height) ||
-                       !SameRect(onScreen, shown.onScreen) || --shown.framesToWholeCopy <= 0;
-    if (whole) {
-        shown.frame.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-        shown.onScreen = onScreen;
-        shown.framesToWholeCopy = FramesBetweenWholeCopies;
+    copy.placed = true;
+    copy.whole = shown.frame.size() != static_cast<size_t>(width) * static_cast<size_t>(height) ||
+                 !SameRect(onScreen, shown.onScreen) || shown.framesToWholeCopy <= 1;
+    RECT changed = {0, 0, width, height};
+    if (!copy.whole && !ChangedRect(page, pitch, changed)) {
+        return copy;
     }
-    LONG left = width, right = 0, top = height, bottom = 0;
-    for (LONG row = 0; row < height; ++row) {
-        const auto* in = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(page) + static_cast<size_t>(row) * static_cast<size_t>(pitch));
-        uint32_t* kept = shown.frame.data() + static_cast<size_t>(row) * static_cast<size_t>(width);
-        LONG first = 0, end = width;
-        if (!whole) {
-            if (std::memcmp(in, kept, static_cast<size_t>(width) * 4) == 0) continue;
-            while (in[first] == kept[first]) ++first;
-            while (in[end - 1] == kept[end - 1]) --end;
-        }
-        std::memcpy(kept, in, static_cast<size_t>(width) * 4);
-        left = std::min(left, first);
-        right = std::max(right, end);
-        top = std::min(top, row);
-        bottom = row + 1;
-    }
-    if (top >= bottom) {
-        return false;
-    }
+    auto [left, top, right, bottom] = changed;
     const LONG screenWidth = onScreen.right - onScreen.left;
     const LONG screenHeight = onScreen.bottom - onScreen.top;
     WidenToSteps(left, right, width, screenWidth);
     WidenToSteps(top, bottom, height, screenHeight);
-    *part = RECT{left, top, right, bottom};
-    *target = RECT{onScreen.left + static_cast<LONG>(int64_t{left} * screenWidth / width),
-                   onScreen.top + static_cast<LONG>(int64_t{top} * screenHeight / height),
-                   onScreen.left + static_cast<LONG>(int64_t{right} * screenWidth / width),
-                   onScreen.top + static_cast<LONG>(int64_t{bottom} * screenHeight / height)};
-    return true;
+    copy.changed = true;
+    copy.part = RECT{left, top, right, bottom};
+    copy.target = RECT{onScreen.left + static_cast<LONG>(int64_t{left} * screenWidth / width),
+                       onScreen.top + static_cast<LONG>(int64_t{top} * screenHeight / height),
+                       onScreen.left + static_cast<LONG>(int64_t{right} * screenWidth / width),
+                       onScreen.top + static_cast<LONG>(int64_t{bottom} * screenHeight / height)};
+    return copy;
 }
 
-void ForgetShownFrame() {
-    shown = Shown{};
+void RecordWindowCopy(const void* page, LONG pitch, const WindowCopy& copy) {
+    if (!copy.placed) {
+        ForgetWindowCopies();
+        return;
+    }
+    const auto width = static_cast<size_t>(DisplayWidth);
+    if (copy.whole) {
+        shown.frame.resize(width * static_cast<size_t>(DisplayHeight));
+        shown.onScreen = copy.target;
+        shown.framesToWholeCopy = FramesBetweenWholeCopies;
+    } else {
+        --shown.framesToWholeCopy;
+    }
+    // Whole rows: those of the part that did not change are the same on both sides.
+    for (LONG row = copy.part.top; row < copy.part.bottom; ++row) {
+        std::memcpy(shown.frame.data() + static_cast<size_t>(row) * width,
+                    static_cast<const uint8_t*>(page) + static_cast<size_t>(row) * static_cast<size_t>(pitch), width * 4);
+    }
+}
+
+void ForgetWindowCopies() {
+    shown = ShownInWindow{};
 }

@@ -1,5 +1,5 @@
 // The frame in a window, as set-up and presentation use it: the window over its monitor, where
-// the frame shows on the screen, and what of it changed since the window last got it.
+// the frame shows on the screen, and the copy that brings the window up to a frame.
 #pragma once
 
 #include "display/display.h"
@@ -9,8 +9,22 @@ void CoverMonitor(HWND hwnd);
 // Where the frame shows on the screen in a window; false while there is nowhere to show it
 // (a minimised window has no client area).
 bool FrameOnScreen(RECT* onScreen);
-// What of the locked page differs from what the window shows, and where that goes on the
-// screen; false when nothing does or there is nowhere to show it. The page becomes what the
-// window shows. ForgetShownFrame makes the next frame go whole, as after a failed copy.
-bool ChangedPart(const void* page, LONG pitch, RECT* part, RECT* target);
-void ForgetShownFrame();
+// A window's copy of a frame: the part of the page that goes, and where on the screen. Whole
+// when the window shows nothing known, the frame moved on the screen, or FramesBetweenWholeCopies
+// have gone since the last whole copy (it mends what a window passing over ours left); otherwise
+// only what differs from what the window shows.
+constexpr int FramesBetweenWholeCopies = 50;
+struct WindowCopy {
+    bool placed = false;   // false: there is nowhere to show the frame (or no page to copy)
+    bool whole = false;
+    bool changed = false;  // whether anything goes at all; part and target are empty if not
+    RECT part = {0, 0, 0, 0};
+    RECT target = {0, 0, 0, 0};
+};
+// Answers, changing nothing: the copy that brings the window up to the locked page.
+WindowCopy PlanWindowCopy(const void* page, LONG pitch);
+// Records, once a frame and while the page is still locked, that the window shows the page as
+// planned: a copy not placed forgets what it showed, so that the next one goes whole.
+void RecordWindowCopy(const void* page, LONG pitch, const WindowCopy& copy);
+// The window shows nothing known, as after a failed copy or a release: the next copy goes whole.
+void ForgetWindowCopies();
