@@ -50,6 +50,14 @@ std::string LogUpTo(size_t lines, const char* last = nullptr) {
 class DisplayTest : public ProgramTest {
 protected:
     static HRESULT SetUpDisplay() { return InitDirectDraw(OpenWindow(), 320, 200); }
+    // Afresh, in a window over a desktop of the given size.
+    static void SetUpWindowOn(int width, int height) {
+        ReleaseDirectDraw();
+        Clear();
+        std::tie(memory_screen::Get().desktopWidth, memory_screen::Get().desktopHeight) = std::pair(width, height);
+        recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
+        SetUpDisplay();
+    }
     // "Object.Method" of each call since the last ForgetCalls, a space after each.
     static std::string Targets() {
         std::string targets;
@@ -92,7 +100,9 @@ TEST_P(SetUpFailure, LogsTheTextThenSetsUpAWindowOrStops) {
     EXPECT_EQ(Calls(), calls);
     std::string log = LogUpTo(step.logLines, step.utf8Text);
     const bool modeSet = !step.undone.empty() && step.undone.back() == "DirectDraw.RestoreDisplayMode()";
-    if (step.windowed) log += kWindowLog.substr(0, 14) + (modeSet ? "RestoreDisplayMode();\n    OK\n" : "") + kWindowLog.substr(14);
+    std::string windowLog = kWindowLog;  // a mode that was set is given back right after "Windowed mode"
+    if (modeSet) windowLog.insert(windowLog.find('\n') + 1, "RestoreDisplayMode();\n    OK\n");
+    if (step.windowed) log += windowLog;
     EXPECT_EQ(ReadFileText("DirectX.log"), log);
     EXPECT_EQ(PresentationReady(), step.windowed);
     EXPECT_EQ(bWindowed, step.windowed ? 1 : 0);
@@ -268,6 +278,8 @@ TEST_F(DisplayTest, AWindowGetsTheFrameStretchedBetweenBlackBands) {
             ASSERT_EQ(shown[y * 640 + x], expected) << "at " << x << "," << y;
         }
     }
+    for (int frames = 3; frames < FramesBetweenWholeCopies; ++frames) ASSERT_EQ(present(), Blts{}) << frames;
+    EXPECT_EQ(present(), Blts{"Primary.Blt(0,40,640,440, Offscreen2, 0,0,320,200, 0, null)"}) << "all again, to mend";
     memory_screen::TakeAway();
     EXPECT_EQ(present(), Blts{});
     EXPECT_EQ(Targets(), "GetClientRect Offscreen1.Unlock ");
@@ -277,6 +289,16 @@ TEST_F(DisplayTest, AWindowGetsTheFrameStretchedBetweenBlackBands) {
     EXPECT_EQ(Targets(), "GetClientRect ClientToScreen Offscreen2.Unlock Primary.Blt Primary.Restore Offscreen1.Restore "
                          "Offscreen2.Restore ");
     EXPECT_EQ(present(), Blts{"Primary.Blt(0,40,640,440, Offscreen1, 0,0,320,200, 0, null)"});
+    SetWindowPos(DisplayWindow, HWND_TOP, 100, 50, 320, 240, 0);  // moved, and smaller: all again in its new place
+    EXPECT_EQ(present(), Blts{"Primary.Blt(100,70,420,270, Offscreen2, 0,0,320,200, 0, null)"});
+    SetUpWindowOn(1024, 768);  // at a scale of 3.2 a part widens to whole steps of 5 frame pixels
+    present();
+    frame[7 * Width + 5] = frame[9 * Width + 3] = 1;
+    EXPECT_EQ(present(), Blts{"Primary.Blt(0,80,32,96, Offscreen1, 0,5,10,10, 0, null)"});
+    const std::vector<uint8_t> partly = memory_screen::Get().shown32;
+    ForgetWindowCopies();
+    EXPECT_EQ(present(), Blts{"Primary.Blt(0,64,1024,704, Offscreen2, 0,0,320,200, 0, null)"});
+    EXPECT_TRUE(memory_screen::Get().shown32 == partly) << "the part shows what the whole frame does";
 }
 
 // The frame as large as fits, centred, maps the pointer both ways (off it: its nearest edge); exclusive mode does not.
@@ -284,11 +306,7 @@ TEST_F(DisplayTest, ThePointerIsMappedThroughTheFrameOnScreenInAWindowOnly) {
     const std::pair<std::array<int, 2>, std::array<LONG, 4>> desktops[] = {
         {{640, 480}, {0, 40, 640, 440}}, {{1024, 768}, {0, 64, 1024, 704}}, {{1920, 1080}, {96, 0, 1824, 1080}}};
     for (const auto& [desktop, expected] : desktops) {
-        ReleaseDirectDraw();
-        Clear();
-        std::tie(memory_screen::Get().desktopWidth, memory_screen::Get().desktopHeight) = std::pair(desktop[0], desktop[1]);
-        recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
-        SetUpDisplay();
+        SetUpWindowOn(desktop[0], desktop[1]);
         RECT onScreen{};
         ASSERT_TRUE(FrameOnScreen(&onScreen)) << desktop[0];
         EXPECT_EQ((std::array<LONG, 4>{onScreen.left, onScreen.top, onScreen.right, onScreen.bottom}), expected) << desktop[0];
@@ -307,11 +325,7 @@ TEST_F(DisplayTest, ThePointerIsMappedThroughTheFrameOnScreenInAWindowOnly) {
     POINT beyond{400, 250};  // off the frame: the middle of its nearest pixel on 1920 x 1080
     ASSERT_TRUE(FrameToScreen(&beyond));
     EXPECT_EQ(std::pair(beyond.x, beyond.y), std::pair(1821, 1077));
-    ReleaseDirectDraw();  // a desktop one row tall still shows the frame, as one pixel
-    Clear();
-    std::tie(memory_screen::Get().desktopWidth, memory_screen::Get().desktopHeight) = std::pair(640, 1);
-    recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
-    SetUpDisplay();
+    SetUpWindowOn(640, 1);  // a desktop one row tall still shows the frame, as one pixel
     RECT one{};
     ASSERT_TRUE(FrameOnScreen(&one));
     EXPECT_EQ((std::array<LONG, 4>{one.left, one.top, one.right, one.bottom}), (std::array<LONG, 4>{319, 0, 320, 1}));

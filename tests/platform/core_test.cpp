@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include <windows.h>
@@ -107,9 +106,8 @@ TEST_F(CoreTest, TheCursorShowsOnlyWhileItsCountIsNotNegative) {
 }
 
 TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
-    // DirectDraw 7 is asked for by the identity Windows gives it, {15E65EC0-3B9C-11D2-B92F-00609797EA5B}.
-    const GUID windows = {0x15E65EC0, 0x3B9C, 0x11D2, {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
-    EXPECT_EQ(std::memcmp(&IID_IDirectDraw7, &windows, sizeof windows), 0);
+    // Only DirectDraw 7 is on offer: the first DirectDraw's identity, IID_IDirectDraw, is refused.
+    const GUID first = {0x6C14DB80, 0xA733, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
     for (bool open : {true, false}) {
         EXPECT_EQ(ShowWindow(window_, 5) + UpdateWindow(window_), open ? 1 : 0);
         EXPECT_EQ(std::pair(Screen().shown, Screen().blackPaints), std::pair(open, open ? 1 : 0));
@@ -118,11 +116,14 @@ TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
         POINT point{-1, -1};
         EXPECT_EQ(GetCursorPos(&point), open);
         EXPECT_EQ(std::pair(point.x, point.y), open ? std::pair(319, 37) : std::pair(-1, -1)) << "in the mode, clamped";
-        RECT client{};
-        EXPECT_EQ(GetClientRect(window_, &client) + ClientToScreen(window_, &point), open ? 2 : 0);
+        RECT client{-1, -1, -1, -1};
+        EXPECT_EQ(std::pair(GetClientRect(window_, &client), ClientToScreen(window_, &point)), std::pair(BOOL{open}, BOOL{open}));
+        EXPECT_EQ((std::vector<LONG>{client.right, client.bottom, point.x, point.y}),
+                  (open ? std::vector<LONG>{320, 200, 319, 37} : std::vector<LONG>{-1, -1, -1, -1})) << "client size, point on the screen";
         LPVOID object = nullptr;
         auto* outer = reinterpret_cast<IUnknown*>(&object);  // aggregation is not offered
-        EXPECT_EQ(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, outer), DDERR_INVALIDPARAMS);
+        EXPECT_EQ(std::pair(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, outer), DirectDrawCreateEx(nullptr, &object, first, nullptr)),
+                  std::pair(DDERR_INVALIDPARAMS, DDERR_INVALIDPARAMS)) << "aggregated, another interface";
         EXPECT_EQ(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, nullptr), open ? DD_OK : DDERR_GENERIC);
         standins::ShutDown();
         EXPECT_FALSE(Screen().open) << "closed with everything else";
@@ -256,7 +257,8 @@ TEST_F(CoreTest, OnTheDesktopCopiesAreStretchedAndClippedToTheWindow) {
     monitor.cbSize = sizeof monitor;
     ASSERT_EQ(GetMonitorInfoA(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor), TRUE);
     EXPECT_EQ((std::vector<LONG>{monitor.rcMonitor.right, monitor.rcMonitor.bottom}), (std::vector<LONG>{640, 480}));
-    EXPECT_EQ(SetWindowLongA(window_, GWL_STYLE, 7) + SetWindowLongA(window_, GWL_STYLE, 0), 7) << "the style before";
+    const auto popup = static_cast<LONG>(WS_POPUP | WS_VISIBLE);
+    EXPECT_EQ((std::pair{SetWindowLongA(window_, GWL_STYLE, popup), SetWindowLongA(window_, GWL_STYLE, 0)}), std::pair(LONG{0}, popup)) << "the style before";
     EXPECT_EQ(SetWindowPos(window_, HWND_TOP, 0, 0, -1, 4, 0), FALSE) << "a negative width";
     ASSERT_EQ(SetWindowPos(window_, HWND_TOP, 99, 49, 4, 4, 0), TRUE);
     POINT corner{0, 0};
@@ -300,7 +302,7 @@ TEST_F(CoreTest, OnTheDesktopCopiesAreStretchedAndClippedToTheWindow) {
     memory_screen::TakeAway();  // minimised: no client area, far off the screen
     RECT client{1, 1, 1, 1};
     POINT origin{0, 0};
-    ASSERT_EQ(GetClientRect(window_, &client) + ClientToScreen(window_, &origin), 2);
+    ASSERT_EQ(std::pair(GetClientRect(window_, &client), ClientToScreen(window_, &origin)), std::pair(TRUE, TRUE));
     EXPECT_EQ((std::vector<LONG>{client.right, client.bottom, origin.x, origin.y}), (std::vector<LONG>{0, 0, -32000, -32000}));
     memory_screen::GiveBack();
     EXPECT_EQ(primary_->Blt(&overTheCorner, page_, nullptr, 0, nullptr), DD_OK) << "a window's primary is not lost";
