@@ -90,7 +90,11 @@ bool FrameOnScreen(RECT* onScreen) {
     return true;
 }
 
-bool ScreenToFrame(POINT* point) {
+namespace {
+
+// Carries a point along each side by the map given, through where the frame shows in a window;
+// in exclusive mode the screen is the frame.
+bool MapThroughFrame(POINT* point, int64_t (*map)(int64_t, int64_t, int64_t, int64_t)) {
     if (bWindowed == 0) {
         return true;
     }
@@ -98,22 +102,19 @@ bool ScreenToFrame(POINT* point) {
     if (!FrameOnScreen(&onScreen)) {
         return false;
     }
-    point->x = static_cast<LONG>(letterbox::PixelAt(point->x, onScreen.left, onScreen.right - onScreen.left, DisplayWidth));
-    point->y = static_cast<LONG>(letterbox::PixelAt(point->y, onScreen.top, onScreen.bottom - onScreen.top, DisplayHeight));
+    point->x = static_cast<LONG>(map(point->x, onScreen.left, onScreen.right - onScreen.left, DisplayWidth));
+    point->y = static_cast<LONG>(map(point->y, onScreen.top, onScreen.bottom - onScreen.top, DisplayHeight));
     return true;
 }
 
+}  // namespace
+
+bool ScreenToFrame(POINT* point) {
+    return MapThroughFrame(point, letterbox::PixelAt);
+}
+
 bool FrameToScreen(POINT* point) {
-    if (bWindowed == 0) {
-        return true;
-    }
-    RECT onScreen;
-    if (!FrameOnScreen(&onScreen)) {
-        return false;
-    }
-    point->x = static_cast<LONG>(letterbox::MiddleOf(point->x, onScreen.left, onScreen.right - onScreen.left, DisplayWidth));
-    point->y = static_cast<LONG>(letterbox::MiddleOf(point->y, onScreen.top, onScreen.bottom - onScreen.top, DisplayHeight));
-    return true;
+    return MapThroughFrame(point, letterbox::MiddleOf);
 }
 
 WindowCopy PlanWindowCopy(const void* page, LONG pitch) {
