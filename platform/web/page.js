@@ -1,13 +1,17 @@
-// Runs the program in the page: gives it its two pictures, offers its screenshots as
-// downloads, shows DirectX.log decoded from Windows-1250, says when it has ended or why it
-// could not start, and has the service worker keep the page for use offline.
+// Runs the program in the page: gives it its two pictures, the bundled ones or the user's,
+// offers its screenshots and the user's fitted pictures as downloads, shows DirectX.log decoded
+// from Windows-1250, says when it has ended or why it could not start, and has the service
+// worker keep the page for use offline.
 'use strict';
 
 const canvas = document.getElementById('screen');
 const message = document.getElementById('message');
 const messageText = document.getElementById('message-text');
 const again = document.getElementById('again');
-const picker = document.getElementById('pictures');
+const pickers = ['pictures', 'light'].map((id) => document.getElementById(id));
+const bundledButton = document.getElementById('bundled');
+const saveButton = document.getElementById('save');
+const ownOnly = [bundledButton, saveButton];  // shown while the user's own pictures are in use
 const logView = document.getElementById('log');
 const screenshots = document.getElementById('screenshots');
 const keyButtons = [['shoot', 'F12'], ['end', 'Escape']].map(([id, code]) => [document.getElementById(id), code]);
@@ -16,13 +20,14 @@ const pictureNames = ['spot.tga', 'scr.tga'];
 // The pictures of the next start: the bundled ones until the user gives their own.
 const pictures = new Map();
 const givenPictures = new Set();
+const bundledPictures = new Map();
 // What the tests and the benchmark read: the exit code once the program ended.
 window.varnelo = { running: false, exitCode: null };
 // index.html says that page.js did not run until it does; its controls wait for a program.
 message.hidden = true;
 message.classList.remove('unstarted');
 again.hidden = false;
-picker.disabled = false;
+for (const picker of pickers) picker.disabled = false;
 document.getElementById('show-log').disabled = false;
 
 // Why the page's own files cannot start the demo, said as what the user can do about it.
@@ -40,7 +45,9 @@ function setRunning(running) {
   for (const [button] of keyButtons) button.disabled = !running;
 }
 
+// A note while the program runs is only read: its button closes it.
 function say(text) {
+  if (!broken) again.textContent = window.varnelo.running ? 'OK' : 'Start again';
   messageText.textContent = text;
   message.hidden = false;
 }
@@ -62,14 +69,17 @@ function offerScreenshots() {
   for (const name of program.FS.readdir('.')) {
     if (!/^Screenshot.*\.bmp$/.test(name) || offered.has(name)) continue;
     offered.add(name);
-    const bytes = program.FS.readFile(name);
-    const link = document.createElement('a');
-    link.href = URL.createObjectURL(new Blob([bytes], { type: 'image/bmp' }));
-    link.download = name;
-    link.textContent = name;
-    screenshots.append(link, ' ');
-    link.click();
+    offer(name, program.FS.readFile(name), 'image/bmp');
   }
+}
+
+function offer(name, bytes, type) {
+  const link = document.createElement('a');
+  link.href = URL.createObjectURL(new Blob([bytes], { type }));
+  link.download = name;
+  link.textContent = name;
+  screenshots.append(link, ' ');
+  link.click();
 }
 
 async function fetchFile(name) {
@@ -95,6 +105,9 @@ async function fetchFile(name) {
 let build = null;
 function ownBuild() {
   build ??= (async () => {
+    // The user's pictures of an earlier visit; without them, pictures.js is not loaded at all.
+    const kept = (async () => localStorage.getItem('varnelo-own-pictures') && (await import('./pictures.js')).kept(pictureNames))()
+      .catch((error) => console.warn(`Your pictures of the last visit are lost: ${error.message}`));
     const [wasm, ...bundled] = await Promise.all(['varnelo.wasm', ...pictureNames].map(fetchFile));
     if (typeof createVarnelo !== 'function') {
       await fetchFile('varnelo.js');
@@ -103,7 +116,9 @@ function ownBuild() {
     const module = await WebAssembly.compile(wasm).catch(() => {
       throw new Unusable('varnelo.wasm is cut short or damaged; Reload, and if this stays, the server holds a broken copy.');
     });
-    pictureNames.forEach((name, i) => pictures.has(name) || pictures.set(name, bundled[i]));
+    pictureNames.forEach((name, i) => bundledPictures.set(name, bundled[i]));
+    for (const [name, bytes] of await kept || []) givenPictures.has(name) || give(name, bytes);
+    for (const [name, bytes] of bundledPictures) pictures.has(name) || pictures.set(name, bytes);
     return module;
   })();
   return build;
@@ -116,7 +131,7 @@ function failed(error, what = 'could not start') {
   window.varnelo = { running: false, exitCode: null };
   setRunning(false);
   broken = true;
-  picker.disabled = true;
+  for (const picker of pickers) picker.disabled = true;
   again.textContent = 'Reload';
   say(`The demo ${what}: ${error instanceof Unusable ? error.message : `${error.message}; Reload.`}`);
 }
@@ -172,7 +187,7 @@ async function run(wasm) {
         return;
       }
       // A picture the program could not read is the user's to replace.
-      const advice = exitCode !== 0 && givenPictures.size > 0 ? ' Pick other pictures, or Reload for the bundled ones.' : '';
+      const advice = exitCode !== 0 && givenPictures.size > 0 ? ' Pick other pictures, or Bundled pictures for the shipped ones.' : '';
       say([...told, `The demo has ended (exit code ${exitCode}).${advice}`].join('\n'));
     },
     print: (text) => console.log(text),
@@ -189,31 +204,16 @@ async function run(wasm) {
   }, 250);
 }
 
-// The user's own pictures, picked or dropped: each replaces the one of its name, then the
-// demo starts afresh on them.
-async function usePictures(files) {
-  if (broken) return;
-  const refused = [];
-  for (const file of files) {
-    const name = file.name.toLowerCase();
-    if (!pictureNames.includes(name)) {
-      refused.push(file.name);
-      continue;
-    }
-    try {
-      pictures.set(name, new Uint8Array(await file.arrayBuffer()));
-      givenPictures.add(name);
-    } catch (error) {
-      say(`Your ${file.name} could not be read (${error.message}); pick it again.`);
-      return;
-    }
-  }
-  if (refused.length > 0) {
-    say(`Not used: ${refused.join(', ')}. The demo reads spot.tga and scr.tga.`);
-    return;
-  }
+function give(name, bytes) {
+  pictures.set(name, bytes);
+  givenPictures.add(name);
+  for (const button of ownOnly) button.hidden = false;
+}
+
+// Starts afresh on the pictures as they are now: a running program is ended as a closed
+// window would be, and restarts when it has ended.
+function restart() {
   if (program && window.varnelo.running) {
-    // Ends the running program as a closed window would; it restarts when it has ended.
     restartWhenEnded = true;
     program.close();
   } else {
@@ -221,14 +221,43 @@ async function usePictures(files) {
   }
 }
 
+// The user's own pictures, picked or dropped; the code that reads, fits and keeps them comes
+// from pictures.js at the first one.
+async function usePictures(files, asLight = false) {
+  if (broken || files.length === 0) return;
+  let own;
+  try {
+    own = await import('./pictures.js');
+  } catch (error) {
+    say(`Your pictures could not be taken: pictures.js did not load (${error.message}); check the connection, then pick them again.`);
+    return;
+  }
+  await own.use(files, asLight, { say, give, restart });
+}
+
 // The buttons press the program's keys, which it then takes as it takes them from the keyboard.
 for (const [button, code] of keyButtons) button.addEventListener('click', () => program?.press(code));
-again.addEventListener('click', () => start());
+again.addEventListener('click', () => (window.varnelo.running ? (message.hidden = true) : start()));
 document.getElementById('show-log').addEventListener('click', () => {
   readLog();
   logView.hidden = !logView.hidden;
 });
-picker.addEventListener('change', (event) => usePictures(event.target.files));
+for (const picker of pickers) {
+  picker.addEventListener('change', () => {
+    usePictures([...picker.files], picker.id === 'light');
+    picker.value = '';  // so that the same file picked again is taken again
+  });
+}
+// The fitted pictures as the files the desktop programs read; a download the browser holds
+// back keeps its link.
+saveButton.addEventListener('click', () => pictureNames.forEach((name) => offer(name, pictures.get(name), 'image/x-tga')));
+bundledButton.addEventListener('click', () => {
+  for (const [name, bytes] of bundledPictures) pictures.set(name, bytes);
+  givenPictures.clear();
+  for (const button of ownOnly) button.hidden = true;
+  restart();
+  import('./pictures.js').then((own) => own.forget()).catch((error) => console.warn(`Your pictures stay kept: ${error.message}`));
+});
 document.addEventListener('dragover', (event) => {
   event.preventDefault();
   document.body.classList.add('dropping');
@@ -237,7 +266,7 @@ document.addEventListener('dragleave', () => document.body.classList.remove('dro
 document.addEventListener('drop', (event) => {
   event.preventDefault();
   document.body.classList.remove('dropping');
-  usePictures(event.dataTransfer.files);
+  usePictures([...event.dataTransfer.files]);
 });
 
 // The worker and the manifest come once the first frame shows, so that the copies of the files

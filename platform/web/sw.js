@@ -2,7 +2,7 @@
 // digests, so that after one visit the demo opens and runs with the network gone.
 'use strict';
 const cacheName = 'varnelo-@VERSION@-@BUILD@';
-const files = ['./', 'index.html', 'page.js', 'varnelo.js', 'varnelo.wasm', 'spot.tga', 'scr.tga',
+const files = ['./', 'index.html', 'page.js', 'pictures.js', 'varnelo.js', 'varnelo.wasm', 'spot.tga', 'scr.tga',
   'manifest.webmanifest', 'icon-192.png', 'icon-512.png', 'favicon.ico'];
 const digests = {
 @DIGESTS@};

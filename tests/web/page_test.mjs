@@ -1,7 +1,8 @@
 // The web page in headless Chromium against varnelo-render: the canvas with the pointer inside,
-// on every edge and beyond the canvas, F12 and its button, the log, a dropped scene, the keys
-// left to the browser, Esc, offline use and the first load's bytes, a finger on a phone, then
-// deploys of new builds, whole or cut short, and first visits that cannot start.
+// on every edge and beyond the canvas, F12 and its button, the log, a dropped scene, the user's
+// own pictures fitted, kept and saved, and the ones refused, the keys left to the browser, Esc,
+// offline use and the first load's bytes, a finger on a phone, then deploys of new builds,
+// whole or cut short, and first visits that cannot start.
 // usage: node page_test.mjs PAGE_DIR VARNELO_RENDER ASSETS_DIR
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -14,12 +15,15 @@ import { openPage, outcome } from './browser.mjs';
 const [pageDir, render, assets] = process.argv.slice(2);
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'varnelo-web-'));
 const Width = 320, Height = 200, FirstLoadBytes = 250000;
-let scene = path.join(assets, 'scr.tga');
+let spot = path.join(assets, 'spot.tga'), scene = path.join(assets, 'scr.tga');
+// The user's pictures, each with the bytes its fitting must give.
+const made = (name) => path.join(scratch, 'pictures', name);
+execFileSync('/usr/bin/python3', [new URL('pictures.py', import.meta.url).pathname, made('')]);
 
 let rendered = 0;
 function offlineFrame(x, y) {
   const out = path.join(scratch, `expected-${rendered += 1}.bmp`);
-  execFileSync(render, ['--spot', path.join(assets, 'spot.tga'), '--scene', scene, '--at', `${x},${y}`, '-o', out]);
+  execFileSync(render, ['--spot', spot, '--scene', scene, '--at', `${x},${y}`, '-o', out]);
   return fs.readFileSync(out);
 }
 
@@ -28,9 +32,11 @@ const opened = [desktop];
 after(() => Promise.all(opened.map((one) => one.close())).finally(() => fs.rmSync(scratch, { recursive: true, force: true })));
 let { page, downloads } = desktop, box;
 
+const near = (a, b, tolerance) => a.length === b.length && a.every((value, i) => Math.abs(value - b[i]) <= tolerance);
+
 // Moves the pointer to page point (left, top), unless null, and after two more frames compares
 // the canvas, as the pixel rows of a 24-bit bottom-up BMP, with the offline frame at (x, y).
-async function pointAndCompare(left, top, x, y) {
+async function pointAndCompare(left, top, x, y, tolerance = 0) {
   if (left !== null) await page.mouse.move(left, top);
   const rows = await page.evaluate(async (width, height) => {
     const canvas = document.getElementById('screen');
@@ -42,19 +48,27 @@ async function pointAndCompare(left, top, x, y) {
     }
     return bgr;
   }, Width, Height);
-  assert.ok(Buffer.from(rows).equals(offlineFrame(x, y).subarray(54)),
-    `canvas differs from varnelo-render --at ${x},${y} (pointer at ${left},${top})`);
+  assert.ok(near(rows, offlineFrame(x, y).subarray(54), tolerance),
+    `canvas differs from varnelo-render --at ${x},${y} --scene ${path.basename(scene)} (pointer at ${left},${top})`);
 }
 
 const measure = async () => { box = await page.$eval('#screen', (canvas) => canvas.getBoundingClientRect().toJSON()); };
 const at = (x, y) => [box.left + (x + 0.5) * box.width / Width, box.top + (y + 0.5) * box.height / Height];
 
-// Waits for the download of that name and compares it with the offline frame at (x, y).
-async function downloaded(name, x, y) {
+// Waits for the download of that name and compares it with the expected bytes.
+async function downloaded(name, expected) {
   const file = path.join(downloads, name);
   for (let tries = 0; tries < 100 && !fs.existsSync(file); ++tries) await new Promise((r) => setTimeout(r, 50));
-  assert.ok(fs.readFileSync(file).equals(offlineFrame(x, y)), `${name} differs from varnelo-render --at ${x},${y}`);
+  assert.ok(fs.readFileSync(file).equals(expected), `${name} differs from the expected bytes`);
 }
+
+// Runs what restarts the program and waits until the new run has started.
+async function restarted(action) {
+  await page.evaluate(() => { window.lastRun = window.varnelo; });
+  await action();
+  await page.waitForFunction(() => window.varnelo !== window.lastRun && window.varnelo.running, { timeout: 5000 });
+}
+const pick = async (control, name) => (await page.$(control)).uploadFile(made(name));
 
 async function ended() {
   await page.waitForFunction(() => window.varnelo.exitCode !== null, { timeout: 5000 });
@@ -75,31 +89,70 @@ test('the canvas equals the offline frame inside, on every edge and beyond the c
 test('F12 downloads the exact offline frame, and so does the screenshot button without moving the light', async () => {
   await pointAndCompare(...at(250, 40), 250, 40);
   await page.keyboard.press('F12');
-  await downloaded('Screenshot 0.bmp', 250, 40);
+  await downloaded('Screenshot 0.bmp', offlineFrame(250, 40));
   await page.click('#shoot');
-  await downloaded('Screenshot 1.bmp', 250, 40);
+  await downloaded('Screenshot 1.bmp', offlineFrame(250, 40));
 });
 
 test('the page shows the set-up log', async () => {
   await page.click('#show-log');
   const expected = fs.readFileSync(new URL('../support/full_setup.log', import.meta.url), 'utf8');
   assert.equal(await page.$eval('#log', (log) => log.textContent), expected);
+  await page.$eval('#show-log', (button) => button.click());  // the log covers it, and the controls beside it
 });
 
 test('a scene dropped while the demo runs restarts it on that scene', async () => {
   scene = path.join(scratch, 'scr.tga');
   execFileSync('convert', ['-size', `${Width}x${Height}`, 'gradient:#20c040-#f08010', scene]);
-  await page.evaluate((bytes) => {
-    window.lastRun = window.varnelo;
+  await restarted(() => page.evaluate((bytes) => {
     const transfer = new DataTransfer();
     transfer.items.add(new File([new Uint8Array(bytes)], 'scr.tga'));
     document.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
-  }, Array.from(fs.readFileSync(scene)));
-  await page.waitForFunction(() => window.varnelo !== window.lastRun && window.varnelo.running, { timeout: 5000 });
+  }, Array.from(fs.readFileSync(scene))));
   await pointAndCompare(...at(100, 60), 100, 60);
   await page.keyboard.press('F12');  // named as the last run's first screenshot, and offered all the same
   await page.waitForFunction(() => document.querySelectorAll('#screenshots a[download="Screenshot 0.bmp"]').length === 2);
   scene = path.join(assets, 'scr.tga');
+});
+
+test('any picture is fitted by the rule, a light taken by name or its control, and both kept and saved as TGA', async () => {
+  const kept = (name) => page.evaluate((name) => new Promise((resolve) => { indexedDB.open('varnelo').onsuccess = ({ target }) => {
+    target.result.transaction('pictures').objectStore('pictures').get(name).onsuccess = (got) => resolve(Array.from(got.target.result));
+  }; }), name);
+  for (const [control, file, fitted, tolerance] of [['#pictures', 'blocks.png', 'blocks.fit', 0],
+    ['#pictures', 'blocks.jpg', 'blocks.fit', 3], ['#pictures', 'tall.png', 'tall.fit', 0], ['#pictures', 'phone.jpg', 'phone.fit', 3],
+    ['#pictures', 'small.png', 'small.fit', 0], ['#pictures', 'Spot-photo.png', 'Spot-photo.fit', 0], ['#light', 'glow.png', 'glow.fit', 0]]) {
+    await restarted(() => pick(control, file));
+    const light = fitted.startsWith('Spot') || control === '#light';
+    assert.ok(near(await kept(light ? 'spot.tga' : 'scr.tga'), fs.readFileSync(made(fitted)), tolerance), `${file}: not as the rule fits it`);
+    if (light) spot = made(fitted); else scene = made(fitted);
+    await pointAndCompare(...at(120, 80), 120, 80, tolerance);
+  }
+  await page.click('#save');
+  await downloaded('spot.tga', fs.readFileSync(spot));
+  await downloaded('scr.tga', fs.readFileSync(scene));
+  await page.reload();
+  await pointAndCompare(null, null, 160, 100);
+});
+
+test('a file the page cannot take gets a sentence, and the demo goes on with the pictures it had', async () => {
+  for (const [file, said] of [['no-picture.png', /no-picture\.png is no picture this browser can read/],
+    ['corrupt.jpg', /corrupt\.jpg is a JPEG that could not be decoded/], ['empty.jpg', /empty\.jpg is empty/],
+    ['huge.png', /huge\.png is 8000 × 7000 pixels, more than the 50 million pixels this page takes/]]) {
+    await pick('#pictures', file);
+    assert.match(await (await page.waitForSelector('#message:not([hidden])')).evaluate((message) => message.textContent), said);
+    await pointAndCompare(...at(200, 150), 200, 150);
+    await page.click('#again');
+  }
+});
+
+test('"Bundled pictures" brings the shipped ones back, for good', async () => {
+  await restarted(() => page.click('#bundled'));
+  [spot, scene] = [path.join(assets, 'spot.tga'), path.join(assets, 'scr.tga')];
+  await pointAndCompare(null, null, 160, 100);
+  await page.reload();
+  await pointAndCompare(null, null, 160, 100);
+  assert.ok(await page.$eval('#bundled', (button) => button.hidden), 'Bundled pictures shown without own pictures');
 });
 
 test('only Esc and F12 are kept from the browser, and Tab reaches every control with a visible focus', async () => {
@@ -112,14 +165,14 @@ test('only Esc and F12 are kept from the browser, and Tab reaches every control 
   }
   await page.click('#screen');  // where the next Tab starts from
   const reached = [];
-  for (let i = 0; i < 4; ++i) {
+  for (let i = 0; i < 5; ++i) {
     await page.keyboard.press('Tab');
     reached.push(await page.evaluate(() => {
       const focused = document.activeElement, shown = focused.closest('.button') ?? focused;
       return `${focused.id} ${getComputedStyle(shown).outlineStyle}`;
     }));
   }
-  assert.deepEqual(reached, ['shoot solid', 'end solid', 'pictures solid', 'show-log solid']);
+  assert.deepEqual(reached, ['shoot solid', 'end solid', 'pictures solid', 'light solid', 'show-log solid']);
 });
 
 test('Esc ends the program with 0', async () => {
@@ -145,7 +198,7 @@ test('on a phone, upright and sideways, a finger steers the light and the button
   for (const [width, height] of [[390, 844], [844, 390]]) {
     await page.setViewport({ width, height, isMobile: true, hasTouch: true });
     await measure();
-    const misplaced = await page.$$eval('#screen, #panel button, #panel .button', (all) => all.filter((one) => {
+    const misplaced = await page.$$eval('#screen, #panel button:not([hidden]), #panel .button', (all) => all.filter((one) => {
       const r = one.getBoundingClientRect();
       return r.left < 0 || r.top < 0 || r.right > innerWidth || r.bottom > innerHeight || r.height < 44 || r.width < 44;
     }).map((one) => one.id || one.textContent));
@@ -166,7 +219,7 @@ test('on a phone, upright and sideways, a finger steers the light and the button
     assert.equal(await page.evaluate(() => location.hash), '#drag', `${width} x ${height}: the drag left the page`);
   }
   await page.tap('#shoot');
-  await downloaded('Screenshot 0.bmp', 310, 150);
+  await downloaded('Screenshot 0.bmp', offlineFrame(310, 150));
   await page.tap('#end');
   await ended();
 });
