@@ -63,6 +63,10 @@ check said "$work/empty/err" "varnelo: cannot prepare $work/fresh/Pictures/varne
 start "$work/empty" HOME="$work/fresh"
 check cmp "$work/fresh/Pictures/varnelo/scr.tga" "$bundled/scr.tga"
 check test "$(ls -A "$work/fresh/Pictures/varnelo" | paste -sd' ')" = "scr.tga spot.tga"
+# Two first starts at once: each gets as far as the window, on pictures that are whole.
+mkdir "$work/one" "$work/two" && { start "$work/one" HOME="$work/twin" & start "$work/two" HOME="$work/twin"; wait; }
+check said "$work/one/err" "varnelo: cannot create the window" && check said "$work/two/err" "varnelo: cannot create the window"
+check cmp "$work/twin/Pictures/varnelo/scr.tga" "$bundled/scr.tga" && check cmp "$work/twin/Pictures/varnelo/spot.tga" "$bundled/spot.tga"
 
 # Without a home to find the pictures folder from, the program stays where it was started;
 # and SDL, held to X11, cannot start at all.
