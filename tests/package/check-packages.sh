@@ -71,6 +71,8 @@ check_windows() {
 check_web() {
     local port=$((20000 + RANDOM % 20000)) server file differs=""
     unpack "$dist/varnelo-$version-web.zip" || return 1
+    # One face for the program: the page's icons are the ones the picture generator draws.
+    cmp "$work/run/icon-192.png" "$root/assets/varnelo-192.png" && cmp "$work/run/icon-512.png" "$root/assets/varnelo-512.png" || return 1
     # The web command serves, file for file, the page that the zip holds.
     (cd "$root" && exec ./scripts/web.sh "$port" >"$work/web.log" 2>&1) &
     server=$!
