@@ -262,7 +262,7 @@ TEST_F(CoreTest, OnTheDesktopCopiesAreStretchedAndClippedToTheWindow) {
     EXPECT_EQ(SetWindowPos(window_, HWND_TOP, 0, 0, -1, 4, 0), FALSE) << "a negative width";
     ASSERT_EQ(SetWindowPos(window_, HWND_TOP, 99, 49, 4, 4, 0), TRUE);
     POINT corner{0, 0};
-    ASSERT_EQ(SetCursorPos(700, 900) + GetCursorPos(&corner), 2);
+    ASSERT_EQ((std::pair{SetCursorPos(700, 900), GetCursorPos(&corner)}), std::pair(TRUE, TRUE));
     EXPECT_EQ(std::pair(corner.x, corner.y), std::pair(639, 479)) << "in the desktop, clamped";
 
     DDSURFACEDESC2 desc{};
