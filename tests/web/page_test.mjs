@@ -121,7 +121,7 @@ test('any picture is fitted by the rule, a light taken by name or its control, a
   }; }), name);
   for (const [control, file, fitted, tolerance] of [['#pictures', 'blocks.png', 'blocks.fit', 0],
     ['#pictures', 'blocks.jpg', 'blocks.fit', 3], ['#pictures', 'tall.png', 'tall.fit', 0], ['#pictures', 'phone.jpg', 'phone.fit', 3],
-    ['#pictures', 'small.png', 'small.fit', 0], ['#pictures', 'Spot-photo.png', 'Spot-photo.fit', 0], ['#light', 'glow.png', 'glow.fit', 0]]) {
+    ['#pictures', 'same.png', 'same.fit', 0], ['#pictures', 'small.png', 'small.fit', 0], ['#pictures', 'Spot-photo.png', 'Spot-photo.fit', 0], ['#light', 'glow.png', 'glow.fit', 0]]) {
     await restarted(() => pick(control, file));
     const light = fitted.startsWith('Spot') || control === '#light';
     assert.ok(near(await kept(light ? 'spot.tga' : 'scr.tga'), fs.readFileSync(made(fitted)), tolerance), `${file}: not as the rule fits it`);

@@ -69,8 +69,14 @@ def at(name):
     return os.path.join(out, name)
 
 
+def bgr(image):
+    return Image.merge('RGB', image.split()[::-1]).tobytes()
+
+
 big, colours = blocks(640, 400, 2)
 big.save(at('blocks.png'))
+same = blocks(320, 200, 1)[0]  # kept byte for byte
+same.save(at('same.png'))
 big.save(at('blocks.jpg'), quality=100, subsampling=0)
 # A phone photo, stored on its side with the Exif orientation that turns it upright.
 exif = Image.Exif()
@@ -78,7 +84,7 @@ exif[0x0112] = 6
 blocks(600, 280, 4)[0].save(at('phone.jpg'), quality=100, subsampling=0, exif=exif)
 jpeg = open(at('blocks.jpg'), 'rb').read()
 Image.new('1', (8000, 7000)).save(at('huge.png'))
-made = {'blocks.fit': tga(*colours.size, Image.merge('RGB', colours.split()[::-1]).tobytes()),
+made = {'blocks.fit': tga(320, 200, bgr(colours)), 'same.fit': tga(320, 200, bgr(same)),
         'phone.fit': scene(ImageOps.exif_transpose(Image.open(at('phone.jpg')))),
         # What the page must refuse.
         'no-picture.png': b'This is a note, not a picture.\n', 'corrupt.jpg': jpeg[:jpeg.index(b'\xff\xda')], 'empty.jpg': b''}
