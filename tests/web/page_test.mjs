@@ -193,7 +193,7 @@ test(`the first load takes at most ${FirstLoadBytes} bytes; the page installs, a
   await pointAndCompare(null, null, 160, 100);
 });
 
-test('on a phone, upright and sideways, a finger steers the light and the buttons work', async () => {
+test('on a phone, upright and sideways, a finger steers the light, the buttons work, and a photo shows upright', async () => {
   opened.push({ page, downloads } = await openPage(pageDir, scratch, { viewport: { width: 390, height: 844, isMobile: true, hasTouch: true } }));
   for (const [width, height] of [[390, 844], [844, 390]]) {
     await page.setViewport({ width, height, isMobile: true, hasTouch: true });
@@ -222,6 +222,11 @@ test('on a phone, upright and sideways, a finger steers the light and the button
   await downloaded('Screenshot 0.bmp', offlineFrame(310, 150));
   await page.tap('#end');
   await ended();
+  // A photo stored on its side lights up upright, and stays after a reload.
+  await restarted(() => pick('#pictures', 'phone.jpg'));
+  scene = made('phone.fit');
+  await page.reload();
+  await pointAndCompare(null, null, 160, 100, 3);
 });
 
 // Another build of the page: a copy with some files of other contents and its sw.js stamped anew.
