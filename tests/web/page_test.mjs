@@ -102,8 +102,7 @@ test('the page shows the set-up log', async () => {
 });
 
 test('a scene dropped while the demo runs restarts it on that scene', async () => {
-  scene = path.join(scratch, 'scr.tga');
-  execFileSync('convert', ['-size', `${Width}x${Height}`, 'gradient:#20c040-#f08010', scene]);
+  scene = made('blocks.fit');
   await restarted(() => page.evaluate((bytes) => {
     const transfer = new DataTransfer();
     transfer.items.add(new File([new Uint8Array(bytes)], 'scr.tga'));
