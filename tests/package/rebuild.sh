@@ -8,6 +8,7 @@ root=$(readlink -f "$(dirname "$0")/../..")
 dist=$(readlink -f "${1:-$root/dist}")
 other=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-rebuild.XXXXXX")
 trap 'rm -rf "$other"' EXIT
+trap 'exit 143' INT TERM
 
 # The tree as it stands, checked out by a user whose files only they may read: its history gives
 # the commit's date, and the work tree's own files go over the clone.
