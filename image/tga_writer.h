@@ -1,5 +1,5 @@
-// Putting TGA files together byte by byte: the 18-byte header, run-length packets and the
-// file itself. The picture generator, the tests, the fuzz seeds and the benchmark all write here.
+// Putting TGA files together byte by byte: the 18-byte header, run-length packets, the file.
+// The picture generator, the page's pictures, the tests, fuzz seeds and benchmark write here.
 #pragma once
 
 #include <cstddef>
