@@ -269,12 +269,13 @@ document.addEventListener('drop', (event) => {
   usePictures([...event.dataTransfer.files]);
 });
 
-// The worker and the manifest come once the first frame shows, so that the copies of the files
-// and the icons do not compete with the first load. A new build, once kept whole, waits until
+// The worker, the manifest and the icon come once the first frame shows, so that the copies of
+// the files and the icons do not compete with the first load. A new build, once kept whole, waits until
 // no page runs the old one: the link has it take over and reloads; a page moved on to it by
 // another offers the same.
 function keepOffline() {
   document.head.append(Object.assign(document.createElement('link'), { rel: 'manifest', href: 'manifest.webmanifest' }));
+  Object.assign(document.querySelector('link[rel=icon]'), { href: 'favicon.ico', sizes: '32x32' });
   if (!('serviceWorker' in navigator)) return;
   const update = document.getElementById('update');
   const before = navigator.serviceWorker.controller;
