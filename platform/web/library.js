@@ -126,24 +126,22 @@ mergeInto(LibraryManager.library, {
     if (Module['onPresent']) Module['onPresent']();
   },
 
-  // The canvas is drawn scaled, so the pointer is measured against its box on the page, and
-  // a pointer outside it counts as on its nearest edge.
+  // The canvas is drawn scaled: the pointer's place within its box on the page, and the box's
+  // size, in 1/256 of a CSS pixel, which the program maps to its pixels (1); or the pixel it put
+  // the pointer on, or 0,0 before any pointer came (2); or 0 while the canvas has no size.
   varnelo_pointer__deps: ['$varneloPage'],
-  varnelo_pointer: function (width, height, x, y) {
+  varnelo_pointer: function (place) {
     const page = varneloPage;
-    let px = 0, py = 0;
-    if (page.warped) {
-      px = page.warped[0];
-      py = page.warped[1];
-    } else if (page.clientX !== null) {
+    let measured = [0, 0, 0, 0];
+    if (page.warped || page.clientX === null) {
+      measured = page.warped ? [page.warped[0], 0, page.warped[1], 0] : measured;
+    } else {
       const box = Module['canvas'].getBoundingClientRect();
       if (box.width <= 0 || box.height <= 0) return 0;
-      px = Math.floor((page.clientX - box.left) * width / box.width);
-      py = Math.floor((page.clientY - box.top) * height / box.height);
+      measured = [(page.clientX - box.left) * 256, box.width * 256, (page.clientY - box.top) * 256, box.height * 256];
     }
-    HEAP32[x >> 2] = Math.min(Math.max(px, 0), width - 1);
-    HEAP32[y >> 2] = Math.min(Math.max(py, 0), height - 1);
-    return 1;
+    HEAP32.set(measured.map(Math.floor), place >> 2);
+    return page.warped || page.clientX === null ? 2 : 1;
   },
 
   varnelo_warp__deps: ['$varneloPage'],

@@ -5,9 +5,11 @@
 
 #include "platform/core/desktop.h"
 #include "platform/core/standins.h"
+#include "platform/letterbox.h"
 
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -20,7 +22,7 @@ void varnelo_show();
 void varnelo_paint_black();
 void varnelo_resize(int width, int height);
 void varnelo_present(const uint8_t* rgba, int width, int height);
-int varnelo_pointer(int width, int height, int* x, int* y);
+int varnelo_pointer(int* place);
 void varnelo_warp(int x, int y);
 void varnelo_show_pointer(int shown);
 // Suspends the program (Asyncify) until input is queued or timeoutMs (-1: none) has passed.
@@ -100,9 +102,14 @@ void Present(const uint8_t* pixels, int width, int height, int pitch) {
     varnelo_present(state.rgba.data(), width, height);
 }
 
+// The page fits the canvas; the pointer goes through it by the rule the window and SDL follow.
 bool PointerInMode(int width, int height, int& x, int& y) {
-    if (!state.open || width <= 0 || height <= 0) return false;
-    return varnelo_pointer(width, height, &x, &y) != 0;
+    int place[4] = {};  // x and the box's width, y and its height, in 1/256 of a page pixel
+    const int kind = state.open && width > 0 && height > 0 ? varnelo_pointer(place) : 0;
+    if (kind == 0 || (kind == 1 && (place[1] <= 0 || place[3] <= 0))) return false;
+    x = kind == 2 ? std::clamp(place[0], 0, width - 1) : static_cast<int>(letterbox::PixelAt(place[0], 0, place[1], width));
+    y = kind == 2 ? std::clamp(place[2], 0, height - 1) : static_cast<int>(letterbox::PixelAt(place[2], 0, place[3], height));
+    return true;
 }
 
 // A page cannot move the user's pointer: this position holds until the pointer moves.
