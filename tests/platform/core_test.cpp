@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include <windows.h>
@@ -17,6 +18,8 @@
 namespace {
 
 memory_screen::State& Screen() { return memory_screen::Get(); }
+// IID_IDirectDraw7 as Windows' own headers give it, so that a typo in the core's copy cannot agree with itself.
+const GUID DirectDraw7 = {0x15E65EC0, 0x3B9C, 0x11D2, {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
 
 class CoreTest : public ::testing::Test {
 protected:
@@ -25,7 +28,7 @@ protected:
         ASSERT_NE(window_, nullptr);
     }
     void TearDown() override {
-        if (directDraw_ != nullptr) directDraw_->Release();
+        EXPECT_EQ(directDraw_ == nullptr ? 0u : directDraw_->Release(), 0u) << "the last reference";
         standins::ShutDown();
         Screen() = memory_screen::State{};
     }
@@ -45,7 +48,7 @@ protected:
     }
     // Exclusive full screen in the demo's mode, with a flip chain and one page.
     void SetUpDisplay() {
-        ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&directDraw_), IID_IDirectDraw7, nullptr), DD_OK);
+        ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&directDraw_), DirectDraw7, nullptr), DD_OK);
         ASSERT_EQ(directDraw_->SetCooperativeLevel(window_, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
         ASSERT_EQ(directDraw_->SetDisplayMode(Width, Height, 32, 0, 0), DD_OK);
         DDSURFACEDESC2 desc = ChainDescription();
@@ -66,10 +69,11 @@ protected:
 
 TEST_F(CoreTest, TicksKeepTheirGridAndAStallGivesOneTick) {
     const uint64_t start = Screen().nowMs;
-    // A second call for the same timer restarts it rather than adding another.
-    ASSERT_EQ(SetTimer(window_, 1, 20, nullptr) + SetTimer(window_, 1, 20, nullptr), 2u);
+    ASSERT_EQ(SetTimer(window_, 1, 20, nullptr), 1u);
+    Screen().nowMs += 5;  // a second call for the same timer restarts it, 5 ms later, rather than adding another
+    ASSERT_EQ(SetTimer(window_, 1, 20, nullptr), 1u);
     // Work shorter than a period keeps the grid; a stall of 95 ms is one tick at once, and the next is on the grid.
-    const uint64_t steps[][2] = {{0, 20}, {7, 40}, {19, 60}, {95, 155}, {0, 160}, {0, 180}};
+    const uint64_t steps[][2] = {{0, 25}, {7, 45}, {19, 65}, {95, 160}, {0, 165}, {0, 185}};
     for (const auto& [stallMs, tickAtMs] : steps) {
         Screen().nowMs += stallMs;
         const MSG message = Next();
@@ -89,6 +93,9 @@ TEST_F(CoreTest, QueuedInputComesBeforeADueTickAndInOrder) {
     EXPECT_EQ(std::pair(second.wParam, second.lParam), std::pair(WPARAM{VK_ESCAPE}, LPARAM{1 | (0x01 << 16) | (1 << 30)}))
         << "bit 30: the key was already down";
     EXPECT_EQ(Next().message, static_cast<UINT>(WM_TIMER));
+    standins::PostClose();  // as the close box sends it
+    const MSG close = Next();
+    EXPECT_EQ(std::tuple(close.message, close.wParam, close.lParam), std::tuple(UINT{WM_CLOSE}, WPARAM{0}, LPARAM{0}));
     PostQuitMessage(3);
     MSG quit{};
     EXPECT_EQ(GetMessageA(&quit, nullptr, 0, 0), FALSE);
@@ -125,6 +132,8 @@ TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
         EXPECT_EQ(std::pair(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, outer), DirectDrawCreateEx(nullptr, &object, first, nullptr)),
                   std::pair(DDERR_INVALIDPARAMS, DDERR_INVALIDPARAMS)) << "aggregated, another interface";
         EXPECT_EQ(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, nullptr), open ? DD_OK : DDERR_GENERIC);
+        EXPECT_EQ(SetWindowPos(window_, HWND_TOP, 0, 0, 320, 0, 0), open) << "no rows is a size";
+        EXPECT_FALSE(SetCursorPos(1, 1)) << "but no rows to put the pointer on";
         standins::ShutDown();
         EXPECT_FALSE(Screen().open) << "closed with everything else";
         Screen() = memory_screen::State{};
@@ -134,6 +143,7 @@ TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
         static_cast<LPDIRECTDRAW7>(object)->Release();
     }
     Screen().noDisplay = true;
+    EXPECT_EQ(CreateWindowExA(0, nullptr, "", 0, 0, 0, 320, 200, nullptr, nullptr, nullptr, nullptr), nullptr) << "no class";
     EXPECT_EQ(OpenTestWindow(DefWindowProcA), nullptr) << "a window with nowhere to show";
     WNDCLASSEXA noProcedure{};
     noProcedure.cbSize = sizeof noProcedure;
@@ -164,13 +174,16 @@ TEST_F(CoreTest, LocksAreExclusiveAndTheFlipShowsWhatWasCopied) {
     std::copy(frame.begin(), frame.end(), static_cast<uint8_t*>(desc.lpSurface));
     EXPECT_EQ(back_->BltFast(0, 0, page_, nullptr, 0), DDERR_SURFACEBUSY) << "page still locked";
     ASSERT_EQ(page_->Unlock(nullptr), DD_OK);
-    for (RECT outside : {RECT{0, 0, Width + 1, Height}, RECT{-1, 0, 1, 1}, RECT{2, 0, 1, 1}, RECT{0, 2, 1, 1}}) {
-        EXPECT_EQ(back_->BltFast(0, 0, page_, &outside, 0), DDERR_INVALIDPARAMS) << outside.left << "," << outside.top;
-    }
-    RECT whole{0, 0, Width, Height};
-    EXPECT_EQ(back_->BltFast(1, 0, page_, &whole, 0), DDERR_INVALIDPARAMS);
-    ASSERT_EQ(back_->BltFast(0, 0, page_, &whole, 0), DD_OK);
-    ASSERT_EQ(primary_->Flip(nullptr, 0), DD_OK);
+    // The part must lie in the source and fit the target where it goes: at the far edges only an empty part does.
+    RECT whole{0, 0, Width, Height}, flat{0, 0, 5, 0}, column{0, 0, 0, 5}, tall{0, 0, 5, Height - 5};
+    const std::tuple<DWORD, DWORD, RECT, HRESULT> places[] = {{0, 0, {0, 0, Width + 1, Height}, DDERR_INVALIDPARAMS},
+        {0, 0, {-1, 0, 1, 1}, DDERR_INVALIDPARAMS}, {0, 0, {2, 0, 1, 1}, DDERR_INVALIDPARAMS}, {0, 0, {0, 2, 1, 1}, DDERR_INVALIDPARAMS},
+        {1, 0, whole, DDERR_INVALIDPARAMS}, {Width, 0, column, DD_OK}, {Width + 1, 0, column, DDERR_INVALIDPARAMS},
+        {0, Height, flat, DD_OK}, {0, Height + 1, flat, DDERR_INVALIDPARAMS}, {0, 10, tall, DDERR_INVALIDPARAMS}};
+    for (auto [x, y, part, result] : places) EXPECT_EQ(back_->BltFast(x, y, page_, &part, 0), result) << x << "," << y << " " << part.left;
+    ASSERT_EQ(back_->BltFast(0, 0, page_, &whole, 0) + back_->Lock(nullptr, &desc, 0, nullptr), DD_OK);
+    EXPECT_EQ(primary_->Flip(nullptr, 0), DDERR_SURFACEBUSY) << "back buffer locked";
+    ASSERT_EQ(back_->Unlock(nullptr) + primary_->Flip(nullptr, 0), DD_OK);
     EXPECT_EQ(Screen().shown32, frame);
     // The back buffer now holds the first, black frame; a part lands at the corner given.
     RECT part{1, 2, 3, 4};
@@ -198,19 +211,18 @@ TEST_F(CoreTest, SurfacesAreMadeOnlyFromSoundDescriptions) {
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DDERR_INVALIDPARAMS) << "one back buffer is on offer";
     desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP;
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DDERR_INVALIDPARAMS) << "a flip chain is complex";
+    desc = ChainDescription();
+    ASSERT_EQ(directDraw_->RestoreDisplayMode(), DD_OK);
+    EXPECT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DDERR_WRONGMODE) << "the mode given back";
+    // A page of one pixel, after a description with no width, no height, a side too long, or of another size.
     desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
     desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    desc.dwHeight = 1;
-    EXPECT_EQ(directDraw_->CreateSurface(&desc, &page_, nullptr), DDERR_INVALIDPARAMS) << "no width";
-    desc.dwWidth = 1;
-    desc.dwHeight = 0;
-    EXPECT_EQ(directDraw_->CreateSurface(&desc, &page_, nullptr), DDERR_INVALIDPARAMS) << "no height";
-    desc.dwHeight = 1;
-    EXPECT_EQ(directDraw_->CreateSurface(&desc, &page_, reinterpret_cast<IUnknown*>(&desc)), DDERR_INVALIDPARAMS)
-        << "aggregation is not offered";
-    desc.dwSize = sizeof desc + 1;
-    EXPECT_EQ(directDraw_->CreateSurface(&desc, &page_, nullptr), DDERR_INVALIDPARAMS) << "a description of another size";
+    for (auto [field, value] : {std::pair(&desc.dwWidth, 0u), {&desc.dwHeight, 0u}, {&desc.dwWidth, 16385u}, {&desc.dwSize, sizeof desc + 1}}) {
+        std::tie(desc.dwSize, desc.dwWidth, desc.dwHeight, *field) = std::tuple(sizeof desc, 1u, 1u, value);
+        EXPECT_EQ(directDraw_->CreateSurface(&desc, &page_, nullptr), DDERR_INVALIDPARAMS) << value;
+    }
     desc.dwSize = sizeof desc;
+    EXPECT_EQ(directDraw_->CreateSurface(&desc, &page_, reinterpret_cast<IUnknown*>(&desc)), DDERR_INVALIDPARAMS) << "aggregation";
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &page_, nullptr), DD_OK) << "one pixel is a page";
     // A page described with a pixel format must be in the display's own, XRGB 8888.
     desc.dwFlags |= DDSD_PIXELFORMAT;
@@ -258,7 +270,8 @@ TEST_F(CoreTest, OnTheDesktopCopiesAreStretchedAndClippedToTheWindow) {
     ASSERT_EQ(GetMonitorInfoA(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor), TRUE);
     EXPECT_EQ((std::vector<LONG>{monitor.rcMonitor.right, monitor.rcMonitor.bottom}), (std::vector<LONG>{640, 480}));
     const auto popup = static_cast<LONG>(WS_POPUP | WS_VISIBLE);
-    EXPECT_EQ((std::pair{SetWindowLongA(window_, GWL_STYLE, popup), SetWindowLongA(window_, GWL_STYLE, 0)}), std::pair(LONG{0}, popup)) << "the style before";
+    EXPECT_EQ((std::tuple{SetWindowLongA(window_, GWL_STYLE, popup), SetWindowLongA(window_, -20, 8), SetWindowLongA(window_, GWL_STYLE, 0)}),
+              std::tuple(LONG{0}, LONG{0}, popup)) << "the style before; GWL_EXSTYLE (-20) is not kept";
     EXPECT_EQ(SetWindowPos(window_, HWND_TOP, 0, 0, -1, 4, 0), FALSE) << "a negative width";
     ASSERT_EQ(SetWindowPos(window_, HWND_TOP, 99, 49, 4, 4, 0), TRUE);
     POINT corner{0, 0};
@@ -283,7 +296,6 @@ TEST_F(CoreTest, OnTheDesktopCopiesAreStretchedAndClippedToTheWindow) {
     ASSERT_EQ(directDraw_->CreateClipper(0, &clipper, nullptr), DD_OK);
     ASSERT_EQ(clipper->SetHWnd(0, window_) + primary_->SetClipper(clipper), DD_OK);
     EXPECT_EQ(page_->SetClipper(clipper), DDERR_INVALIDPARAMS) << "only the primary takes a clipper";
-    clipper->Release();  // the primary holds it
 
     RECT pastTheEdge{630, 0, 650, 10}, overTheCorner{98, 48, 102, 52};
     EXPECT_EQ(primary_->Blt(&pastTheEdge, page_, nullptr, 0, nullptr), DDERR_INVALIDRECT);
@@ -306,6 +318,8 @@ TEST_F(CoreTest, OnTheDesktopCopiesAreStretchedAndClippedToTheWindow) {
     EXPECT_EQ((std::vector<LONG>{client.right, client.bottom, origin.x, origin.y}), (std::vector<LONG>{0, 0, -32000, -32000}));
     memory_screen::GiveBack();
     EXPECT_EQ(primary_->Blt(&overTheCorner, page_, nullptr, 0, nullptr), DD_OK) << "a window's primary is not lost";
+    ASSERT_EQ(primary_->Release(), ULONG{0});
+    EXPECT_EQ(clipper->Release(), ULONG{0}) << "a primary lets go of its clipper";
 }
 
 // As on Windows, a window's procedure is told WM_DESTROY, with both parameters 0, when it closes.
