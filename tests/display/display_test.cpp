@@ -266,6 +266,7 @@ TEST_F(DisplayTest, AWindowGetsTheFrameStretchedBetweenBlackBands) {
     };
     EXPECT_EQ(present(), Blts{"Primary.Blt(0,40,640,440, Offscreen2, 0,0,320,200, 0, null)"});
     EXPECT_EQ(present(), Blts{}) << "the same frame again";
+    EXPECT_FALSE(PlanWindowCopy(frame.data(), Width * 4 - 4).placed) << "a pitch shorter than a row";
     frame[7 * Width + 5] = 0;
     frame[9 * Width + 3] = 0;
     EXPECT_EQ(present(), Blts{"Primary.Blt(6,54,12,60, Offscreen2, 3,7,6,10, 0, null)"});
@@ -329,6 +330,10 @@ TEST_F(DisplayTest, ThePointerIsMappedThroughTheFrameOnScreenInAWindowOnly) {
     RECT one{};
     ASSERT_TRUE(FrameOnScreen(&one));
     EXPECT_EQ((std::array<LONG, 4>{one.left, one.top, one.right, one.bottom}), (std::array<LONG, 4>{319, 0, 320, 1}));
+    for (auto [width, height] : {std::pair(0, 480), std::pair(640, 0)}) {  // a window without an area shows no frame
+        SetWindowPos(DisplayWindow, HWND_TOP, 0, 0, width, height, 0);
+        EXPECT_FALSE(FrameOnScreen(&one)) << width << " x " << height;
+    }
     memory_screen::TakeAway();  // minimised: nowhere to map through
     POINT kept{5, 5};
     EXPECT_FALSE(ScreenToFrame(&kept) || FrameToScreen(&kept));
