@@ -1,6 +1,5 @@
-// What LoadTga and LoadTgaIndexed make of files put together byte by byte, hostile ones included, and of
-// ImageMagick's and Pillow's files with rows across read blocks: pixel conversion, row order, packets, colour maps,
-// files cut short, and the files they refuse and why. Under the sanitizers any stray access fails the case.
+// LoadTga and LoadTgaIndexed on files made byte by byte, hostile ones included, and on ImageMagick's and Pillow's with rows
+// across read blocks; what they refuse and why; the writer's packets. Under the sanitizers any stray access fails the case.
 #ifndef _WIN32
 #include <sys/resource.h>
 #endif
@@ -8,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -155,6 +155,17 @@ TEST(TgaIndexed, KeepsIndicesAndBlackensEntriesNoIndexCanName) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Tga, Load, testing::ValuesIn(LoadCases), [](const auto& p) { return p.param.name; });
+
+// Packets as the format has them: a run of two or more values is a header and one value, a raw stretch ends where a
+// run begins, and a run holds 128 values at most (raw stretches longer than 128 meet the block-edge cases below).
+TEST(RunLengthEncode, PacksRunsOf128AtMostAndRawStretchesUpToTheNextRun) {
+    const std::tuple<Bytes, size_t, Bytes> cases[] = {
+        {{1, 2, 3}, 1, {0x02, 1, 2, 3}}, {{5, 5, 5, 1, 2}, 1, {0x82, 5, 0x01, 1, 2}}, {{1, 2, 2}, 1, {0x00, 1, 0x81, 2}},
+        {Bytes(130, 7), 1, {0xFF, 7, 0x81, 7}}, {{1, 2, 1, 2, 3, 4}, 2, {0x81, 1, 2, 0x00, 3, 4}}, {Bytes(), 1, Bytes()}};
+    for (const auto& [values, valueBytes, packets] : cases) {
+        EXPECT_EQ(RunLengthEncode(values, valueBytes), packets) << values.size() << " values of " << valueBytes << " bytes";
+    }
+}
 
 struct RefusedCase {
     std::string name;
