@@ -1,9 +1,8 @@
-"""varnelo-render as its users meet it. Pictures that ImageMagick and Pillow write go through both
-picture forms and both read the BMP back alike; each refusal is one stderr line with its reason,
-leaves no file, overwrites no input, never hangs. (Its frames are checked against the running
-program's screenshots and the compositor's own tests.)
+"""varnelo-render as its users meet it: ImageMagick's and Pillow's pictures through both forms, read back alike; each
+refusal one stderr line that leaves no file and never hangs; the shipped build clean under memcheck.
 Usage: render_test.py VARNELO_RENDER VARNELO_PICTURES ASSETS_DIR [TEST...]"""
 import os
+import re
 import resource
 import signal
 import subprocess
@@ -18,8 +17,8 @@ RENDER, PICTURES, ASSETS = (os.path.abspath(arg) for arg in sys.argv[1:4])
 SCENE = os.path.join(ASSETS, "scr.tga")
 
 
-def run(args, cwd, **options):  # a hang fails the case instead of holding the run
-    return subprocess.run([RENDER] + args, cwd=cwd, capture_output=True, text=True, timeout=30, **options)
+def run(args, cwd, under=(), **options):  # a hang fails the case instead of holding the run
+    return subprocess.run([*under, RENDER] + args, cwd=cwd, capture_output=True, text=True, timeout=30, **options)
 
 
 def magick_rgb(path, *options):
@@ -114,6 +113,15 @@ class Render(unittest.TestCase):
                          "varnelo-render: cannot read pipe.tga: file ends inside the header")
         os.close(os.open(self.path("pipe.tga"), os.O_RDONLY | os.O_NONBLOCK))  # frees a feeder nobody read
         feeder.join()
+
+    def test_release_build_passes_memcheck(self):
+        # The build as shipped, not a sanitizer's: valgrind follows each byte it touches and what it leaves behind.
+        Image.new("RGB", (13, 7), (9, 80, 200)).quantize(8).save(self.path("mapped.tga"))
+        memcheck = ["valgrind", "-q", "--error-exitcode=9", "--leak-check=full", "--errors-for-leak-kinds=definite"]
+        for args, code in [(["--indexed", "mapped.tga"], 0), (["--picture", SCENE], 0), (["--indexed", SCENE], 1),
+                           (["--spot", os.path.join(ASSETS, "spot.tga"), "--scene", SCENE, "--at", "100,60"], 0)]:
+            result = run(args + ["-o", "out.bmp"], self.dir, under=memcheck)
+            self.assertEqual((result.returncode, re.findall("^==.*", result.stderr, re.M)), (code, []), args)
 
     def test_bad_usage_exits_2_with_the_usage(self):
         numbers, at = "X,Y must be two whole numbers", "--at 1,2 -o a "
