@@ -1,6 +1,5 @@
-// The SDL2 screen on a real display (under Xvfb, larger than the display mode): SDL's keys and
-// closes as Windows messages, the pointer hidden and mapped through the scaling, the mode
-// repainted after an expose, and the display taken away by a focus loss.
+// The SDL2 screen on a real display under Xvfb, larger than the mode: keys and closes as Windows messages, the pointer
+// hidden and mapped through the scaling, repaints after an expose, and the display taken away by a focus loss.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -37,13 +36,13 @@ protected:
         if (type == SDL_WINDOWEVENT) event.window.event = static_cast<Uint8>(id);
         return event;
     }
-    // Hands events to the screen and takes the first message they make (a key marks the end).
+    // Hands events to the screen and takes the first message they make (the key M marks the end).
     static MSG Deliver(std::vector<SDL_Event> events) {
-        events.push_back(Event(SDL_KEYDOWN, SDLK_a));
+        events.push_back(Event(SDL_KEYDOWN, SDLK_m));
         for (SDL_Event& event : events) EXPECT_EQ(SDL_PushEvent(&event), 1);
         MSG first{}, message{};
         EXPECT_EQ(GetMessageA(&first, nullptr, 0, 0), TRUE);
-        for (message = first; message.message != WM_KEYDOWN;) GetMessageA(&message, nullptr, 0, 0);
+        for (message = first; message.message != WM_KEYDOWN || message.wParam != 'M';) GetMessageA(&message, nullptr, 0, 0);
         return first;
     }
 
@@ -70,16 +69,16 @@ TEST_F(SdlScreenTest, KeysAndClosesArriveAsWindowsMessages) {
     // The keypad's VK_NUMPAD1 and VK_NUMPAD9, then US-layout OEM keys.
     const std::pair<SDL_Keycode, WPARAM> keys[] = {{SDLK_ESCAPE, VK_ESCAPE}, {SDLK_F12, VK_F12}, {SDLK_a, 'A'}, {SDLK_z, 'Z'},
                                                    {SDLK_7, '7'}, {SDLK_SPACE, VK_SPACE}, {SDLK_F1, VK_F1}, {SDLK_KP_1, 0x61},
-                                                   {SDLK_KP_9, 0x69}, {SDLK_MINUS, 0xBD}, {SDLK_QUOTE, 0xDE}, {SDLK_BACKSLASH, 0xDC}};
+                                                   {SDLK_KP_9, 0x69}, {SDLK_MINUS, 0xBD}, {SDLK_QUOTE, 0xDE}, {SDLK_BACKSLASH, 0xDC},
+                                                   {SDLK_F13, 0x7C}, {SDLK_F24, 0x87}};  // VK_F13, VK_F24
     for (const auto& [key, virtualKey] : keys) {
-        SDL_Event event = Event(SDL_KEYDOWN, key);
-        ASSERT_EQ(SDL_PushEvent(&event), 1);
-        MSG message{};
-        ASSERT_EQ(GetMessageA(&message, nullptr, 0, 0), TRUE);
+        const MSG message = Deliver({Event(SDL_KEYDOWN, key)});  // a key without a virtual key gives the M first
         EXPECT_EQ(std::pair(message.message, message.wParam), std::pair(UINT{WM_KEYDOWN}, virtualKey)) << SDL_GetKeyName(key);
     }
     EXPECT_EQ(Deliver({Event(SDL_WINDOWEVENT, 0, SDL_WINDOWEVENT_CLOSE)}).message, static_cast<UINT>(WM_CLOSE));
     EXPECT_EQ(Deliver({Event(SDL_QUIT)}).message, static_cast<UINT>(WM_CLOSE));
+    standins::ShutDown();
+    EXPECT_FALSE(screen::Open("too wide", 20000, 200)) << "SDL refuses a window this large, and so does the screen";
 }
 
 TEST_F(SdlScreenTest, ThePointerIsHiddenAndMappedInModePixelsWhateverTheScale) {
@@ -100,8 +99,6 @@ TEST_F(SdlScreenTest, ThePointerIsHiddenAndMappedInModePixelsWhateverTheScale) {
 
 // Also run on a 16-bit display, whose window surface SDL converts into.
 TEST_F(SdlScreenTest, AnExposeRepaintsTheLastFrame) {
-    const std::vector<uint32_t> frame(size_t{Width} * Height, 0x00336699);
-    screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), Width, Height, Width * 4);
     SDL_Window* window = Window();
     ASSERT_NE(window, nullptr);
     SDL_Surface* surface = SDL_GetWindowSurface(window);
@@ -113,10 +110,15 @@ TEST_F(SdlScreenTest, AnExposeRepaintsTheLastFrame) {
         SDL_GetRGB(pixel, surface->format, &red, &green, &blue);
         return uint32_t{red} << 16 | uint32_t{green} << 8 | blue;
     };
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 255, 255, 255));  // what another window left there
+    Deliver({Event(SDL_WINDOWEVENT, 0, SDL_WINDOWEVENT_EXPOSED)});
+    EXPECT_EQ(colourAt(surface->w / 2, surface->h / 2), 0u) << "before any frame: black";
+    const std::vector<uint32_t> frame(size_t{Width} * Height, 0x00336699);
+    screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), Width, Height, Width * 4);
     // A mode of 32 x 20 fills the same 960 x 600 from row 60; the band below it stays black.
     screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), 32, 20, 32 * 4);
     for (int x = 0; x < surface->w; ++x) ASSERT_EQ(colourAt(x, 660), 0u) << "lit pixel in row 660 at " << x;
-    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 255, 255, 255));  // what another window left there
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 255, 255, 255));
     Deliver({Event(SDL_WINDOWEVENT, 0, SDL_WINDOWEVENT_EXPOSED)});
     Uint8 red = 0, green = 0, blue = 0;  // the frame's colour as the display holds it
     SDL_GetRGB(SDL_MapRGB(surface->format, 0x33, 0x66, 0x99), surface->format, &red, &green, &blue);
