@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Linux program installed into a scratch prefix: its command line, and the folder it works
 # in when started from one without pictures. No display, so each start-up ends at the window.
-# usage: installed_program.sh BUILD_DIR VERSION
+# usage: installed_program.sh BUILD_DIR VERSION BUILT_PROGRAM
 set -uo pipefail
 source "$(dirname "$0")/../support/desktop.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-installed-XXXXXX") && trap 'rm -rf "$work"' EXIT
@@ -60,6 +60,7 @@ EOF
 # later start would take for the user's own; the next one copies it whole and leaves no scraps.
 (trap '' XFSZ && ulimit -f 100 && start "$work/empty" HOME="$work/fresh")
 check said "$work/empty/err" "varnelo: cannot prepare $work/fresh/Pictures/varnelo/scr.tga: File too large"
+check test ! -s "$work/empty/out"  # it went no further
 start "$work/empty" HOME="$work/fresh"
 check cmp "$work/fresh/Pictures/varnelo/scr.tga" "$bundled/scr.tga"
 check test "$(ls -A "$work/fresh/Pictures/varnelo" | paste -sd' ')" = "scr.tga spot.tga"
@@ -68,6 +69,9 @@ mkdir "$work/one" "$work/two" && { start "$work/one" HOME="$work/twin" & start "
 check said "$work/one/err" "varnelo: cannot create the window" && check said "$work/two/err" "varnelo: cannot create the window"
 check cmp "$work/twin/Pictures/varnelo/scr.tga" "$bundled/scr.tga" && check cmp "$work/twin/Pictures/varnelo/spot.tga" "$bundled/spot.tga"
 
+# The program as built, with no pictures beside it to give, stays where it was started, as it always has.
+mkdir "$work/built" && program=$3 start "$work/built" HOME="$work/builder"
+check test ! -e "$work/builder"
 # Without a home to find the pictures folder from, the program stays where it was started;
 # and SDL, held to X11, cannot start at all.
 mkdir "$work/homeless" && start "$work/homeless" HOME=relative SDL_VIDEODRIVER=x11
