@@ -52,10 +52,7 @@ protected:
         return ReadFileText("expected/frame.bmp");
     }
     size_t Screenshots() const {
-        const std::vector<std::string> names = folder_.Names();
-        return static_cast<size_t>(std::count_if(names.begin(), names.end(), [](const std::string& name) {
-            return name.rfind("Screenshot", 0) == 0;
-        }));
+        return static_cast<size_t>(std::ranges::count_if(folder_.Names(), [](const std::string& name) { return name.starts_with("Screenshot"); }));
     }
 };
 

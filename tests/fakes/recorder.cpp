@@ -77,16 +77,19 @@ HRESULT Pass(const std::string& object, const char* method, Through through, con
     return scripted != DD_OK ? scripted : through();
 }
 
+// Records a Release and hands it on: the core frees what it made.
+template <typename Real> ULONG Released(const std::string& object, Real* real) {
+    Record(object + ".Release");
+    return real->Release();
+}
+
 struct Surface final : IDirectDrawSurface7 {
     Surface(IDirectDrawSurface7* core, std::string called) : real(core), name(std::move(called)) {}
     IDirectDrawSurface7* real;
     std::string name;
     std::vector<uint8_t> padded;
 
-    ULONG Release() override {
-        Record(name + ".Release");
-        return real->Release();
-    }
+    ULONG Release() override { return Released(name, real); }
     HRESULT GetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE7* surface) override;
     HRESULT Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE) override {
         const HRESULT result = Pass(name, "Lock", [&] { return real->Lock(rect, desc, flags, nullptr); }, rect, desc->dwSize, flags);
@@ -122,10 +125,7 @@ std::vector<std::unique_ptr<Surface>> surfaces;
 struct Clipper final : IDirectDrawClipper {
     explicit Clipper(IDirectDrawClipper* core) : real(core) {}
     IDirectDrawClipper* real;
-    ULONG Release() override {
-        Record("Clipper.Release");
-        return real->Release();
-    }
+    ULONG Release() override { return Released("Clipper", real); }
     HRESULT SetHWnd(DWORD flags, HWND window) override {
         return Pass("Clipper", "SetHWnd", [&] { return real->SetHWnd(flags, window); }, flags, window);
     }
@@ -154,10 +154,7 @@ struct DirectDraw final : IDirectDraw7 {
     explicit DirectDraw(IDirectDraw7* core) : real(core) {}
     IDirectDraw7* real;
 
-    ULONG Release() override {
-        Record("DirectDraw.Release");
-        return real->Release();
-    }
+    ULONG Release() override { return Released("DirectDraw", real); }
     HRESULT SetCooperativeLevel(HWND window, DWORD flags) override {
         return Pass("DirectDraw", "SetCooperativeLevel", [&] { return real->SetCooperativeLevel(window, flags); }, window, flags);
     }

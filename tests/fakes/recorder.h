@@ -1,6 +1,5 @@
-// The recording doubles: linked in front of the platform core (on the screen in memory), they
-// log every Win32 and DirectDraw call the program makes and answer scripted failures; all
-// other calls reach the core's own rules.
+// The recording doubles: linked in front of the platform core (on the screen in memory), they log every Win32 and
+// DirectDraw call the program makes and answer scripted failures; other calls reach the core's own rules.
 #pragma once
 
 #include <cstdint>

@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# The release packages as users meet them: each .deb (amd64, and arm64 under QEMU) unpacked into
-# a throw-away root (never installed here) and run from a folder without pictures, each Windows
-# zip unpacked and run under Wine, and the web zip unpacked, served to headless Chromium and
-# compared with what the web command serves.
-# usage: check-packages.sh [DIST LINUX_RENDER]   (scripts/package.sh fills DIST)
-# Prints "N passed, N failed, N skipped"; running the 32-bit exe is skipped where the kernel cannot.
+# The release packages as users meet them: each .deb unpacked and run from a folder without pictures (arm64 under
+# QEMU), each Windows zip run under Wine, and the web zip served to Chromium and compared with the web command's page.
+# usage: check-packages.sh [DIST LINUX_RENDER]   (scripts/package.sh fills DIST); prints "N passed, N failed, N skipped"
 set -uo pipefail
 root=$(readlink -f "$(dirname "$0")/../..")
 source "$root/tests/windows/wine.sh"

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# A release rebuilt by someone else is the same release: clones this tree to another path, runs
-# the release command there in another time zone, locale and umask, and compares its SHA256SUMS
-# with DIST's. Where a file differs, diffoscope says where.
+# A release rebuilt by someone else is the same release: the release command, run again in a clone elsewhere in another
+# time zone, locale and umask, must give DIST's SHA256SUMS; where a file differs, diffoscope says where.
 # usage: rebuild.sh [DIST]; prints "N passed, N failed"
 set -uo pipefail
 root=$(readlink -f "$(dirname "$0")/../..")

@@ -2,8 +2,7 @@
 # and the log the program must give, and one session of pointer, F12 and Esc in $work.
 support=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
 # Off centre, so that a frame which ignored the pointer would show.
-frame_x=100
-frame_y=70
+frame_x=100 frame_y=70
 
 fail() { echo "FAIL: $*" >&2 && return 1; }
 has_size() { [ "$(stat -c %s "$1")" -eq "$2" ]; }

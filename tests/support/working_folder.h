@@ -32,9 +32,7 @@ public:
 
     std::vector<std::string> Names() const {  // sorted
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(path_)) {
-            names.push_back(entry.path().filename().string());
-        }
+        for (const auto& entry : std::filesystem::directory_iterator(path_)) names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }

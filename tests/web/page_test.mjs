@@ -1,8 +1,5 @@
-// The web page in headless Chromium against varnelo-render: the canvas with the pointer inside,
-// on every edge and beyond the canvas, F12 and its button, the log, a dropped scene, the user's
-// own pictures fitted, kept and saved, and the ones refused, the keys left to the browser, Esc,
-// offline use and the first load's bytes, a finger on a phone, then deploys of new builds,
-// whole or cut short, and first visits that cannot start.
+// The web page in headless Chromium against varnelo-render: pointer, keys, screenshots, the log, the user's pictures,
+// offline use and the first load, a phone, deploys of new builds whole or cut short, and first visits that cannot start.
 // usage: node page_test.mjs PAGE_DIR VARNELO_RENDER ASSETS_DIR
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';

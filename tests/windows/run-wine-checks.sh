@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Checks each Windows build's varnelo.exe as a user meets it under Wine: a GUI program, in the
-# loader of its own width, in a window where the display refuses the mode (on screens of
-# 640 x 480 and 1024 x 768), and full screen in a 320 x 200 virtual desktop.
-# Usage: run-wine-checks.sh [X86_BUILD X64_BUILD LINUX_RENDER ASSETS]; prints "N passed, N failed,
-# N skipped": the 32-bit build is skipped where the kernel runs no 32-bit code.
+# Each Windows build's varnelo.exe as a user meets it under Wine: a GUI program in the loader of its own width, in a
+# window where the display refuses the mode (640 x 480 and 1024 x 768), and full screen in a 320 x 200 virtual desktop.
+# usage: run-wine-checks.sh [X86_BUILD X64_BUILD LINUX_RENDER ASSETS]; prints "N passed, N failed, N skipped"
 set -uo pipefail
 root=$(readlink -f "$(dirname "$0")/../..")
 source "$root/tests/windows/wine.sh"

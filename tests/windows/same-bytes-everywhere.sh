@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Every build of varnelo-render must write the same bytes for the same input: renders a set
-# of frames and converts a set of pictures with each build given, then compares them byte for
-# byte with the first build's. A .exe runs under Wine, in one cmd.exe for all its renders, and a
-# Linux program for another CPU (i686, arm64) under QEMU's user mode.
-# Usage: same-bytes-everywhere.sh ASSETS RENDER RENDER...; exits 1 on any difference.
+# Every build of varnelo-render writes the same bytes for the same input: frames and pictures from each build given,
+# compared with the first build's; a .exe runs under Wine, an i686 or arm64 Linux program under QEMU's user mode.
+# usage: same-bytes-everywhere.sh ASSETS RENDER RENDER...; exits 1 on any difference.
 set -uo pipefail
 source "$(dirname "$0")/wine.sh"
 assets=$(readlink -f "$1") && shift

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# How this machine runs Windows programs. Sourced, it sets Wine up and gives wine_run,
-# wine_make_prefix and wine_stop. `wine.sh PROGRAM.exe ARGS...` runs one program (the Windows
-# builds' test runner); `wine.sh --prefix COMMAND ARGS...` runs a command, such as ctest, with a
-# throwaway prefix that its programs share.
+# How this machine runs Windows programs. Sourced, it gives wine_run, wine_make_prefix and wine_stop;
+# `wine.sh PROGRAM.exe ARGS...` runs one program (the Windows builds' test runner), and `wine.sh --prefix
+# COMMAND ARGS...` runs a command such as ctest with a throwaway prefix that its programs share.
 
 # One 64-bit prefix serves both builds: wine64 runs the PE32+ programs itself and hands each
 # PE32 program to the 32-bit loader beside it (/usr/lib/wine/wine, from wine32:i386).
