@@ -116,7 +116,7 @@ TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
     // Only DirectDraw 7 is on offer: the first DirectDraw's identity, IID_IDirectDraw, is refused.
     const GUID first = {0x6C14DB80, 0xA733, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
     for (bool open : {true, false}) {
-        EXPECT_EQ(ShowWindow(window_, 5) + UpdateWindow(window_), open ? 1 : 0);
+        EXPECT_EQ((std::pair{ShowWindow(window_, 5), UpdateWindow(window_)}), std::pair(FALSE, BOOL{open})) << "was hidden, painted";
         EXPECT_EQ(std::pair(Screen().shown, Screen().blackPaints), std::pair(open, open ? 1 : 0));
         EXPECT_EQ(SetTimer(window_, 0, 20, nullptr), open ? 1u : 0u);
         EXPECT_EQ(SetCursorPos(400, 37), open);
@@ -181,23 +181,23 @@ TEST_F(CoreTest, LocksAreExclusiveAndTheFlipShowsWhatWasCopied) {
         {1, 0, whole, DDERR_INVALIDPARAMS}, {Width, 0, column, DD_OK}, {Width + 1, 0, column, DDERR_INVALIDPARAMS},
         {0, Height, flat, DD_OK}, {0, Height + 1, flat, DDERR_INVALIDPARAMS}, {0, 10, tall, DDERR_INVALIDPARAMS}};
     for (auto [x, y, part, result] : places) EXPECT_EQ(back_->BltFast(x, y, page_, &part, 0), result) << x << "," << y << " " << part.left;
-    ASSERT_EQ(back_->BltFast(0, 0, page_, &whole, 0) + back_->Lock(nullptr, &desc, 0, nullptr), DD_OK);
+    ASSERT_EQ((std::pair{back_->BltFast(0, 0, page_, &whole, 0), back_->Lock(nullptr, &desc, 0, nullptr)}), std::pair(DD_OK, DD_OK));
     EXPECT_EQ(primary_->Flip(nullptr, 0), DDERR_SURFACEBUSY) << "back buffer locked";
-    ASSERT_EQ(back_->Unlock(nullptr) + primary_->Flip(nullptr, 0), DD_OK);
+    ASSERT_EQ((std::pair{back_->Unlock(nullptr), primary_->Flip(nullptr, 0)}), std::pair(DD_OK, DD_OK));
     EXPECT_EQ(Screen().shown32, frame);
     // The back buffer now holds the first, black frame; a part lands at the corner given.
     RECT part{1, 2, 3, 4};
-    ASSERT_EQ(back_->BltFast(5, 6, page_, &part, 0) + primary_->Flip(nullptr, 0), DD_OK);
+    ASSERT_EQ((std::pair{back_->BltFast(5, 6, page_, &part, 0), primary_->Flip(nullptr, 0)}), std::pair(DD_OK, DD_OK));
     std::vector<uint8_t> expected(frame.size(), 0);
     for (size_t row = 0; row < 2; ++row) std::copy_n(&frame[((2 + row) * Width + 1) * 4], 8, &expected[((6 + row) * Width + 5) * 4]);
     EXPECT_EQ(Screen().shown32, expected);
     EXPECT_EQ(page_->Flip(nullptr, 0), DDERR_NOTFLIPPABLE);
     ASSERT_EQ(page_->Lock(nullptr, &desc, 0, nullptr), DD_OK);
     const auto* base = static_cast<uint8_t*>(desc.lpSurface);
-    ASSERT_EQ(page_->Unlock(nullptr) + page_->Lock(&part, &desc, 0, nullptr), DD_OK);
+    ASSERT_EQ((std::pair{page_->Unlock(nullptr), page_->Lock(&part, &desc, 0, nullptr)}), std::pair(DD_OK, DD_OK));
     EXPECT_EQ(static_cast<uint8_t*>(desc.lpSurface) - base, 2 * desc.lPitch + 4) << "a part's lock points at its corner";
     RECT none{0, 5, 3, 5};
-    EXPECT_EQ(page_->Unlock(nullptr) + page_->Lock(&none, &desc, 0, nullptr), DD_OK) << "an empty part may be locked";
+    EXPECT_EQ((std::pair{page_->Unlock(nullptr), page_->Lock(&none, &desc, 0, nullptr)}), std::pair(DD_OK, DD_OK)) << "an empty part may be locked";
 }
 
 TEST_F(CoreTest, SurfacesAreMadeOnlyFromSoundDescriptions) {
@@ -247,11 +247,11 @@ TEST_F(CoreTest, TheFlipChainIsLostWhileTheDisplayIsAwayUntilRestored) {
     EXPECT_EQ(back_->Blt(nullptr, page_, nullptr, 0, nullptr), DDERR_SURFACELOST);
     EXPECT_EQ(primary_->Lock(nullptr, &desc, 0, nullptr), DDERR_SURFACELOST);
     // A page lives in system memory and stays usable, so frames can still be drawn.
-    EXPECT_EQ(page_->Lock(nullptr, &desc, 0, nullptr) + page_->Unlock(nullptr), DD_OK);
+    EXPECT_EQ((std::pair{page_->Lock(nullptr, &desc, 0, nullptr), page_->Unlock(nullptr)}), std::pair(DD_OK, DD_OK));
     EXPECT_EQ(primary_->Restore(), DDERR_WRONGMODE) << "not while the display is away";
     memory_screen::GiveBack();
     EXPECT_EQ(primary_->Flip(nullptr, 0), DDERR_SURFACELOST) << "lost until restored";
-    EXPECT_EQ(primary_->Restore() + page_->Restore(), DD_OK);
+    EXPECT_EQ((std::pair{primary_->Restore(), page_->Restore()}), std::pair(DD_OK, DD_OK));
     EXPECT_EQ(back_->BltFast(0, 0, page_, nullptr, 0), DD_OK);
     EXPECT_EQ(primary_->Flip(nullptr, 0), DD_OK);
 }
@@ -294,7 +294,7 @@ TEST_F(CoreTest, OnTheDesktopCopiesAreStretchedAndClippedToTheWindow) {
     EXPECT_EQ(directDraw_->CreateClipper(0, nullptr, nullptr), DDERR_INVALIDPARAMS);
     EXPECT_EQ(directDraw_->CreateClipper(0, &clipper, reinterpret_cast<IUnknown*>(&desc)), DDERR_INVALIDPARAMS) << "aggregation";
     ASSERT_EQ(directDraw_->CreateClipper(0, &clipper, nullptr), DD_OK);
-    ASSERT_EQ(clipper->SetHWnd(0, window_) + primary_->SetClipper(clipper), DD_OK);
+    ASSERT_EQ((std::pair{clipper->SetHWnd(0, window_), primary_->SetClipper(clipper)}), std::pair(DD_OK, DD_OK));
     EXPECT_EQ(page_->SetClipper(clipper), DDERR_INVALIDPARAMS) << "only the primary takes a clipper";
 
     RECT pastTheEdge{630, 0, 650, 10}, overTheCorner{98, 48, 102, 52};
