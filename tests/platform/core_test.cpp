@@ -143,7 +143,6 @@ TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
         static_cast<LPDIRECTDRAW7>(object)->Release();
     }
     Screen().noDisplay = true;
-    EXPECT_EQ(CreateWindowExA(0, nullptr, "", 0, 0, 0, 320, 200, nullptr, nullptr, nullptr, nullptr), nullptr) << "no class";
     EXPECT_EQ(OpenTestWindow(DefWindowProcA), nullptr) << "a window with nowhere to show";
     WNDCLASSEXA noProcedure{};
     noProcedure.cbSize = sizeof noProcedure;
@@ -152,6 +151,7 @@ TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
     noProcedure.lpfnWndProc = DefWindowProcA;
     EXPECT_NE(RegisterClassExA(&noProcedure), 0);
     EXPECT_EQ(RegisterClassExA(&noProcedure), 0) << "a name taken already";
+    EXPECT_EQ(CreateWindowExA(0, nullptr, "", 0, 0, 0, 320, 200, nullptr, nullptr, nullptr, nullptr), nullptr) << "no class named";
     EXPECT_EQ(GetMessageA(nullptr, nullptr, 0, 0), -1);
 }
 
