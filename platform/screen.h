@@ -19,6 +19,9 @@ bool IsOpen();
 // ShowWindow and UpdateWindow: shows the place, painted in the class brush (black).
 void Show();
 void PaintBlack();
+// DirectDrawCreateEx: whether frames can reach the place. False only when showing it found no
+// way at all to draw there; a place merely out of sight for now (minimised) can still be drawn on.
+bool CanDraw();
 
 // SetCooperativeLevel: exclusive full screen shows the mode scaled to fill the screen.
 void EnterFullScreen();

@@ -396,6 +396,8 @@ HRESULT WINAPI DirectDrawCreateEx(GUID* driver, LPVOID* object, REFIID iid, IUnk
         return DDERR_INVALIDPARAMS;
     }
     if (!screen::IsOpen()) return DDERR_GENERIC;  // nothing to show on without the window
+    // A window that nothing can be drawn in is a display without DirectDraw: no frame would show.
+    if (!screen::CanDraw()) return DDERR_NODIRECTDRAWHW;
     *object = static_cast<IDirectDraw7*>(new DirectDraw());
     return DD_OK;
 }

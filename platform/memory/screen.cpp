@@ -35,6 +35,7 @@ void Close() { S().open = S().shown = S().fullScreen = false; }
 bool IsOpen() { return S().open; }
 void Show() { S().shown = true; }
 void PaintBlack() { ++S().blackPaints; }
+bool CanDraw() { return S().open && !S().noDrawing; }
 void EnterFullScreen() { S().fullScreen = true; }
 void LeaveFullScreen() { S().fullScreen = false; }
 

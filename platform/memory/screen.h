@@ -12,6 +12,7 @@ namespace memory_screen {
 
 struct State {
     bool noDisplay = false;  // Open finds nowhere to show the window
+    bool noDrawing = false;  // the window opens, but nothing can be drawn in it
     bool open = false, shown = false, fullScreen = false, pointerShown = true;
     int blackPaints = 0;
     int desktopWidth = 640, desktopHeight = 480;

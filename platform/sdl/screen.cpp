@@ -22,18 +22,39 @@ struct Fit {
     int x = 0, y = 0, w = 0, h = 0;
 };
 
+// How frames reach the window, chosen when it is first shown.
+enum class Drawing {
+    Undecided,
+    // Straight into the window surface, where SDL's driver has one of its own: X11 hands it to
+    // the display server in shared memory, and only the rows that changed are sent.
+    WindowSurface,
+    // Where it has none (Wayland): the frame goes to a renderer as a texture of its own size,
+    // which the renderer scales into the window's real pixels.
+    Renderer,
+    // Neither could be started, so no frame would ever show.
+    Nothing,
+};
+
 struct State {
     SDL_Window* window = nullptr;
     bool fullScreen = false;
+    Drawing drawing = Drawing::Undecided;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int textureWidth = 0, textureHeight = 0;
 
-    // What is on the window surface now, so a resize or expose can repaint it
-    // and a steady frame only updates its own rectangle.
+    // What is on the window now, so a resize or expose can repaint it and a steady frame
+    // costs nothing more.
     std::vector<uint8_t> lastFrame;
     int lastWidth = 0, lastHeight = 0;
     SDL_Surface* paintedSurface = nullptr;
-    int paintedWidth = 0, paintedHeight = 0;
+    int paintedWidth = 0, paintedHeight = 0;  // of the surface or the renderer's output, in pixels
     Fit paintedFit;
     std::vector<int> sourceColumn;  // for each target column of the fit, its mode column
+
+    // Where the pointer counts as being while SDL cannot say (a Wayland client learns of the
+    // pointer only over its own window): where it was put, or last seen; in window coordinates.
+    int heldX = 0, heldY = 0;
 };
 
 State state;
@@ -41,17 +62,30 @@ State state;
 // same way, and repeat what the display libraries said on stderr.
 bool videoTried = false;
 
-// Where the mode's pixels show in the window; the box never exceeds the window, so SDL's ints hold it.
-Fit FitMode(int windowWidth, int windowHeight, int width, int height) {
-    const letterbox::Box box = letterbox::Fit(windowWidth, windowHeight, width, height);
+// Where the mode's pixels show in an area of the window's pixels; the box never exceeds the area,
+// so SDL's ints hold it.
+Fit FitMode(int areaWidth, int areaHeight, int width, int height) {
+    const letterbox::Box box = letterbox::Fit(areaWidth, areaHeight, width, height);
     return Fit{static_cast<int>(box.left), static_cast<int>(box.top), static_cast<int>(box.width),
                static_cast<int>(box.height)};
 }
 
-Fit CurrentFit(int width, int height) {
-    int windowWidth = 0, windowHeight = 0;
-    SDL_GetWindowSize(state.window, &windowWidth, &windowHeight);
-    return FitMode(windowWidth, windowHeight, width, height);
+bool SameFit(const Fit& a, const Fit& b) { return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h; }
+
+// The window's size in its real pixels, which a scaled Wayland output makes larger than its size
+// in window coordinates (the pointer's); X11 knows no such difference.
+void PixelSize(int& width, int& height) {
+    if (state.renderer == nullptr || SDL_GetRendererOutputSize(state.renderer, &width, &height) != 0) {
+        SDL_GetWindowSizeInPixels(state.window, &width, &height);
+    }
+}
+
+// A window coordinate as the pixel in the middle of the area it covers, and back.
+int ToPixels(int coordinate, int windowSide, int pixelSide) {
+    return windowSide <= 0 ? coordinate : static_cast<int>((2 * int64_t{coordinate} + 1) * pixelSide / (2 * int64_t{windowSide}));
+}
+int ToWindow(int pixel, int windowSide, int pixelSide) {
+    return pixelSide <= 0 ? pixel : static_cast<int>(int64_t{pixel} * windowSide / pixelSide);
 }
 
 bool IsXrgb(const SDL_PixelFormat* format) {
@@ -111,17 +145,16 @@ void ScaleAnyFormat(SDL_Surface* target, const Fit& fit, const uint8_t* pixels, 
     SDL_FreeSurface(source);
 }
 
-// Paints the mode's rows [firstRow, endRow) of the last frame; everything when the window
-// surface is new or has changed size.
-void Paint(int firstRow, int endRow) {
+// Paints the mode's rows [firstRow, endRow) of the last frame into the window surface; everything
+// when the surface is new or has changed size.
+void PaintSurface(int firstRow, int endRow) {
     const uint8_t* pixels = state.lastFrame.data();
     const int width = state.lastWidth, height = state.lastHeight, pitch = state.lastWidth * 4;
     SDL_Surface* target = SDL_GetWindowSurface(state.window);
-    if (target == nullptr) return;
+    if (target == nullptr) return;  // for now: minimised, or in the middle of a resize
     const Fit fit = FitMode(target->w, target->h, width, height);
     const bool whole = target != state.paintedSurface || target->w != state.paintedWidth ||
-                       target->h != state.paintedHeight || fit.x != state.paintedFit.x ||
-                       fit.y != state.paintedFit.y || fit.w != state.paintedFit.w || fit.h != state.paintedFit.h;
+                       target->h != state.paintedHeight || !SameFit(fit, state.paintedFit);
     if (whole) {
         // The bars around a letterboxed mode stay black; they are drawn only on a change.
         SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
@@ -149,6 +182,48 @@ void Paint(int firstRow, int endRow) {
     state.paintedFit = fit;
 }
 
+// A texture of the mode's size for the renderer to scale, sampled at the nearest pixel.
+bool TextureFor(int width, int height) {
+    if (state.texture != nullptr && state.textureWidth == width && state.textureHeight == height) return true;
+    if (state.texture != nullptr) SDL_DestroyTexture(state.texture);
+    state.texture = SDL_CreateTexture(state.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    state.textureWidth = state.texture != nullptr ? width : 0;
+    state.textureHeight = state.texture != nullptr ? height : 0;
+    return state.texture != nullptr && SDL_SetTextureScaleMode(state.texture, SDL_ScaleModeNearest) == 0;
+}
+
+// The renderer's picture is drawn whole every time (its buffers keep nothing one can rely on),
+// so a frame whose rows are all unchanged, in an output of the same size, is not drawn at all.
+void PaintRenderer(int firstRow, int endRow) {
+    int outputWidth = 0, outputHeight = 0;
+    if (SDL_GetRendererOutputSize(state.renderer, &outputWidth, &outputHeight) != 0) return;
+    const int width = state.lastWidth, height = state.lastHeight;
+    const Fit fit = FitMode(outputWidth, outputHeight, width, height);
+    const bool whole = outputWidth != state.paintedWidth || outputHeight != state.paintedHeight ||
+                       !SameFit(fit, state.paintedFit) || width != state.textureWidth || height != state.textureHeight;
+    if (!whole && firstRow >= endRow) return;
+    if (!TextureFor(width, height)) return;
+    if (whole) {
+        firstRow = 0;
+        endRow = height;
+    }
+    const SDL_Rect rows{0, firstRow, width, endRow - firstRow};
+    const int pitch = width * 4;
+    SDL_UpdateTexture(state.texture, &rows, state.lastFrame.data() + static_cast<size_t>(firstRow) * static_cast<size_t>(pitch), pitch);
+    SDL_RenderClear(state.renderer);
+    const SDL_Rect to{fit.x, fit.y, fit.w, fit.h};
+    SDL_RenderCopy(state.renderer, state.texture, nullptr, &to);
+    SDL_RenderPresent(state.renderer);
+    state.paintedWidth = outputWidth;
+    state.paintedHeight = outputHeight;
+    state.paintedFit = fit;
+}
+
+void Paint(int firstRow, int endRow) {
+    if (state.drawing == Drawing::WindowSurface) PaintSurface(firstRow, endRow);
+    if (state.drawing == Drawing::Renderer) PaintRenderer(firstRow, endRow);
+}
+
 void Repaint() {
     if (state.window == nullptr) return;
     if (state.lastFrame.empty()) {
@@ -156,6 +231,20 @@ void Repaint() {
         return;
     }
     Paint(0, state.lastHeight);
+}
+
+// Chooses, once, how frames reach the window. With SDL's emulation of a window surface turned off
+// (Open), SDL gives one only where its driver has its own, which is the cheaper way; elsewhere a
+// renderer that SDL can start is the way.
+void ChooseDrawing() {
+    if (state.window == nullptr || state.drawing != Drawing::Undecided) return;
+    if (SDL_GetWindowSurface(state.window) != nullptr) {
+        state.drawing = Drawing::WindowSurface;
+        return;
+    }
+    state.renderer = SDL_CreateRenderer(state.window, -1, 0);
+    state.drawing = state.renderer != nullptr ? Drawing::Renderer : Drawing::Nothing;
+    if (state.renderer != nullptr) SDL_SetRenderDrawColor(state.renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
 }
 
 void HandleWindowEvent(const SDL_WindowEvent& event) {
@@ -180,20 +269,31 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
     }
 }
 
-// Whether SDL's video runs on a driver that only draws into memory, which nobody sees.
-bool DrawsIntoMemory() {
+bool DriverIs(const char* name) {
     const char* driver = SDL_GetCurrentVideoDriver();
-    return driver != nullptr && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+    return driver != nullptr && std::strcmp(driver, name) == 0;
 }
+
+// Whether SDL's video runs on a driver that only draws into memory, which nobody sees.
+bool DrawsIntoMemory() { return DriverIs("offscreen") || DriverIs("dummy"); }
+
+// Whether SDL can say where the pointer is when it is not over the window: on X11 it asks the
+// server; a Wayland client is told of the pointer only while it is over one of its surfaces.
+bool SeesPointerEverywhere() { return DriverIs("x11"); }
 
 }  // namespace
 
 bool Open(const char* title, int width, int height) {
     if (state.window != nullptr) return false;
-    // The window surface goes straight to the display server (shared memory on X11). SDL would
-    // otherwise emulate it with a GL texture, which on a software GL costs a good part of a core
-    // at 50 frames a second. The environment can still ask for it.
+    // Where SDL's driver has a window surface of its own (shared memory on X11), frames go
+    // straight into it. SDL would otherwise emulate one with a GL texture of the window's size,
+    // which on a software GL costs a good part of a core at 50 frames a second; where the
+    // driver has none, a renderer does better (ChooseDrawing). The environment can still ask
+    // for the emulation.
     SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+    // A Wayland client cannot move the pointer. SDL would lock it in the window instead and
+    // make up positions from its motion, which no longer match where the user sees it.
+    SDL_SetHintWithPriority(SDL_HINT_VIDEO_WAYLAND_EMULATE_MOUSE_WARP, "0", SDL_HINT_DEFAULT);
     videoTried = true;
     if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "varnelo: no display to open the window on (%s)\n", SDL_GetError());
@@ -206,8 +306,9 @@ bool Open(const char* title, int width, int height) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
+    // In the real pixels of a scaled Wayland output, so that they stay sharp; X11 has no other.
     state.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                                    SDL_WINDOW_HIDDEN);
+                                    SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
     if (state.window == nullptr) {
         std::fprintf(stderr, "varnelo: cannot open the window (%s)\n", SDL_GetError());
         return false;
@@ -216,23 +317,40 @@ bool Open(const char* title, int width, int height) {
 }
 
 void Close() {
+    if (state.texture != nullptr) SDL_DestroyTexture(state.texture);
+    if (state.renderer != nullptr) SDL_DestroyRenderer(state.renderer);
     if (state.window != nullptr) SDL_DestroyWindow(state.window);
     state = State{};
 }
 
 bool IsOpen() { return state.window != nullptr; }
 
+// The way to draw is chosen before the window shows: a renderer may have SDL make the window
+// anew, which a shown window would do in sight.
 void Show() {
-    if (state.window != nullptr) SDL_ShowWindow(state.window);
+    if (state.window == nullptr) return;
+    ChooseDrawing();
+    SDL_ShowWindow(state.window);
 }
 
 void PaintBlack() {
     if (state.window == nullptr) return;
-    SDL_Surface* target = SDL_GetWindowSurface(state.window);
+    if (state.drawing == Drawing::Renderer) {
+        SDL_RenderClear(state.renderer);
+        SDL_RenderPresent(state.renderer);
+        state.paintedWidth = 0;  // the next frame is drawn whole
+        return;
+    }
+    SDL_Surface* target = state.drawing == Drawing::WindowSurface ? SDL_GetWindowSurface(state.window) : nullptr;
     if (target == nullptr) return;
     SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
     SDL_UpdateWindowSurface(state.window);
     state.paintedSurface = nullptr;
+}
+
+bool CanDraw() {
+    ChooseDrawing();
+    return state.drawing == Drawing::WindowSurface || state.drawing == Drawing::Renderer;
 }
 
 void EnterFullScreen() {
@@ -298,30 +416,38 @@ void Present(const uint8_t* pixels, int width, int height, int pitch) {
 
 bool PointerInMode(int width, int height, int& x, int& y) {
     if (state.window == nullptr) return false;
-    int pointerX = 0, pointerY = 0;
     if (SDL_GetMouseFocus() == state.window) {
         // Kept current by the pointer events the message loop pumps; SDL's global position
         // is a cache that a pointer warped by another program does not refresh.
-        SDL_GetMouseState(&pointerX, &pointerY);
-    } else {
+        SDL_GetMouseState(&state.heldX, &state.heldY);
+    } else if (SeesPointerEverywhere()) {
         int windowX = 0, windowY = 0;
-        SDL_GetGlobalMouseState(&pointerX, &pointerY);
+        SDL_GetGlobalMouseState(&state.heldX, &state.heldY);
         SDL_GetWindowPosition(state.window, &windowX, &windowY);
-        pointerX -= windowX;
-        pointerY -= windowY;
+        state.heldX -= windowX;
+        state.heldY -= windowY;
     }
-    const Fit fit = CurrentFit(width, height);
+    int windowWidth = 0, windowHeight = 0, pixelWidth = 0, pixelHeight = 0;
+    SDL_GetWindowSize(state.window, &windowWidth, &windowHeight);
+    PixelSize(pixelWidth, pixelHeight);
+    const Fit fit = FitMode(pixelWidth, pixelHeight, width, height);
     if (fit.w <= 0 || fit.h <= 0) return false;
-    x = static_cast<int>(letterbox::PixelAt(pointerX, fit.x, fit.w, width));
-    y = static_cast<int>(letterbox::PixelAt(pointerY, fit.y, fit.h, height));
+    x = static_cast<int>(letterbox::PixelAt(ToPixels(state.heldX, windowWidth, pixelWidth), fit.x, fit.w, width));
+    y = static_cast<int>(letterbox::PixelAt(ToPixels(state.heldY, windowHeight, pixelHeight), fit.y, fit.h, height));
     return true;
 }
 
+// Where the platform refuses to move the pointer (Wayland), the light stays where it was put
+// until the pointer shows up over the window.
 void MovePointerInMode(int width, int height, int x, int y) {
     if (state.window == nullptr || width <= 0 || height <= 0) return;
-    const Fit fit = CurrentFit(width, height);
-    SDL_WarpMouseInWindow(state.window, static_cast<int>(letterbox::MiddleOf(x, fit.x, fit.w, width)),
-                          static_cast<int>(letterbox::MiddleOf(y, fit.y, fit.h, height)));
+    int windowWidth = 0, windowHeight = 0, pixelWidth = 0, pixelHeight = 0;
+    SDL_GetWindowSize(state.window, &windowWidth, &windowHeight);
+    PixelSize(pixelWidth, pixelHeight);
+    const Fit fit = FitMode(pixelWidth, pixelHeight, width, height);
+    state.heldX = ToWindow(static_cast<int>(letterbox::MiddleOf(x, fit.x, fit.w, width)), windowWidth, pixelWidth);
+    state.heldY = ToWindow(static_cast<int>(letterbox::MiddleOf(y, fit.y, fit.h, height)), windowHeight, pixelHeight);
+    SDL_WarpMouseInWindow(state.window, state.heldX, state.heldY);
 }
 
 void ShowPointer(bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }

@@ -70,6 +70,9 @@ void PaintBlack() {
     if (state.open) varnelo_paint_black();
 }
 
+// The canvas exists before the program starts: whatever opens can be drawn on.
+bool CanDraw() { return state.open; }
+
 // The page is the screen: the canvas fills it already, whatever the cooperative level.
 void EnterFullScreen() {}
 void LeaveFullScreen() {}

@@ -113,6 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
         EarlyReturn{"NoDisplay", [] { memory_screen::Get().noDisplay = true; }, false, "cannot create the window", 0},
         EarlyReturn{"NoDirectDraw", [] { recorder::Script("DirectDrawCreateEx", {DDERR_GENERIC}); }, true,
                     NO_PICTURE("DirectDraw could not be started"), 4},
+        EarlyReturn{"NothingDrawsInTheWindow", [] { memory_screen::Get().noDrawing = true; }, true,
+                    NO_PICTURE("DirectDraw could not be started"), 4},
         EarlyReturn{"NoWindowEither", [] {
             recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
             recorder::Script("CreateClipper", {DDERR_OUTOFMEMORY});

@@ -142,6 +142,14 @@ TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
         EXPECT_EQ(static_cast<LPDIRECTDRAW7>(object)->SetCooperativeLevel(window_, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DDERR_INVALIDPARAMS);
         static_cast<LPDIRECTDRAW7>(object)->Release();
     }
+    // A window that opens but can be drawn in by no means is a display without DirectDraw.
+    window_ = OpenTestWindow(DefWindowProcA);
+    Screen().noDrawing = true;
+    LPVOID object = nullptr;
+    EXPECT_EQ(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, nullptr), DDERR_NODIRECTDRAWHW);
+    EXPECT_EQ(object, nullptr);
+    standins::ShutDown();
+    Screen() = memory_screen::State{};
     Screen().noDisplay = true;
     EXPECT_EQ(OpenTestWindow(DefWindowProcA), nullptr) << "a window with nowhere to show";
     WNDCLASSEXA noProcedure{};
