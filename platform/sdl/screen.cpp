@@ -5,6 +5,7 @@
 #include "platform/core/desktop.h"
 #include "platform/core/standins.h"
 #include "platform/letterbox.h"
+#include "platform/sdl/box.h"
 
 #include <algorithm>
 #include <chrono>
@@ -58,6 +59,8 @@ struct State {
 };
 
 State state;
+// What a start-up that failed ends with, as the program's own early returns do.
+constexpr int StartFailed = 1;
 // Whether SDL's video was ever started, by the window or for a box: a second try would fail the
 // same way, and repeat what the display libraries said on stderr.
 bool videoTried = false;
@@ -551,14 +554,15 @@ uint64_t NowMs() {
 // A program started from a shell has its terminal: the text goes to stderr, one line, headed by
 // the caption as a command-line tool's messages are. One started from the desktop's menu has
 // none, so where a display can show it the text also goes into a box, which the user answers
-// before the program goes on, as on Windows.
+// before the program goes on, as on Windows. Every box this program shows tells of a start that
+// failed, so a close request while it waits ends the program as such a start ends: with 1.
 void Tell(const char* caption, const char* text) {
     std::fprintf(stderr, "%s: %s\n", caption, text);
     if (!SDL_WasInit(SDL_INIT_VIDEO) && (std::exchange(videoTried, true) || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)) {
         return;
     }
     // SDL would look for an X display of its own even behind a driver that draws into memory.
-    if (!DrawsIntoMemory()) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
+    if (!DrawsIntoMemory()) box::Show(caption, text, StartFailed);
 }
 
 void Finish(int) {

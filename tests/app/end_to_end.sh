@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program under Xvfb as a user meets it: the pointer steers the spot, F12 saves a
-# screenshot, Esc quits; and a start-up without its spot says why, in a box as well.
-# usage: end_to_end.sh VARNELO VARNELO_RENDER ASSETS_DIR LSAN_SUPPRESSIONS
+# screenshot, Esc quits; a start-up without its spot, or with a window nothing can be drawn in,
+# says why, in a box as well; and a close request ends the program while that box waits.
+# usage: end_to_end.sh VARNELO VARNELO_RENDER ASSETS_DIR LSAN_SUPPRESSIONS REFUSE_DRAWING_LIBRARY
 set -uo pipefail
 source "$(dirname "$0")/../support/desktop.sh"
 program=$(readlink -f "$1") assets=$3
@@ -26,11 +27,13 @@ expected_log >"$work/expected.log"
 play_session 0 60 960 600 "$work/expected.log" || { cat "$work/run/stderr" >&2; exit 1; }
 [ "$(cat "$work/kept")" = kept ] || fail "the program wrote into a file named in its environment"
 
-# start_fails FOLDER MESSAGE: a start-up in FOLDER says MESSAGE on stderr and in a box titled
-# "varnelo" (the window is "Varnelo"), and ends with 1 once the box is answered.
+# The error box, a window titled "varnelo" (the program's own is "Varnelo").
+box() { xwininfo -root -children | awk '$2 == "\"varnelo\":" { print $1 }' | grep .; }
+
+# start_fails FOLDER MESSAGE [ENV...]: a start-up in FOLDER says MESSAGE on stderr and in a box,
+# and ends with 1 once the box is answered.
 start_fails() {
-    (set +e; cd "$1" && timeout -k 5 30 "$program" >stdout 2>stderr; echo $? >exit) &
-    box() { xwininfo -root -children | awk '$2 == "\"varnelo\":" { print $1 }' | grep .; }
+    (set +e; cd "$1" && env "${@:3}" timeout -k 5 30 "$program" >stdout 2>stderr; echo $? >exit) &
     wait_for 20 box && [ ! -e "$1/exit" ] || fail "no box waits for an answer: $(cat "$1/stderr")"
     xdotool windowfocus --sync "$(box)" key Return
     wait_for 20 test -s "$1/exit" && [ "$(cat "$1/exit")" = 1 ] || fail "start-up in $1 did not end with 1"
@@ -40,4 +43,31 @@ mkdir "$work/no-spot" && cp "$assets/scr.tga" "$work/no-spot/"
 start_fails "$work/no-spot" "varnelo: cannot read spot.tga: No such file or directory"
 # The log is written all the same.
 cmp -s "$work/no-spot/DirectX.log" <(expected_log) || fail "a start-up without its spot wrote no full log"
+
+# A window that SDL offers no way to draw in (no window surface, no renderer) would show nothing
+# ever: the start-up says so and ends, and the log shows DirectDraw refused for want of hardware.
+mkdir "$work/no-drawing" && cp "$assets/spot.tga" "$assets/scr.tga" "$work/no-drawing/"
+start_fails "$work/no-drawing" "varnelo: cannot show the picture: DirectDraw could not be started (DirectX.log says why)" \
+    LD_PRELOAD="$(readlink -f "$5")" ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0"
+cmp -s "$work/no-drawing/DirectX.log" <(expected_log | head -n 3 && echo "Hardware nepodporuje DDraw !") ||
+    fail "DirectX.log of a window nothing draws in: $(cat -A "$work/no-drawing/DirectX.log")"
+
+# A close request (SIGINT as from Ctrl+C, SIGTERM as from timeout or a logout) while the box waits
+# ends the program within a second with 1, and the child process that SDL shows the box from too.
+for signal in INT TERM; do
+    rm -f "$work/no-spot/exit"
+    (cd "$work/no-spot" && exec "$program" >stdout 2>stderr) &
+    pid=$!
+    wait_for 20 box || fail "no box waits for an answer: $(cat "$work/no-spot/stderr")"
+    shows_box=$(pgrep -P "$pid") || fail "no child process shows the box"
+    kill -s "$signal" "$pid"
+    ended_at=$((SECONDS + 1))
+    while kill -0 "$pid" 2>/dev/null && [ "$SECONDS" -le "$ended_at" ]; do sleep 0.02; done
+    kill -0 "$pid" 2>/dev/null && kill -9 "$pid" && fail "SIG$signal did not end the program while its box waited"
+    code=0 && wait "$pid" || code=$?
+    [ "$code" = 1 ] || fail "SIG$signal while the box waited: exit code $code, not 1"
+    # Ended, or a zombie that only waits for whoever adopted it.
+    wait_for 2 bash -c "! ps -o stat= -p $shows_box | grep -qv Z" || fail "the box's process $shows_box outlived the program"
+    wait_for 5 bash -c '! xwininfo -root -children | grep -qF "\"varnelo\":"' || fail "the box stayed on the screen"
+done
 echo PASS
