@@ -23,10 +23,13 @@ packages=(
 )
 # Packing the releases and checking them as Debian and users meet them.
 packages+=(dpkg-dev lintian desktop-file-utils man-db groff-base)
+# A Wayland desktop for the program: sway on its headless backend, its screenshots and XWayland.
+packages+=(grim xwayland)
 # Without what they recommend: qemu-user's would have the kernel hand foreign programs to QEMU, so
 # that Wine's 32-bit loader ran emulated rather than being skipped; diffoscope's are hundreds of
-# format tools, when it only needs to show where two packages differ.
-bare=(qemu-user diffoscope-minimal)
+# format tools, when it only needs to show where two packages differ; sway's are a terminal, a
+# menu and wallpapers that a compositor without a screen has no use for.
+bare=(qemu-user diffoscope-minimal sway)
 case "$set_name" in
     run) packages=(cmake g++ libsdl2-dev) bare=() ;;
     web) packages=(cmake emscripten terser googletest python3) bare=() ;;

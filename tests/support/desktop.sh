@@ -40,12 +40,12 @@ refused_log() {
         sed "s/\$/${1:-}/" "$support/window_setup.log"
 }
 
-# screen_shows LEFT TOP WIDTH HEIGHT FRAME: the screen is black but for FRAME, which is lit
-# and scaled to WIDTH x HEIGHT by nearest neighbour at LEFT,TOP. At a scale that is not a whole
-# number, scalers differ in which pixel a block's edge takes: then the middle of each block is
-# compared, and the bands around the picture must be black.
-screen_shows() {
-    import -window root "$work/screen.png" && /usr/bin/python3 - "$work/screen.png" "$@" <<'PY'
+# picture_shows SCREEN LEFT TOP WIDTH HEIGHT FRAME: the picture of a screen SCREEN is black but
+# for FRAME, which is lit and scaled to WIDTH x HEIGHT by nearest neighbour at LEFT,TOP. At a
+# scale that is not a whole number, scalers differ in which pixel a block's edge takes: then the
+# middle of each block is compared, and the bands around the picture must be black.
+picture_shows() {
+    /usr/bin/python3 - "$@" <<'PY'
 import sys
 from PIL import Image, ImageChops
 screen, frame = Image.open(sys.argv[1]).convert("RGB"), Image.open(sys.argv[6]).convert("RGB")
@@ -67,6 +67,9 @@ print(f"the screen differs from {sys.argv[6]} at {width}x{height}+{left}+{top} w
 sys.exit(0 if box is None and frame.getbbox() else 1)
 PY
 }
+
+# screen_shows LEFT TOP WIDTH HEIGHT FRAME: the X screen shows FRAME so (see picture_shows).
+screen_shows() { import -window root "$work/screen.png" && picture_shows "$work/screen.png" "$@"; }
 
 # ended_with CODE: the program, which writes its exit code to $work/exit, has ended with CODE.
 ended_with() {
