@@ -41,24 +41,47 @@ std::string Trimmed(const std::string& line) {
     return begin == std::string::npos ? std::string() : line.substr(begin, end - begin + 1);
 }
 
+// One XDG_PICTURES_DIR line of user-dirs.dirs, read as the shell of xdg-user-dir(1) reads it:
+// blanks around the line do not count; within the quotes a backslash keeps a following ", \, $ or
+// ` as it is (and stays itself before any other character); after them only blanks and a comment
+// may follow. A leading $HOME is the home folder. False for a line the shell would read otherwise
+// (no closing quote, more text after it, a $ or ` it would expand), which is passed over.
+bool ReadPicturesRecord(const std::string& line, bool& inHome, std::string& value) {
+    const std::string key = "XDG_PICTURES_DIR=\"", home = "$HOME";
+    if (line.rfind(key, 0) != 0) return false;
+    size_t at = key.size();
+    inHome = line.compare(at, home.size(), home) == 0 && (line.size() > at + home.size()) &&
+             (line[at + home.size()] == '/' || line[at + home.size()] == '"');
+    if (inHome) at += home.size();
+    value.clear();
+    for (; at < line.size() && line[at] != '"'; ++at) {
+        if (line[at] == '\\' && at + 1 < line.size() && std::strchr("\"\\$`", line[at + 1]) != nullptr) {
+            value += line[++at];
+        } else if (line[at] == '$' || line[at] == '`') {
+            return false;
+        } else {
+            value += line[at];
+        }
+    }
+    if (at == line.size()) return false;
+    const size_t after = at + 1, rest = line.find_first_not_of(" \t", after);
+    return rest == std::string::npos || (rest > after && line[rest] == '#');
+}
+
 // The user's pictures folder as xdg-user-dirs records it (its names follow the desktop's
-// language), read as xdg-user-dir(1) reads it: the last assignment counts, blanks around a line
-// do not. An empty value or "$HOME" alone, which is how a desktop turns the folder off, means
-// the home folder itself, as that tool answers. "$HOME//x" stays within home; lines the tool's
-// shell could not read (a cut-off quote) are passed over. Without a record: ~/Pictures.
+// language), read as xdg-user-dir(1) reads it: the last assignment counts. An empty value or
+// "$HOME" alone, which is how a desktop turns the folder off, means the home folder itself, as
+// that tool answers. "$HOME//x" stays within home. Without a record: ~/Pictures.
 fs::path PicturesFolder(const fs::path& home) {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     std::ifstream dirs((config != nullptr && *config == '/' ? fs::path(config) : home / ".config") / "user-dirs.dirs");
-    const std::string key = "XDG_PICTURES_DIR=\"";
     fs::path folder = home / "Pictures";
+    bool inHome = false;
+    std::string value;
     for (std::string line; std::getline(dirs, line);) {
-        line = Trimmed(line);
-        if (line.rfind(key, 0) != 0 || line.size() < key.size() + 1 || line.back() != '"') continue;
-        const std::string value = line.substr(key.size(), line.size() - key.size() - 1);
-        if (value.empty() || value == "$HOME") {
-            folder = home;
-        } else if (value.rfind("$HOME/", 0) == 0) {
-            const size_t rest = value.find_first_not_of('/', 5);
+        if (!ReadPicturesRecord(Trimmed(line), inHome, value)) continue;
+        if (inHome || value.empty()) {
+            const size_t rest = value.find_first_not_of('/');
             folder = rest == std::string::npos ? home : home / value.substr(rest);
         } else if (value[0] == '/') {
             folder = value;
@@ -91,27 +114,50 @@ bool CopyWhole(int in, int out) {
     return fsync(out) == 0;
 }
 
-// Gives the folder a copy of a bundled picture. The copy is made under a name of this process's
-// own and renamed into place only once whole, so that a copy cut short (a full disk, a size
-// limit, a crash) never passes for the user's picture. The rename never replaces: a picture that
-// another start, or the user, put there meanwhile is kept. Where the file system has no such
-// rename, a hard link into place does the same.
+// Copies from one open file to a new one, and where the copy cannot be made whole, removes it
+// again: a file cut short must never pass for a picture. False with errno set.
+bool CopyInto(int in, const fs::path& to) {
+    const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (out < 0) return false;
+    bool whole = lseek(in, 0, SEEK_SET) == 0 && CopyWhole(in, out);
+    if (close(out) != 0) whole = false;
+    if (!whole) {
+        const int reason = errno;
+        unlink(to.c_str());
+        errno = reason;
+    }
+    return whole;
+}
+
+// How a file system says that it cannot rename without replacing, and that it has no hard links
+// (FAT and many FUSE file systems answer a link with EPERM).
+bool RenameNotOffered(int error) { return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP; }
+bool LinkNotOffered(int error) { return error == EPERM || error == ENOSYS || error == EOPNOTSUPP; }
+
+// Gives the folder a copy of a bundled picture, and never replaces a picture that is there: one
+// that another start, or the user, put there meanwhile is kept. The copy is made under a name of
+// this process's own and renamed into place only once whole, so that a copy cut short (a full
+// disk, a size limit, a crash) never passes for the user's picture. Where the file system renames
+// only with replacing, a hard link into place does the same; where it has no hard links either
+// (FUSE file systems such as sshfs), the picture is written under its own name, created only if
+// absent, and removed if it cannot be written whole.
 bool PlacePicture(const fs::path& from, const fs::path& to) {
     const std::string pid = std::to_string(getpid());
     const fs::path part = to.parent_path() / to.filename().string().insert(0, 1, '.').append(1, '.').append(pid);
     // Only a start that died with this process number can have left one.
     unlink(part.c_str());
     const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    const int out = in < 0 ? -1 : open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    bool placed = out >= 0 && CopyWhole(in, out);
-    if (out >= 0 && close(out) != 0) placed = false;
+    bool placed = in >= 0 && CopyInto(in, part);
     if (placed && renameat2(AT_FDCWD, part.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
-        placed = (errno == EINVAL || errno == ENOSYS) ? link(part.c_str(), to.c_str()) == 0 || errno == EEXIST
-                                                      : errno == EEXIST;
+        placed = errno == EEXIST;
+        if (!placed && RenameNotOffered(errno)) {
+            placed = link(part.c_str(), to.c_str()) == 0 || errno == EEXIST;
+            if (!placed && LinkNotOffered(errno)) placed = CopyInto(in, to) || errno == EEXIST;
+        }
     }
     const int reason = errno;
     if (in >= 0) close(in);
-    if (out >= 0) unlink(part.c_str());
+    unlink(part.c_str());
     return placed || Refuse(in < 0 ? from : to, std::strerror(reason));
 }
 
