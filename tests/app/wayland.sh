@@ -9,40 +9,22 @@
 # usage: wayland.sh VARNELO VARNELO_RENDER ASSETS_DIR LSAN_SUPPRESSIONS
 set -uo pipefail
 source "$(dirname "$0")/../support/desktop.sh"
-assets=$3
+source "$support/sway.sh"
+assets=$3 render=$2
 work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-wayland-XXXXXX")
-sway_pid=""
-cleanup() {
-    [ -z "$sway_pid" ] || { kill "$sway_pid" && wait "$sway_pid"; } 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'stop_sway; rm -rf "$work"' EXIT
 set -e
 
-# sway refuses to run as root: then the compositor and its clients run as nobody, in folders of
-# their own. The program and the input helper are copied there, as the source tree may be closed.
-as_user=()
-[ "$(id -u)" -ne 0 ] || as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-mkdir -p "$work/runtime" "$work/home" "$work/run"
+# The program, the input helper and the leak suppressions are copied where the compositor's user
+# can read them: the source and build trees may be closed to it.
+mkdir "$work/run" && user_owns "$work/run"
 cp "$1" "$work/varnelo" && cp "$support/wayland_input.py" "$4" "$work/"
-chmod 755 "$work" && chmod 700 "$work/runtime"
-[ "$(id -u)" -ne 0 ] || chown nobody:nogroup "$work/runtime" "$work/home" "$work/run"
-printf 'output HEADLESS-1 mode 960x720 position 0 0\ndefault_border none\nxwayland enable\n' >"$work/sway.conf"
-session=(env -i HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" PATH=/usr/bin:/bin
-         LSAN_OPTIONS="suppressions=$work/$(basename "$4"):print_suppressions=0" ASAN_OPTIONS="${ASAN_OPTIONS:-}")
-# A client of the compositor, as its user: WAYLAND_DISPLAY and SWAYSOCK are known once it runs.
-client() { "${as_user[@]}" "${session[@]}" WAYLAND_DISPLAY="$wayland" SWAYSOCK="$swaysock" "$@"; }
-
-"${as_user[@]}" "${session[@]}" WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
-    sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
-sway_pid=$!
-listening() { ls "$work"/runtime/sway-ipc.*.sock "$work"/runtime/wayland-? >/dev/null 2>&1; }
-wait_for 30 listening || fail "sway did not start: $(cat "$work/sway.log")"
-swaysock=$(ls "$work"/runtime/sway-ipc.*.sock) wayland=$(basename "$(ls -d "$work"/runtime/wayland-?)")
-# XWayland's display is the one sway gives the programs it starts.
-client swaymsg exec "echo \$DISPLAY >$work/run/x-display" >/dev/null
-wait_for 10 test -s "$work/run/x-display" || fail "sway names no XWayland display"
-x_display=$(cat "$work/run/x-display")
+start_sway "$work" 960x720 LSAN_OPTIONS="suppressions=$work/$(basename "$4"):print_suppressions=0" \
+    ASAN_OPTIONS="${ASAN_OPTIONS:-}"
+start_input "$work/wayland_input.py"
+press() { input key "$1" || fail "the key $1 was not sent"; }
+# point_at X Y: the pointer over the middle of the frame's pixel X,Y.
+point_at() { input point $(((2 * $1 + 1) * 960 / 640)) $((60 + (2 * $2 + 1) * 600 / 400)) 960 720 || fail "the pointer did not move"; }
 
 # screen_shows_at POINT: the output shows the frame with the light at POINT (X,Y in the frame),
 # letterboxed at three times its size between bands of 60 rows, in the output's real pixels.
@@ -50,14 +32,6 @@ screen_shows_at() {
     [ -s "$work/at-$1.bmp" ] || "$2" --spot "$assets/spot.tga" --scene "$assets/scr.tga" --at "$1" -o "$work/at-$1.bmp" >/dev/null
     client grim "$work/run/screen.png" && picture_shows "$work/run/screen.png" 0 60 960 600 "$work/at-$1.bmp"
 }
-# The seat's one keyboard, for the whole session, and its pointer from the first move on.
-coproc INPUT { client /usr/bin/python3 "$work/wayland_input.py"; }
-read -r -t 10 -u "${INPUT[0]}" reply && [ "$reply" = ready ] || fail "no virtual keyboard"
-input() { echo "$*" >&"${INPUT[1]}" && read -r -t 10 -u "${INPUT[0]}" reply && [ "$reply" = done ]; }
-press() { input key "$1" || fail "the key $1 was not sent"; }
-# point_at X Y: the pointer over the middle of the frame's pixel X,Y.
-point_at() { input point $(((2 * $1 + 1) * 960 / 640)) $((60 + (2 * $2 + 1) * 600 / 400)) 960 720 || fail "the pointer did not move"; }
-
 # play LEG CENTRED STEERED ENV...: the program in a fresh folder, on ENV. It maps a window; the
 # screen shows the light in the middle (CENTRED) if no pointer is there yet, then where the
 # pointer is put (STEERED, unless empty); F12 saves that frame exactly, Esc ends it with 0.
@@ -65,7 +39,7 @@ play() {
     local leg=$1 run=$work/run/$1 shown=${3:-$2}
     echo "--- $leg"
     mkdir "$run" && cp "$assets/spot.tga" "$assets/scr.tga" "$run/"
-    [ "$(id -u)" -ne 0 ] || chown nobody:nogroup "$run"
+    user_owns "$run"
     (set +e; cd "$run" && client "${@:4}" timeout -k 5 60 "$work/varnelo" >stdout 2>stderr; echo $? >"$run/exit") &
     mapped() { client swaymsg -t get_tree | grep -q '"name": "Varnelo"'; }
     wait_for 30 mapped || fail "$leg: no window was mapped: $(cat "$run/stderr")" || return 1
@@ -85,7 +59,6 @@ play() {
     cmp -s "$run/DirectX.log" <(expected_log) || fail "$leg: DirectX.log: $(cat -A "$run/DirectX.log")"
 }
 
-render=$2
 # XWayland first: sway 1.7 crashes when a virtual pointer moves over an XWayland window, so this
 # leg has no pointer and shows where start-up put it.
 play xwayland 160,100 "" SDL_VIDEODRIVER=x11 DISPLAY="$x_display"
