@@ -41,12 +41,16 @@ check cmp "$pictures/scr.tga" "$bundled/scr.tga"
 check test "$(ls "$work/empty" | paste -sd' ')" = "err out"
 
 # The folder is the one xdg-user-dir names, for each form of record that tool reads; "$HOME"
-# alone (the desktop's way of turning the folder off) means a varnelo folder in home.
-while IFS= read -r record; do
+# alone (the desktop's way of turning the folder off) means a varnelo folder in home. The quoted
+# value is unescaped once and may be followed by a comment, as the shell reads it. Where the tool's
+# second expansion (eval echo) changes a value, the first reading holds (two blanks stay two, a *
+# is no pattern; the folder given after |); a line with a $ or ` the shell would expand, or with
+# text after the closing quote, is passed over (a # there starts no comment).
+while IFS='|' read -r record folder; do
     printf '%b\n' "${record//WORK/$work}" >"$home/config/user-dirs.dirs"
     start "$work/empty" HOME="$home" XDG_CONFIG_HOME="$home/config"
-    named=$(HOME="$home" XDG_CONFIG_HOME="$home/config" xdg-user-dir PICTURES)/varnelo
-    check test "$record: $(realpath -m "$(sed -n 's/^varnelo: working in //p' "$work/empty/out")")" = "$record: $(realpath -m "$named")"
+    named=$(HOME="$home" XDG_CONFIG_HOME="$home/config" xdg-user-dir PICTURES) && [ -z "$folder" ] || named=$home/$folder
+    check test "$record: $(realpath -m "$(sed -n 's/^varnelo: working in //p' "$work/empty/out")")" = "$record: $(realpath -m "$named/varnelo")"
 done <<'EOF'
  \t XDG_PICTURES_DIR="$HOME/Fotos" \t
 XDG_PICTURES_DIR="$HOME/A"\n# XDG_PICTURES_DIR="$HOME/B"\nXDG_PICTURES_DIR="$HOME/C"
@@ -55,34 +59,16 @@ XDG_PICTURES_DIR=""
 XDG_PICTURES_DIR="$HOME//tmp/x"
 XDG_PICTURES_DIR="WORK/absolute"
 XDG_PICTURES_DIR="$HOME/Fotos" # chosen in the settings
-EOF
-# The same, for records whose backslashes are the file's own (written as they stand): the quoted
-# value is unescaped once, as the shell does.
-while IFS= read -r record; do
-    printf '%s\n' "$record" >"$home/config/user-dirs.dirs"
-    start "$work/empty" HOME="$home" XDG_CONFIG_HOME="$home/config"
-    named=$(HOME="$home" XDG_CONFIG_HOME="$home/config" xdg-user-dir PICTURES)/varnelo
-    check test "$record: $(sed -n 's/^varnelo: working in //p' "$work/empty/out")" = "$record: $named"
-done <<'EOF'
 XDG_PICTURES_DIR="$HOME/My \"Pics\""
 XDG_PICTURES_DIR="$HOME/cost \$5 and \`date\`"
-XDG_PICTURES_DIR="$HOME/back\\slash" # xdg-user-dirs writes a backslash so
-EOF
-# Where xdg-user-dir's second expansion (eval echo) changes a value, the shell's first reading
-# holds: two blanks stay two; a $ or ` the shell would expand, which the program cannot, makes the
-# line one to pass over, like text after the closing quote (a # there starts no comment).
-while IFS='|' read -r record folder; do
-    printf 'XDG_PICTURES_DIR="$HOME/Before"\n%s\n' "$record" >"$home/config/user-dirs.dirs"
-    start "$work/empty" HOME="$home" XDG_CONFIG_HOME="$home/config"
-    check test "$record: $(sed -n 's/^varnelo: working in //p' "$work/empty/out")" = "$record: $home/$folder/varnelo"
-done <<'EOF'
+XDG_PICTURES_DIR="$HOME/back\\\\slash"
 XDG_PICTURES_DIR="$HOME/two  blanks"|two  blanks
 XDG_PICTURES_DIR="$HOME/star*"|star*
-XDG_PICTURES_DIR="$HOME/$USER"|Before
-XDG_PICTURES_DIR="/pictures/`whoami`"|Before
-XDG_PICTURES_DIR="$HOME/x"y|Before
-XDG_PICTURES_DIR="$HOME/x"#not a comment|Before
-XDG_PICTURES_DIR="$HOME/unclosed|Before
+XDG_PICTURES_DIR="$HOME/B"\nXDG_PICTURES_DIR="$HOME/$USER"|B
+XDG_PICTURES_DIR="$HOME/B"\nXDG_PICTURES_DIR="/pictures/`whoami`"|B
+XDG_PICTURES_DIR="$HOME/B"\nXDG_PICTURES_DIR="$HOME/x"y|B
+XDG_PICTURES_DIR="$HOME/B"\nXDG_PICTURES_DIR="$HOME/x"#not a comment|B
+XDG_PICTURES_DIR="$HOME/B"\nXDG_PICTURES_DIR="$HOME/unclosed|B
 EOF
 
 # A first start that cannot copy the scene whole (here a size limit) leaves no scr.tga that a
@@ -93,49 +79,29 @@ check test ! -s "$work/empty/out"  # it went no further
 start "$work/empty" HOME="$work/fresh"
 check cmp "$work/fresh/Pictures/varnelo/scr.tga" "$bundled/scr.tga"
 check test "$(ls -A "$work/fresh/Pictures/varnelo" | paste -sd' ')" = "scr.tga spot.tga"
-# Two first starts at once: each gets as far as the window, on pictures that are whole.
-mkdir "$work/one" "$work/two" && { start "$work/one" HOME="$work/twin" & start "$work/two" HOME="$work/twin"; wait; }
-check said "$work/one/err" "varnelo: cannot create the window" && check said "$work/two/err" "varnelo: cannot create the window"
-check cmp "$work/twin/Pictures/varnelo/scr.tga" "$bundled/scr.tga" && check cmp "$work/twin/Pictures/varnelo/spot.tga" "$bundled/spot.tga"
 
 # A file system that renames only by replacing and has no hard links (FUSE ones such as sshfs,
 # whatever error each gives) still gets the pictures, whole, and keeps one the user put there.
 no_links=(LD_PRELOAD="$(readlink -f "$4")" ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0")
-while read -r rename_errno link_errno; do
-    fuse=$work/fuse-$rename_errno-$link_errno
-    mkdir -p "$fuse/Pictures/varnelo" && echo mine >"$fuse/Pictures/varnelo/spot.tga"
-    start "$work/empty" HOME="$fuse" "${no_links[@]}" REFUSED_RENAME_ERRNO="$rename_errno" REFUSED_LINK_ERRNO="$link_errno"
-    check said "$work/empty/out" "varnelo: working in $fuse/Pictures/varnelo"
-    check test "$(cat "$fuse/Pictures/varnelo/spot.tga")" = mine
+for errors in "22 1" "38 38" "22 95"; do
+    fuse=$work/fuse-${errors/ /-} && mkdir -p "$fuse/Pictures/varnelo" && echo mine >"$fuse/Pictures/varnelo/spot.tga"
+    start "$work/empty" HOME="$fuse" "${no_links[@]}" REFUSED_RENAME_ERRNO="${errors% *}" REFUSED_LINK_ERRNO="${errors#* }"
     check cmp "$fuse/Pictures/varnelo/scr.tga" "$bundled/scr.tga"
-    check test "$(ls -A "$fuse/Pictures/varnelo" | paste -sd' ')" = "scr.tga spot.tga"
-done <<'EOF'
-22 1
-38 38
-22 95
-EOF
-# There the scene is written under its own name, so a full disk can cut it short: then the file
-# goes again, and nothing is left that a later start would take for the user's picture. A disk
-# with room for the pictures once but not for a second copy of the scene shows it, as renamed
-# into place the same pictures fit. The disk is a small tmpfs in a mount namespace of its own.
+    check test "$(cat "$fuse/Pictures/varnelo/spot.tga") $(ls -A "$fuse/Pictures/varnelo" | paste -sd' ')" = "mine scr.tga spot.tga"
+done
+# There a picture is written under its own name and can be cut short; then it goes again, so
+# nothing is left that a later start would take for the user's. A tmpfs (in a mount namespace of
+# its own) with room for the pictures once, but not for a second copy of the scene, shows it;
+# renamed into place they fit. What the start left is listed before the tmpfs goes with the namespace.
 if unshare -rm true 2>/dev/null; then namespace=(unshare -rm); else namespace=(unshare -m); fi
-# on_small_disk WAY ENV...: a first start with its home on the tmpfs; what it left in the pictures
-# folder is listed before the namespace, and the tmpfs with it, ends.
-on_small_disk() {
-    mkdir -p "$work/small-$1" && rm -f "$work/empty/listing"
-    (cd "$work/empty" && exec "${namespace[@]}" bash -c '
-        mount -t tmpfs -o size=256k tmpfs "$1" || exit
-        (shift 2 && exec "$@")
-        ls -A "$1/Pictures/varnelo" | paste -sd" " >"$2"' _ "$work/small-$1" "$work/empty/listing" \
-        env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_CONFIG_HOME HOME="$work/small-$1" "${@:2}" \
-        timeout -k 5 20 "$program" >out 2>err)
-}
-on_small_disk renaming
-check said "$work/empty/out" "varnelo: working in $work/small-renaming/Pictures/varnelo"
-check test "$(cat "$work/empty/listing")" = "scr.tga spot.tga"
-on_small_disk no-links "${no_links[@]}"
+for way in renaming no-links; do
+    preload=() && [ $way = renaming ] || preload=("${no_links[@]}" REFUSED_RENAME_ERRNO=22 REFUSED_LINK_ERRNO=1)
+    (cd "$work/empty" && exec "${namespace[@]}" bash -c 'mkdir "$1" && mount -t tmpfs -o size=256k tmpfs "$1" &&
+        (shift && exec "$@"); ls -A "$1/Pictures/varnelo" | paste -sd" " >"$1.listing"' _ "$work/small-$way" \
+        env -u DISPLAY -u WAYLAND_DISPLAY HOME="$work/small-$way" "${preload[@]}" timeout -k 5 20 "$program" >out 2>err)
+done
+check test "$(cat "$work/small-renaming.listing"), $(cat "$work/small-no-links.listing")" = "scr.tga spot.tga, spot.tga"
 check said "$work/empty/err" "varnelo: cannot prepare $work/small-no-links/Pictures/varnelo/scr.tga: No space left on device"
-check test "$(cat "$work/empty/listing")" = "spot.tga"
 
 # The program as built, with no pictures beside it to give, stays where it was started, as it always has.
 mkdir "$work/built" && program=$3 start "$work/built" HOME="$work/builder"

@@ -1,74 +1,60 @@
 #!/usr/bin/env bash
 # The real program on a real Wayland compositor, as users of today's Linux desktops meet it: sway
-# on its headless backend, 960 x 720, driven through SDL's own Wayland driver (also on an output
-# scaled by 2, where the frame must stay sharp in the output's real pixels) and through XWayland.
-# Each time the window maps, the screen shows the lit frame letterboxed at three times its size,
-# F12 saves exactly varnelo-render's frame and Esc ends the program with 0. On Wayland the pointer
-# steers the light; a client cannot move the pointer there, so the light starts in the middle and
-# stays there until the pointer shows up over the window.
+# on its headless backend, 960 x 720, through XWayland and through SDL's own Wayland driver, also
+# on an output scaled by 2. The window maps, the screen shows the lit frame letterboxed at three
+# times its size in the output's real pixels, F12 saves exactly varnelo-render's frame and Esc
+# ends the program with 0. On Wayland the pointer steers the light; a client cannot move the
+# pointer there, so the light starts in the middle and stays until the pointer comes over it.
 # usage: wayland.sh VARNELO VARNELO_RENDER ASSETS_DIR LSAN_SUPPRESSIONS
 set -uo pipefail
 source "$(dirname "$0")/../support/desktop.sh"
 source "$support/sway.sh"
-assets=$3 render=$2
+render=$2 assets=$3
 work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-wayland-XXXXXX")
 trap 'stop_sway; rm -rf "$work"' EXIT
 set -e
-
-# The program, the input helper and the leak suppressions are copied where the compositor's user
-# can read them: the source and build trees may be closed to it.
-mkdir "$work/run" && user_owns "$work/run"
-cp "$1" "$work/varnelo" && cp "$support/wayland_input.py" "$4" "$work/"
-start_sway "$work" 960x720 LSAN_OPTIONS="suppressions=$work/$(basename "$4"):print_suppressions=0" \
-    ASAN_OPTIONS="${ASAN_OPTIONS:-}"
+# Copied where the compositor's user can read them: the source and build trees may be closed to it.
+mkdir "$work/run" && user_owns "$work/run" && cp "$1" "$work/varnelo" && cp "$support/wayland_input.py" "$4" "$work/"
+start_sway "$work" 960x720 LSAN_OPTIONS="suppressions=$work/$(basename "$4"):print_suppressions=0" ASAN_OPTIONS="${ASAN_OPTIONS:-}"
 start_input "$work/wayland_input.py"
-press() { input key "$1" || fail "the key $1 was not sent"; }
-# point_at X Y: the pointer over the middle of the frame's pixel X,Y.
-point_at() { input point $(((2 * $1 + 1) * 960 / 640)) $((60 + (2 * $2 + 1) * 600 / 400)) 960 720 || fail "the pointer did not move"; }
 
-# screen_shows_at POINT: the output shows the frame with the light at POINT (X,Y in the frame),
-# letterboxed at three times its size between bands of 60 rows, in the output's real pixels.
+# screen_shows_at X,Y: the output shows varnelo-render's frame for X,Y between bands of 60 rows.
 screen_shows_at() {
-    [ -s "$work/at-$1.bmp" ] || "$2" --spot "$assets/spot.tga" --scene "$assets/scr.tga" --at "$1" -o "$work/at-$1.bmp" >/dev/null
+    [ -s "$work/at-$1.bmp" ] || "$render" --spot "$assets/spot.tga" --scene "$assets/scr.tga" --at "$1" -o "$work/at-$1.bmp" >/dev/null
     client grim "$work/run/screen.png" && picture_shows "$work/run/screen.png" 0 60 960 600 "$work/at-$1.bmp"
 }
-# play LEG CENTRED STEERED ENV...: the program in a fresh folder, on ENV. It maps a window; the
-# screen shows the light in the middle (CENTRED) if no pointer is there yet, then where the
-# pointer is put (STEERED, unless empty); F12 saves that frame exactly, Esc ends it with 0.
+# play LEG CENTRED STEERED ENV...: the program in a folder of its own, on ENV. Its window maps; the
+# screen shows the light at CENTRED (the middle, before any pointer; unless empty), then at STEERED
+# once the pointer is over that frame pixel (unless empty); F12 saves that frame, Esc ends it with 0.
 play() {
     local leg=$1 run=$work/run/$1 shown=${3:-$2}
-    echo "--- $leg"
-    mkdir "$run" && cp "$assets/spot.tga" "$assets/scr.tga" "$run/"
-    user_owns "$run"
+    echo "--- $leg" && mkdir "$run" && cp "$assets/spot.tga" "$assets/scr.tga" "$run/" && user_owns "$run"
     (set +e; cd "$run" && client "${@:4}" timeout -k 5 60 "$work/varnelo" >stdout 2>stderr; echo $? >"$run/exit") &
     mapped() { client swaymsg -t get_tree | grep -q '"name": "Varnelo"'; }
     wait_for 30 mapped || fail "$leg: no window was mapped: $(cat "$run/stderr")" || return 1
-    if [ -n "$2" ]; then
-        wait_for 30 screen_shows_at "$2" "$render" || fail "$leg: $(screen_shows_at "$2" "$render")" || return 1
-    fi
-    if [ -n "${3:-}" ]; then
-        point_at "${3%,*}" "${3#*,}" || return 1
-        wait_for 30 screen_shows_at "$3" "$render" || fail "$leg: $(screen_shows_at "$3" "$render")" || return 1
-    fi
-    press F12 && wait_for 30 has_size "$run/Screenshot 0.bmp" $((54 + 320 * 200 * 3)) || fail "$leg: F12 saved no whole screenshot" || return 1
+    for at in $2 $3; do
+        [ "$at" = "$2" ] || input point $(((2 * ${at%,*} + 1) * 960 / 640)) $((60 + (2 * ${at#*,} + 1) * 600 / 400)) 960 720 ||
+            fail "$leg: the pointer did not move" || return 1
+        wait_for 30 screen_shows_at "$at" || fail "$leg: $(screen_shows_at "$at")" || return 1
+    done
+    input key F12 && wait_for 30 has_size "$run/Screenshot 0.bmp" $((54 + 320 * 200 * 3)) || fail "$leg: F12 saved no whole screenshot" || return 1
     [ ! -e "$run/exit" ] || fail "$leg: the program ended before Esc: $(cat "$run/stderr")" || return 1
-    press Escape && wait_for 30 test -s "$run/exit" || fail "$leg: Esc did not end the program" || return 1
+    input key Escape && wait_for 30 test -s "$run/exit" || fail "$leg: Esc did not end the program" || return 1
     [ "$(cat "$run/exit")" = 0 ] || fail "$leg: exit code $(cat "$run/exit"), not 0: $(cat "$run/stderr")" || return 1
-    cmp "$run/Screenshot 0.bmp" "$work/at-$shown.bmp" || fail "$leg: the screenshot is not varnelo-render's frame at $shown" || return 1
-    [ ! -e "$run/Screenshot 1.bmp" ] || fail "$leg: one F12 saved more than one screenshot" || return 1
+    cmp "$run/Screenshot 0.bmp" "$work/at-$shown.bmp" && [ ! -e "$run/Screenshot 1.bmp" ] ||
+        fail "$leg: the one screenshot is not varnelo-render's frame at $shown" || return 1
     cmp -s "$run/DirectX.log" <(expected_log) || fail "$leg: DirectX.log: $(cat -A "$run/DirectX.log")"
 }
 
-# XWayland first: sway 1.7 crashes when a virtual pointer moves over an XWayland window, so this
-# leg has no pointer and shows where start-up put it.
+# XWayland first and without a pointer: sway 1.7 crashes when a virtual pointer moves over an
+# XWayland window. The light shows where start-up put the pointer.
 play xwayland 160,100 "" SDL_VIDEODRIVER=x11 DISPLAY="$x_display"
-# On Wayland the frame goes through Mesa's GL, which unloads its driver before a sanitizer's leak
-# check, so what that driver kept cannot be told from the program's own; the program's own
-# allocations are the same on X11, where they are checked.
+# On Wayland the frame goes through Mesa's GL, whose driver is unloaded before a sanitizer's leak
+# check, so what it kept cannot be told from the program's own; those are checked on X11.
 on_wayland=(SDL_VIDEODRIVER=wayland LSAN_OPTIONS=detect_leaks=0)
 play wayland 160,100 100,70 "${on_wayland[@]}"
-# On an output scaled by 2 the window is 480 x 360 in the pointer's coordinates, and the frame is
-# drawn at three times its size in the output's 960 x 720 pixels, not doubled from one and a half.
+# Scaled by 2, the window is 480 x 360 in the pointer's coordinates, and the frame is drawn at three
+# times its size in the output's 960 x 720 pixels, not doubled from one and a half.
 client swaymsg output HEADLESS-1 scale 2 >/dev/null
 play wayland-scaled "" 37,181 "${on_wayland[@]}"
 echo PASS
