@@ -1,6 +1,8 @@
-"""varnelo-render as its users meet it: ImageMagick's and Pillow's pictures through both forms, read back alike; each
-refusal one stderr line that leaves no file and never hangs; the shipped build clean under memcheck.
+"""varnelo-render as its users meet it: ImageMagick's and Pillow's pictures through both forms, read back alike; photos
+fitted as an independent model fits them, upright; each refusal one stderr line that leaves no file and never hangs;
+the shipped build clean under memcheck.
 Usage: render_test.py VARNELO_RENDER VARNELO_PICTURES ASSETS_DIR [TEST...]"""
+import io
 import os
 import re
 import resource
@@ -11,7 +13,10 @@ import tempfile
 import threading
 import unittest
 
-from PIL import Image
+from PIL import Image, ImageOps
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import fitting  # noqa: E402
 
 RENDER, PICTURES, ASSETS = (os.path.abspath(arg) for arg in sys.argv[1:4])
 SCENE = os.path.join(ASSETS, "scr.tga")
@@ -66,6 +71,41 @@ class Render(unittest.TestCase):
                         with Image.open(self.path("out.bmp")) as bmp:
                             self.assertEqual(bmp.convert("RGB").tobytes(), expected)
 
+    def test_fit_forms_agree_with_the_model(self):
+        noise = __import__("random").Random(3)
+        for size, mode in [((640, 400), "RGBA"), ((401, 877), "RGB"), ((1000, 3), "RGB"), ((97, 61), "RGBA"),
+                           ((320, 200), "RGB"), ((321, 200), "RGB"), ((500, 420), "RGBA"), ((1, 1), "RGBA")]:
+            picture = Image.frombytes(mode, size, noise.randbytes(size[0] * size[1] * len(mode)))
+            if mode == "RGBA":  # wholly transparent and wholly opaque pixels among the rest
+                picture.putalpha(Image.frombytes("L", size, bytes(noise.choice((0, 255, noise.randrange(256))) for _ in range(size[0] * size[1]))))
+            picture.save(self.path("photo.png"))
+            for form, rule in ("--fit-scene", fitting.scene), ("--fit-light", fitting.light):
+                with self.subTest(size=size, mode=mode, form=form):
+                    self.assertEqual(run([form, "photo.png", "-o", "fitted.tga"], self.dir).returncode, 0)
+                    with open(self.path("fitted.tga"), "rb") as fitted:
+                        self.assertEqual(fitted.read(), rule(picture))
+                    if size == (320, 200):  # the frame's own size is kept byte for byte
+                        self.assertEqual(Image.open(self.path("fitted.tga")).tobytes(), picture.tobytes())
+
+    def test_fit_forms_turn_jpeg_photos_upright(self):
+        # Blocks of 16 pixels in colours far apart: any other turn or mirror shows at once, while the two JPEG decoders
+        # (stb_image here, libjpeg in Pillow and the browsers) differ by a few levels at most.
+        colours = Image.frombytes("RGB", (6, 4), bytes(__import__("random").Random(9).choice((0, 255)) for _ in range(72)))
+        stored, largest = colours.resize((96, 64), Image.NEAREST), 0
+        for orientation in range(1, 9):
+            exif = Image.Exif()
+            exif[0x0112] = orientation
+            stored.save(self.path("photo.jpg"), quality=100, subsampling=0, exif=exif)
+            with self.subTest(orientation=orientation):
+                self.assertEqual(run(["--fit-scene", "photo.jpg", "-o", "scene.tga"], self.dir).returncode, 0)
+                expected = fitting.scene(ImageOps.exif_transpose(Image.open(self.path("photo.jpg"))))
+                with open(self.path("scene.tga"), "rb") as fitted:
+                    got = fitted.read()
+                difference = max(abs(a - b) for a, b in zip(got[18:], expected[18:]))
+                self.assertEqual((got[:18], difference <= 8), (expected[:18], True), "largest difference %d" % difference)
+                largest = max(largest, difference)
+        print("largest difference from Pillow's JPEG decoding: %d" % largest, file=sys.stderr)
+
     def test_refusals_say_why_in_one_line(self):
         def tga(name, body=b"", **fields):  # odd files come from varnelo-pictures, header fields and the bytes after
             words = ["%s=%d" % field for field in fields.items()]
@@ -82,10 +122,24 @@ class Render(unittest.TestCase):
         # output would take the link, not the system's /dev/full.
         os.symlink("/dev/full", self.path("full.bmp"))
         os.symlink("cut.tga", self.path("link.bmp"))
+        Image.new("1", (8000, 7000)).save(self.path("huge.png"))  # refused before its 56 million pixels are decoded
+        png, jpeg = io.BytesIO(), io.BytesIO()
+        Image.new("RGB", (50, 40)).save(png, "PNG")
+        Image.new("RGB", (50, 40)).save(jpeg, "JPEG")
+        with open(self.path("cut.png"), "wb") as cut_png, open(self.path("cut.jpg"), "wb") as cut_jpeg, \
+                open(self.path("note.txt"), "w") as note, open(self.path("empty.png"), "w"):
+            cut_png.write(png.getvalue()[:60])
+            cut_jpeg.write(jpeg.getvalue()[:jpeg.getvalue().index(b"\xff\xda")])
+            note.write("Hello, this is no picture\n")
+        damaged = "a %s that could not be decoded, as if damaged or cut short"
         for name, reason in [("absent.tga", "No such file or directory"), ("type4.tga", "unsupported image type 4"),
                              ("entry8.tga", "colour map entry size 8 not supported"),
-                             ("cut.tga", "file ends inside the header"), ("text.tga", "not a TGA file")]:
-            for args in (["--picture", name], ["--indexed", name], ["--spot", name, "--at", "1,2"]):
+                             ("cut.tga", "file ends inside the header"), ("text.tga", "not a TGA file"),
+                             ("absent.png", "No such file or directory"), ("empty.png", "empty file"),
+                             ("note.txt", "not a PNG, JPEG, GIF, BMP or TGA picture"), ("cut.png", damaged % "PNG"),
+                             ("cut.jpg", damaged % "JPEG"), ("huge.png", "8000 x 7000 pixels, more than the 50 million taken")]:
+            forms = (["--picture", name], ["--indexed", name], ["--spot", name, "--at", "1,2"]) if name.endswith(".tga") else ()
+            for args in forms + (["--fit-scene", name], ["--fit-light", name]):
                 self.assertFails(args + ["-o", "out.bmp"], 1, "varnelo-render: cannot read %s: %s" % (name, reason))
         huge, mine = "a picture of 65535 x 65535 is too large for BMP", "it is the input picture"
         for args, output, reason in [
@@ -94,7 +148,8 @@ class Render(unittest.TestCase):
                 (["--spot", SCENE, "--scene", SCENE, "--at", "1,1"], "folder.bmp", "Is a directory"),
                 (["--picture", "huge.tga"], "out.bmp", huge), (["--indexed", "huge.tga"], "out.bmp", huge),
                 (["--picture", "cut.tga"], "cut.tga", mine), (["--indexed", "cut.tga"], "link.bmp", mine),
-                (["--at", "1,1", "--spot", "cut.tga"], "link.bmp", mine)]:
+                (["--at", "1,1", "--spot", "cut.tga"], "link.bmp", mine), (["--fit-scene", SCENE], "full.bmp", "No space left on device"),
+                (["--fit-light", SCENE], "folder.bmp", "Is a directory"), (["--fit-scene", "cut.tga"], "cut.tga", mine)]:
             self.assertFails(args + ["-o", output], 1, "varnelo-render: cannot write %s: %s" % (output, reason))
         self.assertEqual(os.path.getsize(self.path("cut.tga")), 10)
         self.assertTrue(os.path.islink(self.path("full.bmp")), "a device named as the output was removed")
@@ -102,7 +157,7 @@ class Render(unittest.TestCase):
         def small_disk():
             signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
             resource.setrlimit(resource.RLIMIT_FSIZE, (4096, resource.RLIM_INFINITY))
-        for args in (["--picture", SCENE], ["--at", "1,1", "--spot", SCENE, "--scene", SCENE]):
+        for args in (["--picture", SCENE], ["--at", "1,1", "--spot", SCENE, "--scene", SCENE], ["--fit-scene", SCENE]):
             self.assertFails(args + ["-o", "out.bmp"], 1, "varnelo-render: cannot write out.bmp: File too large",
                              preexec_fn=small_disk)
         self.assertFalse(os.path.exists(self.path("out.bmp")))
@@ -117,8 +172,12 @@ class Render(unittest.TestCase):
     def test_release_build_passes_memcheck(self):
         # The build as shipped, not a sanitizer's: valgrind follows each byte it touches and what it leaves behind.
         Image.new("RGB", (13, 7), (9, 80, 200)).quantize(8).save(self.path("mapped.tga"))
+        exif = Image.Exif()
+        exif[0x0112] = 6
+        Image.new("RGB", (400, 250), (9, 80, 200)).save(self.path("photo.jpg"), exif=exif)
         memcheck = ["valgrind", "-q", "--error-exitcode=9", "--leak-check=full", "--errors-for-leak-kinds=definite"]
         for args, code in [(["--indexed", "mapped.tga"], 0), (["--picture", SCENE], 0), (["--indexed", SCENE], 1),
+                           (["--fit-scene", "photo.jpg"], 0), (["--fit-light", "photo.jpg"], 0), (["--fit-scene", SCENE], 0),
                            (["--spot", os.path.join(ASSETS, "spot.tga"), "--scene", SCENE, "--at", "100,60"], 0)]:
             result = run(args + ["-o", "out.bmp"], self.dir, under=memcheck)
             self.assertEqual((result.returncode, re.findall("^==.*", result.stderr, re.M)), (code, []), args)
@@ -134,7 +193,8 @@ class Render(unittest.TestCase):
                 ("--at 0,-2147483649 -o a", "--at 0,-2147483649: Y is out of range"), (at + "-o b", "-o given twice"),
                 ("--spot s --spot s --at 1,2 -o a", "--spot given twice"), ("--at 1,2", "no output: give -o OUT.bmp"),
                 (at + "--spot", "--spot needs a value"), ("--picture '' -o a", "--picture needs a value"),
-                ("--indexed a.tga -o ''", "-o needs a value"), ("-o x", "no input: give --picture, --indexed or --at"),
+                ("--indexed a.tga -o ''", "-o needs a value"), ("-o x", "no input: give --picture, --indexed, --fit-scene, --fit-light or --at"),
+                ("--fit-light a", "no output: give -o OUT.tga"), ("--fit-scene a --at 1,2 -o b", "--at cannot go with --fit-scene"),
                 ("--picture a --indexed a -o x", "--indexed cannot go with --picture"),
                 ("--picture a -o x --scene s", "--scene does not go with --picture")]:
             result = run([word.strip("'") for word in args.split()], self.dir)

@@ -5,9 +5,11 @@
 
 #include <cstdio>
 
-enum class PictureLoad { TrueColour, Indexed };
+// The forms of a picture in and a picture out, in the order of their options: --picture,
+// --indexed, --fit-scene, --fit-light.
+enum class PictureForm { TrueColour, Indexed, FitScene, FitLight };
 
-int RunPictureForm(int argc, char** argv, PictureLoad load);
+int RunPictureForm(int argc, char** argv, PictureForm form);
 int RunFrameForm(int argc, char** argv);
 
 void PrintUsage(FILE* stream);

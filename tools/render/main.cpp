@@ -1,4 +1,5 @@
-// varnelo-render: converts TGA pictures to BMP and renders the demo's frames offline.
+// varnelo-render: converts TGA pictures to BMP, fits photos as the demo's pictures, and renders
+// the demo's frames offline.
 // The form is chosen by the option that names its input.
 #include <algorithm>
 #include <cerrno>
@@ -14,8 +15,8 @@
 
 namespace {
 
-constexpr const char* FormOptions[] = {"--picture", "--indexed", "--at"};
-constexpr const char* ValueOptions[] = {"--picture", "--indexed", "--at", "--spot", "--scene", "-o"};
+constexpr const char* FormOptions[] = {"--picture", "--indexed", "--fit-scene", "--fit-light", "--at"};
+constexpr const char* ValueOptions[] = {"--picture", "--indexed", "--fit-scene", "--fit-light", "--at", "--spot", "--scene", "-o"};
 
 bool IsOneOf(const char* word, const auto& options) {
     return std::any_of(std::begin(options), std::end(options),
@@ -46,6 +47,8 @@ void PrintUsage(FILE* stream) {
     std::fputs(
         "usage: varnelo-render --picture IN.tga -o OUT.bmp\n"
         "       varnelo-render --indexed IN.tga -o OUT.bmp\n"
+        "       varnelo-render --fit-scene PHOTO -o scr.tga\n"
+        "       varnelo-render --fit-light PHOTO -o spot.tga\n"
         "       varnelo-render [--spot FILE] [--scene FILE] --at X,Y -o OUT.bmp\n"
         "       varnelo-render --help | --version\n",
         stream);
@@ -94,7 +97,10 @@ int main(int argc, char** argv) {
         }
         if (IsOneOf(option, FormOptions)) form = option;
     }
-    if (form == nullptr) return UsageError("no input: give --picture, --indexed or --at");
+    if (form == nullptr) return UsageError("no input: give --picture, --indexed, --fit-scene, --fit-light or --at");
     if (std::strcmp(form, "--at") == 0) return RunFrameForm(argc, argv);
-    return RunPictureForm(argc, argv, std::strcmp(form, "--picture") == 0 ? PictureLoad::TrueColour : PictureLoad::Indexed);
+    // The picture forms in the order of PictureForm.
+    const auto index = std::find_if(std::begin(FormOptions), std::end(FormOptions),
+                                    [form](const char* option) { return std::strcmp(form, option) == 0; }) - std::begin(FormOptions);
+    return RunPictureForm(argc, argv, static_cast<PictureForm>(index));
 }

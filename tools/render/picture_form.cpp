@@ -1,12 +1,19 @@
-// The picture forms of varnelo-render: a TGA file in, a 24-bit BMP out, either through the
-// true-colour load or through the indexed load with its palette applied.
+// The picture forms of varnelo-render: a TGA file in and a 24-bit BMP out, through the
+// true-colour load or through the indexed load with its palette applied; or a photo in and the
+// TGA file the demo reads out, fitted as the scene or as the light.
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "image/bmp.h"
+#include "image/fit.h"
+#include "image/photo.h"
 #include "image/tga.h"
+#include "image/tga_writer.h"
 #include "tools/render/forms.h"
 
 namespace {
@@ -15,6 +22,8 @@ struct PictureOptions {
     const char* inputPath = nullptr;
     const char* outputPath = nullptr;
 };
+
+bool FitsPhoto(const char* inputOption) { return std::strncmp(inputOption, "--fit-", 6) == 0; }
 
 // 0, or the exit code of bad usage after saying what was wrong.
 int ParsePictureOptions(int argc, char** argv, const char* inputOption, PictureOptions& options) {
@@ -26,7 +35,7 @@ int ParsePictureOptions(int argc, char** argv, const char* inputOption, PictureO
         if (*slot != nullptr) return UsageError("%s given twice", argv[i]);
         *slot = argv[i + 1];
     }
-    return options.outputPath != nullptr ? 0 : UsageError("no output: give -o OUT.bmp");
+    return options.outputPath != nullptr ? 0 : UsageError("no output: give -o %s", FitsPhoto(inputOption) ? "OUT.tga" : "OUT.bmp");
 }
 
 // The size the last load asked to be checked, to name it when BMP cannot hold it.
@@ -58,8 +67,8 @@ Image* ApplyPalette(const IndexedImage& indexed) {
     return image;
 }
 
-Image* Load(const char* path, PictureLoad load) {
-    if (load == PictureLoad::TrueColour) return LoadTga(path, FitsBmp);
+Image* Load(const char* path, PictureForm load) {
+    if (load == PictureForm::TrueColour) return LoadTga(path, FitsBmp);
     IndexedImage* indexed = LoadTgaIndexed(path, FitsBmp);
     if (indexed == nullptr) return nullptr;
     Image* image = ApplyPalette(*indexed);
@@ -67,15 +76,43 @@ Image* Load(const char* path, PictureLoad load) {
     return image;
 }
 
+// A photo fitted as the scene or the light, written as the TGA file the demo reads; a file that
+// could not be written whole is not left behind.
+int FitPhoto(const PictureOptions& options, PictureForm form) {
+    Image* photo = LoadPhoto(options.inputPath);
+    if (photo == nullptr) {
+        std::fprintf(stderr, "varnelo-render: cannot read %s: %s\n", options.inputPath, PhotoFailureReason());
+        return 1;
+    }
+    Image* fitted = form == PictureForm::FitScene ? FitScene(*photo, FitAlpha::OverBlack) : FitLight(*photo);
+    FreeImage(photo);
+    if (fitted == nullptr) {
+        ReportUnwritable(options.outputPath, "out of memory");
+        return 1;
+    }
+    // A device or a pipe named as the output is written to but never removed.
+    std::error_code error;
+    const auto kind = std::filesystem::status(options.outputPath, error).type();
+    const bool written = WriteFileBytes(options.outputPath, FittedTga(*fitted));
+    const int reason = errno;
+    FreeImage(fitted);
+    if (written) return 0;
+    if (kind == std::filesystem::file_type::not_found || kind == std::filesystem::file_type::regular) std::remove(options.outputPath);
+    ReportUnwritable(options.outputPath, std::strerror(reason));
+    return 1;
+}
+
 }  // namespace
 
-int RunPictureForm(int argc, char** argv, PictureLoad load) {
+int RunPictureForm(int argc, char** argv, PictureForm form) {
     PictureOptions options;
-    const char* inputOption = load == PictureLoad::TrueColour ? "--picture" : "--indexed";
+    constexpr const char* InputOptions[] = {"--picture", "--indexed", "--fit-scene", "--fit-light"};
+    const char* inputOption = InputOptions[static_cast<int>(form)];
     if (const int bad = ParsePictureOptions(argc, argv, inputOption, options); bad != 0) return bad;
     if (OutputIsInput(options.outputPath, options.inputPath)) return 1;
+    if (FitsPhoto(inputOption)) return FitPhoto(options, form);
     checkedWidth = checkedHeight = 0;
-    Image* image = Load(options.inputPath, load);
+    Image* image = Load(options.inputPath, form);
     if (image == nullptr) {
         if (!BmpCanHold(checkedWidth, checkedHeight)) {
             char reason[64];

@@ -1,0 +1,28 @@
+// libFuzzer target for the photo load and what follows it in varnelo-render: any bytes must give
+// null or a picture of a size within the limit, which fits as the scene and as the light to
+// their sizes; and any bytes have an orientation from 1 to 8.
+#include <cstdint>
+#include <cstdlib>
+
+#include "image/fit.h"
+#include "image/orientation.h"
+#include "image/photo.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const int32_t orientation = JpegOrientation(data, size);
+    if (orientation < 1 || orientation > 8) std::abort();
+    // A picture larger than the fuzzer's memory limit says nothing new and would end the run.
+    Image* photo = LoadPhotoFromMemory(data, size, int64_t{1} << 18);
+    if (photo == nullptr) return 0;
+    if (photo->width <= 0 || photo->height <= 0 || int64_t{photo->width} * photo->height > (int64_t{1} << 18)) std::abort();
+    Image* scene = FitScene(*photo, FitAlpha::OverBlack);
+    Image* light = FitLight(*photo);
+    int32_t lightWidth = 0, lightHeight = 0;
+    FitLightSize(photo->width, photo->height, lightWidth, lightHeight);
+    if (scene == nullptr || scene->width != Width || scene->height != Height) std::abort();
+    if (light == nullptr || light->width != lightWidth || light->height != lightHeight) std::abort();
+    FreeImage(light);
+    FreeImage(scene);
+    FreeImage(photo);
+    return 0;
+}

@@ -1,0 +1,170 @@
+// Fitting pictures to the frame: the weights along each side, the sums fed band by band, and the
+// rounding at the end.
+#include "image/fit.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "image/tga_writer.h"
+
+namespace {
+
+// Along one side of `length` source pixels, `count` output pixels at scale p/q, centred. In units
+// of 1/(2p) source pixel, source pixel s covers [2ps, 2p(s+1)) and output pixel i covers
+// [length*p - count*q + 2iq, ... + 2q): every bound is whole, so each weight is the exact length
+// of an overlap. Where the picture grows, an output pixel takes the source pixel under its centre.
+FitAxis MakeAxis(int64_t length, int64_t count, int64_t p, int64_t q) {
+    FitAxis axis;
+    axis.total = q <= p ? 1 : static_cast<uint64_t>(2 * q);
+    axis.count = static_cast<int32_t>(count);
+    axis.begin.assign(static_cast<size_t>(length) + 1, 0);
+    // Output by output the taps come in source order, so counting them per source pixel first
+    // lets the second pass put each in its place.
+    const int64_t unit = 2 * p;
+    const auto eachTap = [&](auto&& take) {
+        for (int64_t i = 0; i < count; ++i) {
+            const int64_t from = length * p - count * q + 2 * i * q, to = from + 2 * q;
+            if (q <= p) {
+                take(std::min((from + q) / unit, length - 1), i, 1);
+                continue;
+            }
+            for (int64_t s = from / unit; s * unit < to; ++s) take(s, i, std::min(unit * (s + 1), to) - std::max(unit * s, from));
+        }
+    };
+    eachTap([&](int64_t source, int64_t, int64_t) { ++axis.begin[static_cast<size_t>(source) + 1]; });
+    for (size_t s = 1; s < axis.begin.size(); ++s) axis.begin[s] += axis.begin[s - 1];
+    axis.output.resize(static_cast<size_t>(axis.begin.back()));
+    axis.weight.resize(axis.output.size());
+    std::vector<int32_t> next(axis.begin.begin(), axis.begin.end() - 1);
+    eachTap([&](int64_t source, int64_t output, int64_t weight) {
+        const auto at = static_cast<size_t>(next[static_cast<size_t>(source)]++);
+        axis.output[at] = static_cast<int32_t>(output);
+        axis.weight[at] = static_cast<uint32_t>(weight);
+    });
+    return axis;
+}
+
+// Within 2^32 pixels every sum stays far below 2^64: a shrinking side's weights add up to at most
+// twice the limiting side, which that many pixels keep below 2^17.
+bool Fittable(int32_t width, int32_t height) {
+    return width > 0 && height > 0 && static_cast<uint64_t>(width) * static_cast<uint64_t>(height) <= (uint64_t{1} << 32);
+}
+
+void Start(Fitting& fitting, int32_t width, FitAxis columns, FitAxis rows, FitAlpha alpha) {
+    fitting.sums.assign(static_cast<size_t>(columns.count) * static_cast<size_t>(rows.count) * 3, 0);
+    fitting.columns = std::move(columns);
+    fitting.rows = std::move(rows);
+    fitting.alpha = alpha;
+    fitting.width = width;
+    fitting.nextRow = 0;
+}
+
+// Half up: the nearest whole number, a half going up.
+uint32_t Rounded(uint64_t sum, uint64_t total) { return static_cast<uint32_t>((2 * sum + total) / (2 * total)); }
+
+}  // namespace
+
+void FitLightSize(int32_t width, int32_t height, int32_t& fitWidth, int32_t& fitHeight) {
+    fitWidth = width;
+    fitHeight = height;
+    if (width <= Width && height <= Height) return;
+    const int64_t w = width, h = height;
+    if (w * Height >= h * Width) {
+        fitWidth = Width;
+        fitHeight = static_cast<int32_t>(std::max<int64_t>(1, (2 * h * Width + w) / (2 * w)));
+    } else {
+        fitHeight = Height;
+        fitWidth = static_cast<int32_t>(std::max<int64_t>(1, (2 * w * Height + h) / (2 * h)));
+    }
+}
+
+bool StartSceneFitting(Fitting& fitting, int32_t width, int32_t height, FitAlpha alpha) {
+    if (!Fittable(width, height)) return false;
+    // The larger of Width / width and Height / height, as p / q.
+    const bool byWidth = int64_t{Width} * height >= int64_t{Height} * width;
+    const int64_t p = byWidth ? Width : Height, q = byWidth ? width : height;
+    Start(fitting, width, MakeAxis(width, Width, p, q), MakeAxis(height, Height, p, q), alpha);
+    return true;
+}
+
+bool StartLightFitting(Fitting& fitting, int32_t width, int32_t height) {
+    if (!Fittable(width, height)) return false;
+    int32_t fitWidth = 0, fitHeight = 0;
+    FitLightSize(width, height, fitWidth, fitHeight);
+    Start(fitting, width, MakeAxis(width, fitWidth, fitWidth, width), MakeAxis(height, fitHeight, fitHeight, height),
+          FitAlpha::OverBlack);
+    return true;
+}
+
+void FitRows(Fitting& fitting, const uint32_t* pixels, int32_t rows) {
+    const FitAxis& columns = fitting.columns;
+    const int32_t end = std::min<int32_t>(fitting.nextRow + rows, static_cast<int32_t>(fitting.rows.begin.size()) - 1);
+    for (; fitting.nextRow < end; ++fitting.nextRow, pixels += fitting.width) {
+        const auto y = static_cast<size_t>(fitting.nextRow);
+        for (int32_t tap = fitting.rows.begin[y]; tap < fitting.rows.begin[y + 1]; ++tap) {
+            uint64_t* sums = fitting.sums.data() + static_cast<size_t>(fitting.rows.output[static_cast<size_t>(tap)]) *
+                                                       static_cast<size_t>(columns.count) * 3;
+            const uint64_t rowWeight = fitting.rows.weight[static_cast<size_t>(tap)];
+            for (int32_t x = 0; x < fitting.width; ++x) {
+                const uint32_t pixel = pixels[x];
+                const uint64_t alpha = fitting.alpha == FitAlpha::Ignored ? 255 : pixel >> 24;
+                if (alpha == 0) continue;
+                for (int32_t column = columns.begin[static_cast<size_t>(x)]; column < columns.begin[static_cast<size_t>(x) + 1]; ++column) {
+                    const uint64_t weight = rowWeight * columns.weight[static_cast<size_t>(column)] * alpha;
+                    uint64_t* sum = sums + static_cast<size_t>(columns.output[static_cast<size_t>(column)]) * 3;
+                    sum[0] += weight * (pixel & 0xFF);
+                    sum[1] += weight * (pixel >> 8 & 0xFF);
+                    sum[2] += weight * (pixel >> 16 & 0xFF);
+                }
+            }
+        }
+    }
+}
+
+Image* FinishFitting(Fitting& fitting) {
+    const size_t count = static_cast<size_t>(fitting.columns.count) * static_cast<size_t>(fitting.rows.count);
+    auto* image = static_cast<Image*>(std::malloc(sizeof(Image)));
+    auto* pixels = static_cast<uint32_t*>(std::malloc(std::max<size_t>(count, 1) * sizeof(uint32_t)));
+    if (image == nullptr || pixels == nullptr) {
+        std::free(pixels);
+        std::free(image);
+        return nullptr;
+    }
+    const uint64_t total = fitting.columns.total * fitting.rows.total * 255;
+    for (size_t i = 0; i < count; ++i) {
+        const uint64_t* sum = fitting.sums.data() + i * 3;
+        pixels[i] = Rounded(sum[0], total) | Rounded(sum[1], total) << 8 | Rounded(sum[2], total) << 16;
+    }
+    *image = Image{pixels, fitting.columns.count, fitting.rows.count};
+    return image;
+}
+
+Image* FitScene(const Image& picture, FitAlpha alpha) {
+    Fitting fitting;
+    if (!StartSceneFitting(fitting, picture.width, picture.height, alpha)) return nullptr;
+    FitRows(fitting, picture.pixels, picture.height);
+    return FinishFitting(fitting);
+}
+
+Image* FitLight(const Image& picture) {
+    Fitting fitting;
+    if (!StartLightFitting(fitting, picture.width, picture.height)) return nullptr;
+    FitRows(fitting, picture.pixels, picture.height);
+    return FinishFitting(fitting);
+}
+
+std::vector<uint8_t> FittedTga(const Image& picture) {
+    const size_t count = static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height);
+    std::vector<uint8_t> bgr(count * 3);
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t pixel = picture.pixels[i];
+        bgr[i * 3] = static_cast<uint8_t>(pixel >> 16);
+        bgr[i * 3 + 1] = static_cast<uint8_t>(pixel >> 8);
+        bgr[i * 3 + 2] = static_cast<uint8_t>(pixel);
+    }
+    TgaLayout layout;
+    layout.width = static_cast<uint16_t>(picture.width);
+    layout.height = static_cast<uint16_t>(picture.height);
+    layout.descriptor = 0x20;  // top row first
+    return TgaFile(layout, {{}, {}, bgr});
+}

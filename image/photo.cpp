@@ -1,0 +1,107 @@
+// Reading photos: the format named by the file's first bytes, its size checked before decoding,
+// stb_image's pixels turned upright, and TGA files by name through the project's reader.
+#include "image/photo.h"
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "stb_image.h"
+
+#include "image/orientation.h"
+#include "image/tga.h"
+
+namespace {
+
+thread_local std::string failure;
+
+Image* Fail(std::string reason) {
+    failure = std::move(reason);
+    return nullptr;
+}
+
+std::string TooLarge(int64_t width, int64_t height, int64_t maxPixels) {
+    return std::to_string(width) + " x " + std::to_string(height) + " pixels, more than the " +
+           (maxPixels == MaxPhotoPixels ? "50 million" : std::to_string(maxPixels)) + " taken";
+}
+
+// The format a file's first bytes name, whether or not the rest is whole.
+const char* FormatOf(const uint8_t* data, size_t size) {
+    const auto starts = [data, size](const char* magic) {
+        return size >= std::strlen(magic) && std::memcmp(data, magic, std::strlen(magic)) == 0;
+    };
+    if (starts("\x89PNG")) return "PNG";
+    if (starts("\xFF\xD8")) return "JPEG";
+    if (starts("GIF8")) return "GIF";
+    if (starts("BM")) return "BMP";
+    return nullptr;
+}
+
+int64_t tgaWidth = 0, tgaHeight = 0;
+bool TgaFits(int32_t width, int32_t height) {
+    tgaWidth = width;
+    tgaHeight = height;
+    return int64_t{width} * height <= MaxPhotoPixels;
+}
+
+bool NamedTga(const char* path) {
+    const size_t length = std::strlen(path);
+    return length >= 4 && path[length - 4] == '.' && std::tolower(path[length - 3]) == 't' &&
+           std::tolower(path[length - 2]) == 'g' && std::tolower(path[length - 1]) == 'a';
+}
+
+}  // namespace
+
+Image* LoadPhotoFromMemory(const uint8_t* data, size_t size, int64_t maxPixels) {
+    const char* format = FormatOf(data, size);
+    if (size == 0) return Fail("empty file");
+    if (format == nullptr) return Fail("not a PNG, JPEG, GIF, BMP or TGA picture");
+    const std::string damaged = std::string("a ") + format + " that could not be decoded, as if damaged or cut short";
+    if (size > INT_MAX) return Fail(std::string(format) + " file larger than 2 GiB");
+    int width = 0, height = 0, channels = 0;
+    if (stbi_info_from_memory(data, static_cast<int>(size), &width, &height, &channels) == 0) {
+        return Fail(damaged);
+    }
+    if (int64_t{width} * height > maxPixels) return Fail(TooLarge(width, height, maxPixels));
+    uint8_t* rgba = stbi_load_from_memory(data, static_cast<int>(size), &width, &height, &channels, 4);
+    if (rgba == nullptr) return Fail(std::strcmp(stbi_failure_reason(), "outofmem") == 0 ? "out of memory" : damaged);
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    Image stored{static_cast<uint32_t*>(std::malloc(count * sizeof(uint32_t))), width, height};
+    if (stored.pixels == nullptr) {
+        stbi_image_free(rgba);
+        return Fail("out of memory");
+    }
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* pixel = rgba + i * 4;
+        stored.pixels[i] = pixel[0] | uint32_t{pixel[1]} << 8 | uint32_t{pixel[2]} << 16 | uint32_t{pixel[3]} << 24;
+    }
+    stbi_image_free(rgba);
+    Image* upright = Upright(stored, std::strcmp(format, "JPEG") == 0 ? JpegOrientation(data, size) : 1);
+    std::free(stored.pixels);
+    return upright != nullptr ? upright : Fail("out of memory");
+}
+
+Image* LoadPhoto(const char* path) {
+    if (NamedTga(path)) {
+        tgaWidth = tgaHeight = 0;
+        Image* picture = LoadTga(path, TgaFits);
+        return picture != nullptr ? picture : Fail(tgaWidth * tgaHeight > MaxPhotoPixels ? TooLarge(tgaWidth, tgaHeight, MaxPhotoPixels) : TgaFailureReason());
+    }
+    FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) return Fail(std::strerror(errno));
+    std::vector<uint8_t> bytes;
+    uint8_t buffer[1 << 16];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.insert(bytes.end(), buffer, buffer + got);
+    const bool failed = std::ferror(file) != 0;
+    const int reason = errno;
+    std::fclose(file);
+    if (failed) return Fail(std::strerror(reason));
+    return LoadPhotoFromMemory(bytes.data(), bytes.size());
+}
+
+const char* PhotoFailureReason() { return failure.c_str(); }
