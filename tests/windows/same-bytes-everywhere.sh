@@ -18,6 +18,11 @@ mkdir "$work/in" && cp "$assets/spot.tga" "$assets/scr.tga" "$work/in/" || exit 
     convert -size 64x64 -depth 8 rgb:- -type TrueColor -orient TopLeft "$work/in/bytes.tga" || exit 1
 convert -seed 9 -size 320x200 xc:gray +noise Random -type TrueColor -orient TopLeft -compress RLE \
     "$work/in/noise.tga" || exit 1
+# Photos to fit: a JPEG stored on its side with the Exif orientation that turns it upright, and a
+# PNG with an alpha channel.
+convert -seed 9 -size 600x400 plasma: "$work/in/photo.png" && /usr/bin/python3 -c 'import sys; from PIL import Image
+exif = Image.Exif(); exif[0x0112] = 6; Image.open(sys.argv[1]).save(sys.argv[2], quality=90, exif=exif)' "$work/in/photo.png" "$work/in/photo.jpg" &&
+    convert -seed 9 -size 500x420 xc:gray +noise Random -alpha set -channel A +noise Random +channel "$work/in/photo.png" || exit 1
 
 # Each job: the file it writes, then its options. Spot centres inside, on and across every
 # edge and corner, and far outside the frame.
@@ -27,6 +32,7 @@ for at in 160,100 100,60 0,0 319,0 0,199 319,199 -47,-47 367,247 -30,100 350,100
     jobs+=("frame${at/,/_}.bmp --at $at" "noise${at/,/_}.bmp --spot bytes.tga --scene noise.tga --at $at")
 done
 for picture in spot scr bytes noise; do jobs+=("picture-$picture.bmp --picture $picture.tga"); done
+for photo in photo.jpg photo.png noise.tga; do jobs+=("scene-$photo.tga --fit-scene $photo" "light-$photo.tga --fit-light $photo"); done
 
 # render_all RENDER: runs every job in the current folder and prints the files of failed ones.
 # A .exe runs in cmd.exe under Wine (whose || does not look at the exit code), the others in bash.
