@@ -8,6 +8,7 @@
 
 #include "display/display.h"
 #include "image/bmp.h"
+#include "image/fit.h"
 #include "image/tga.h"
 #include "mix/compositor.h"
 
@@ -134,6 +135,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int cmdShow) {
         FreePicture(Spot);
         FreeFrameBuffer();
         return FailStart(window, "cannot read scr.tga", TgaFailureReason());
+    }
+    // The frame step pairs the scene's pixels with the frame's by index: a scene of another size
+    // would show its rows wrapped, so it is fitted to the frame as a photo is.
+    Scene = SceneForFrame(Scene);
+    if (Scene == nullptr) {
+        FreePicture(Spot);
+        FreeFrameBuffer();
+        return FailStart(window, "cannot read scr.tga", "out of memory");
     }
 
     // Only now: every tick reads the frame buffer and both pictures without asking.

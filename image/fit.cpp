@@ -153,6 +153,13 @@ Image* FitLight(const Image& picture) {
     return FinishFitting(fitting);
 }
 
+Image* SceneForFrame(Image* scene) {
+    if (scene == nullptr || (scene->width == Width && scene->height == Height)) return scene;
+    Image* fitted = FitScene(*scene, FitAlpha::Ignored);
+    FreeImage(scene);
+    return fitted;
+}
+
 std::vector<uint8_t> FittedTga(const Image& picture) {
     const size_t count = static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height);
     std::vector<uint8_t> bgr(count * 3);

@@ -53,5 +53,10 @@ Image* FinishFitting(Fitting& fitting);
 Image* FitScene(const Image& picture, FitAlpha alpha);
 Image* FitLight(const Image& picture);
 
+// The scene as the frame step takes it, which pairs the scene's pixels with the frame's by their
+// place in memory: the scene itself when it is the frame's size, else fitted with its alpha
+// ignored and the given one freed. Null, the given one freed, without the memory.
+Image* SceneForFrame(Image* scene);
+
 // The TGA file the programs read, for a fitted picture: uncompressed 24 bits, top row first.
 std::vector<uint8_t> FittedTga(const Image& picture);

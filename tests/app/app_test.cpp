@@ -2,9 +2,11 @@
 // arguments, the early returns, the keys, the frame step with its screenshots, and shutdown.
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 
 #include "image/bmp.h"
 #include "image/tga.h"
+#include "image/tga_writer.h"
 #include "platform/core/standins.h"
 #include "tests/fakes/program_test.h"
 
@@ -30,9 +32,9 @@ protected:
         memory_screen::Get().pointerY = y;
     }
     // The frame the compositor makes for a pointer position, as the display shows it.
-    static std::vector<uint8_t> Composed(int x, int y, bool swapped = false) {
+    static std::vector<uint8_t> Composed(int x, int y, bool swapped = false, const char* scene = "scr.tga") {
         Spot = LoadTga("spot.tga");
-        Scene = LoadTga("scr.tga");
+        Scene = LoadTga(scene);
         std::vector<uint32_t> frame(size_t{Width} * Height);
         FrameBuffer = frame.data();
         ComposeFrame(x, y);
@@ -126,6 +128,39 @@ INSTANTIATE_TEST_SUITE_P(
             recorder::Script("CreateSurface", {DD_OK, DDERR_OUTOFMEMORY});
         }, true, NO_PICTURE("the display gave a window but no pages for the frames"), 22}),
     CaseName<EarlyReturn>);
+
+// A scene of another size shows fitted to the frame. Each is made from one 320 x 200 picture, so
+// that what every sane fitting gives is known without the rule: its blocks doubled, every second
+// pixel of it, its first pixel alone, it with one column more on the left.
+TEST_F(AppTest, ASceneOfAnotherSizeShowsFittedToTheFrame) {
+    using Place = std::function<std::pair<int32_t, int32_t>(int32_t, int32_t)>;  // a pixel's place in the picture
+    const struct {
+        int32_t width, height;
+        Place scene, shown;
+    } scenes[] = {
+        {640, 400, [](int32_t x, int32_t y) { return std::pair(x / 2, y / 2); }, [](int32_t x, int32_t y) { return std::pair(x, y); }},
+        {160, 100, [](int32_t x, int32_t y) { return std::pair(x * 2, y * 2); }, [](int32_t x, int32_t y) { return std::pair(x / 2 * 2, y / 2 * 2); }},
+        {1, 1, [](int32_t, int32_t) { return std::pair(0, 0); }, [](int32_t, int32_t) { return std::pair(0, 0); }},
+        {321, 200, [](int32_t x, int32_t y) { return std::pair(std::max(x - 1, 0), y); }, [](int32_t x, int32_t y) { return std::pair(x, y); }}};
+    const auto tga = [](const char* name, int32_t width, int32_t height, const Place& place) {
+        std::vector<uint8_t> bgr;
+        for (int32_t y = 0; y < height; ++y) {
+            for (int32_t x = 0; x < width; ++x) {
+                const auto [pictureX, pictureY] = place(x, y);
+                for (int32_t channel = 0; channel < 3; ++channel) bgr.push_back(static_cast<uint8_t>(((pictureY * Width + pictureX) * 3 + channel) * 7919 % 251));
+            }
+        }
+        const TgaLayout layout{.width = static_cast<uint16_t>(width), .height = static_cast<uint16_t>(height), .descriptor = 0x20};
+        return WriteFileBytes(name, TgaFile(layout, {{}, {}, bgr}));
+    };
+    for (const auto& scene : scenes) {
+        Clear();
+        ASSERT_TRUE(tga("scr.tga", scene.width, scene.height, scene.scene) && tga("shown.tga", Width, Height, scene.shown));
+        recorder::Tick([] { Pointer(100, 70); });
+        EXPECT_EQ(Run("E"), 0) << scene.width << " x " << scene.height;
+        EXPECT_EQ(memory_screen::Get().shown32, Composed(100, 70, false, "shown.tga")) << scene.width << " x " << scene.height;
+    }
+}
 
 // One screenshot per tick that follows an F12, however often it was pressed before the tick.
 TEST_F(AppTest, OneScreenshotPerTickThatFollowsF12) {

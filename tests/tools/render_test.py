@@ -81,11 +81,17 @@ class Render(unittest.TestCase):
             picture.save(self.path("photo.png"))
             for form, rule in ("--fit-scene", fitting.scene), ("--fit-light", fitting.light):
                 with self.subTest(size=size, mode=mode, form=form):
-                    self.assertEqual(run([form, "photo.png", "-o", "fitted.tga"], self.dir).returncode, 0)
-                    with open(self.path("fitted.tga"), "rb") as fitted:
+                    self.assertEqual(run([form, "photo.png", "-o", form + ".tga"], self.dir).returncode, 0)
+                    with open(self.path(form + ".tga"), "rb") as fitted:
                         self.assertEqual(fitted.read(), rule(picture))
                     if size == (320, 200):  # the frame's own size is kept byte for byte
-                        self.assertEqual(Image.open(self.path("fitted.tga")).tobytes(), picture.tobytes())
+                        self.assertEqual(Image.open(self.path(form + ".tga")).tobytes(), picture.tobytes())
+            if mode == "RGB":  # as a scene of its own size, the frame form fits it as a photo is fitted
+                picture.save(self.path("scene.tga"))
+                frames = [run(["--spot", os.path.join(ASSETS, "spot.tga"), "--scene", scene, "--at", "100,70", "-o", scene + ".bmp"],
+                              self.dir).returncode for scene in ("scene.tga", "--fit-scene.tga")]
+                with open(self.path("scene.tga.bmp"), "rb") as odd, open(self.path("--fit-scene.tga.bmp"), "rb") as fitted:
+                    self.assertEqual((frames, odd.read() == fitted.read()), ([0, 0], True), size)
 
     def test_fit_forms_turn_jpeg_photos_upright(self):
         # Blocks of 16 pixels in colours far apart: any other turn or mirror shows at once, while the two JPEG decoders

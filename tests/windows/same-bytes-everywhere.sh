@@ -33,6 +33,11 @@ for at in 160,100 100,60 0,0 319,0 0,199 319,199 -47,-47 367,247 -30,100 350,100
 done
 for picture in spot scr bytes noise; do jobs+=("picture-$picture.bmp --picture $picture.tga"); done
 for photo in photo.jpg photo.png noise.tga; do jobs+=("scene-$photo.tga --fit-scene $photo" "light-$photo.tga --fit-light $photo"); done
+# Scenes of other sizes, fitted as they are read.
+for size in 640x400 160x100 1x1 321x200 333x211; do
+    convert "$work/in/noise.tga" -resize "$size!" -type TrueColor "$work/in/scene-$size.tga" || exit 1
+    jobs+=("frame-$size.bmp --scene scene-$size.tga --at 100,70")
+done
 
 # render_all RENDER: runs every job in the current folder and prints the files of failed ones.
 # A .exe runs in cmd.exe under Wine (whose || does not look at the exit code), the others in bash.

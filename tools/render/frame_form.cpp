@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "image/bmp.h"
+#include "image/fit.h"
 #include "image/tga.h"
 #include "mix/compositor.h"
 #include "tools/render/forms.h"
@@ -77,7 +78,8 @@ int Render(const FrameOptions& options) {
         ReportUnreadable(options.scenePath);
         return 1;
     }
-    if (!AllocateFrameBuffer()) {
+    // As the program does: a scene of another size is fitted to the frame.
+    if ((Scene = SceneForFrame(Scene)) == nullptr || !AllocateFrameBuffer()) {
         std::fputs("varnelo-render: out of memory for the frame\n", stderr);
         return 1;
     }
