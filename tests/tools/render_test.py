@@ -175,6 +175,27 @@ class Render(unittest.TestCase):
         os.close(os.open(self.path("pipe.tga"), os.O_RDONLY | os.O_NONBLOCK))  # frees a feeder nobody read
         feeder.join()
 
+    def test_an_output_is_replaced_only_once_whole(self):
+        # On a disk too small for the new file the old one keeps its bytes, and nothing else is left; the disk is
+        # a tmpfs in a mount namespace of the test's own.
+        namespace = ["unshare", "-rm"] if subprocess.run(["unshare", "-rm", "true"]).returncode == 0 else ["unshare", "-m"]
+        small = self.path("small")
+        os.mkdir(small)
+        script = 'mount -t tmpfs -o size=64k tmpfs "$1" && echo kept >"$1/keep.bmp" && "$2" --picture "$3" -o "$1/keep.bmp"; ' \
+                 'echo " $?"; cat "$1/keep.bmp"; ls -A "$1"'
+        result = subprocess.run(namespace + ["sh", "-c", script, "_", small, RENDER, SCENE], capture_output=True, text=True, timeout=30)
+        self.assertEqual((result.stdout, result.stderr), (" 1\nkept\nkeep.bmp\n", "varnelo-render: cannot write %s/keep.bmp: "
+                                                          "No space left on device\n" % small))
+        # A link is written through to the file it names, which keeps its permissions.
+        with open(self.path("target.bmp"), "w") as target:
+            target.write("old")
+        os.chmod(self.path("target.bmp"), 0o600)
+        os.symlink("target.bmp", self.path("link.bmp"))
+        self.assertEqual(run(["--picture", SCENE, "-o", "link.bmp"], self.dir).returncode, 0)
+        self.assertEqual((os.readlink(self.path("link.bmp")), os.stat(self.path("target.bmp")).st_mode & 0o777,
+                          os.path.getsize(self.path("target.bmp")), sorted(os.listdir(self.dir))),
+                         ("target.bmp", 0o600, 54 + 320 * 200 * 3, ["link.bmp", "small", "target.bmp"]))
+
     def test_release_build_passes_memcheck(self):
         # The build as shipped, not a sanitizer's: valgrind follows each byte it touches and what it leaves behind.
         Image.new("RGB", (13, 7), (9, 80, 200)).quantize(8).save(self.path("mapped.tga"))

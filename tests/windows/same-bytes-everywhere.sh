@@ -32,6 +32,8 @@ for at in 160,100 100,60 0,0 319,0 0,199 319,199 -47,-47 367,247 -30,100 350,100
     jobs+=("frame${at/,/_}.bmp --at $at" "noise${at/,/_}.bmp --spot bytes.tga --scene noise.tga --at $at")
 done
 for picture in spot scr bytes noise; do jobs+=("picture-$picture.bmp --picture $picture.tga"); done
+# An output that is there already is replaced (Windows' rename would refuse it).
+echo old >"$work/in/replaced.bmp" && jobs+=("replaced.bmp --picture spot.tga")
 for photo in photo.jpg photo.png noise.tga; do jobs+=("scene-$photo.tga --fit-scene $photo" "light-$photo.tga --fit-light $photo"); done
 # Scenes of other sizes, fitted as they are read.
 for size in 640x400 160x100 1x1 321x200 333x211; do

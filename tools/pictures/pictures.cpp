@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "image/tga_writer.h"
+#include "tools/output/output_file.h"
 
 namespace {
 
@@ -469,9 +470,12 @@ std::vector<uint8_t> PngFile(int size, const std::vector<uint8_t>& rgba, bool co
 
 // Writes one output file, saying on stderr which one could not be written and why.
 bool WriteOutput(const std::string& path, const std::vector<uint8_t>& bytes) {
-    errno = 0;
-    if (WriteFileBytes(path.c_str(), bytes)) return true;
-    std::fprintf(stderr, "varnelo-pictures: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+    const std::string failure = WriteOutputFile(path, [&bytes](const std::string& to) {
+        errno = 0;
+        return WriteFileBytes(to.c_str(), bytes) ? std::string() : std::strerror(errno);
+    });
+    if (failure.empty()) return true;
+    std::fprintf(stderr, "varnelo-pictures: cannot write %s: %s\n", path.c_str(), failure.c_str());
     return false;
 }
 

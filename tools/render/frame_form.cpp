@@ -7,11 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <string>
 
 #include "image/bmp.h"
 #include "image/fit.h"
 #include "image/tga.h"
 #include "mix/compositor.h"
+#include "tools/output/output_file.h"
 #include "tools/render/forms.h"
 
 namespace {
@@ -85,12 +87,13 @@ int Render(const FrameOptions& options) {
     }
     ComposeFrame(options.x, options.y);
     SwapRedBlue();
-    Image frame{FrameBuffer, Width, Height};
-    if (SaveBmp(options.outputPath, &frame) != 1) {
-        ReportUnwritable(options.outputPath, BmpFailureReason());
-        return 1;
-    }
-    return 0;
+    const Image frame{FrameBuffer, Width, Height};
+    const std::string failure = WriteOutputFile(options.outputPath, [&frame](const std::string& to) {
+        return SaveBmp(to.c_str(), &frame) == 1 ? std::string() : BmpFailureReason();
+    });
+    if (failure.empty()) return 0;
+    ReportUnwritable(options.outputPath, failure.c_str());
+    return 1;
 }
 
 }  // namespace

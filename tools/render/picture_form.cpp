@@ -6,14 +6,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+#include <string>
+#include <vector>
 
 #include "image/bmp.h"
 #include "image/fit.h"
 #include "image/photo.h"
 #include "image/tga.h"
 #include "image/tga_writer.h"
+#include "tools/output/output_file.h"
 #include "tools/render/forms.h"
 
 namespace {
@@ -76,8 +77,7 @@ Image* Load(const char* path, PictureForm load) {
     return image;
 }
 
-// A photo fitted as the scene or the light, written as the TGA file the demo reads; a file that
-// could not be written whole is not left behind.
+// A photo fitted as the scene or the light, written as the TGA file the demo reads.
 int FitPhoto(const PictureOptions& options, PictureForm form) {
     Image* photo = LoadPhoto(options.inputPath);
     if (photo == nullptr) {
@@ -90,15 +90,13 @@ int FitPhoto(const PictureOptions& options, PictureForm form) {
         ReportUnwritable(options.outputPath, "out of memory");
         return 1;
     }
-    // A device or a pipe named as the output is written to but never removed.
-    std::error_code error;
-    const auto kind = std::filesystem::status(options.outputPath, error).type();
-    const bool written = WriteFileBytes(options.outputPath, FittedTga(*fitted));
-    const int reason = errno;
+    const std::vector<uint8_t> bytes = FittedTga(*fitted);
     FreeImage(fitted);
-    if (written) return 0;
-    if (kind == std::filesystem::file_type::not_found || kind == std::filesystem::file_type::regular) std::remove(options.outputPath);
-    ReportUnwritable(options.outputPath, std::strerror(reason));
+    const std::string failure = WriteOutputFile(options.outputPath, [&bytes](const std::string& to) {
+        return WriteFileBytes(to.c_str(), bytes) ? std::string() : std::strerror(errno);
+    });
+    if (failure.empty()) return 0;
+    ReportUnwritable(options.outputPath, failure.c_str());
     return 1;
 }
 
@@ -124,11 +122,11 @@ int RunPictureForm(int argc, char** argv, PictureForm form) {
         }
         return 1;
     }
-    const int saved = SaveBmp(options.outputPath, image);
+    const std::string failure = WriteOutputFile(options.outputPath, [image](const std::string& to) {
+        return SaveBmp(to.c_str(), image) == 1 ? std::string() : BmpFailureReason();
+    });
     FreeImage(image);
-    if (saved == 0) {
-        ReportUnwritable(options.outputPath, BmpFailureReason());
-        return 1;
-    }
-    return 0;
+    if (failure.empty()) return 0;
+    ReportUnwritable(options.outputPath, failure.c_str());
+    return 1;
 }

@@ -1,0 +1,18 @@
+// Writing a tool's output so that a write that fails never costs the user the file that was there.
+#pragma once
+
+#include <functional>
+#include <string>
+
+// Writes an output file through `write`, which is given the path to write to and answers "" when
+// the file is whole, or why not. A regular file (or none yet) is written under a temporary name in
+// the same folder and moved into place only when whole, keeping the old file's permissions; a
+// device or a pipe is written directly; a link is written through to the file it names. Returns
+// "" or why it failed; a failed write leaves the old file as it was and no temporary file behind.
+std::string WriteOutputFile(const std::string& path, const std::function<std::string(const std::string& to)>& write);
+
+// The system's side, one file for each (output_file_posix.cpp, output_file_windows.cpp): puts the
+// temporary file in the place of the target, replacing what was there, "" or why not; and a tag
+// for temporary names that no other process running now has.
+std::string MoveIntoPlace(const std::string& temporary, const std::string& target);
+std::string ProcessTag();
