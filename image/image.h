@@ -31,6 +31,10 @@ constexpr uint32_t RedBlueSwapped(uint32_t pixel) {
     return (pixel & 0xFFu) << 16 | (pixel & 0xFF00u) | (pixel >> 16 & 0xFFu);
 }
 
+// Whether a path names a folder, which the readers name as one on every system (Windows refuses to
+// open it and calls that a denied permission, Linux opens it and fails the read).
+bool IsFolder(const char* path);
+
 // Frees the pixel block, then the record. Null is allowed.
 void FreeImage(Image* image);
 void FreeIndexedImage(IndexedImage* image);

@@ -92,6 +92,7 @@ Image* LoadPhoto(const char* path) {
         Image* picture = LoadTga(path, TgaFits);
         return picture != nullptr ? picture : Fail(tgaWidth * tgaHeight > MaxPhotoPixels ? TooLarge(tgaWidth, tgaHeight, MaxPhotoPixels) : TgaFailureReason());
     }
+    if (IsFolder(path)) return Fail(std::strerror(EISDIR));
     FILE* file = std::fopen(path, "rb");
     if (file == nullptr) return Fail(std::strerror(errno));
     std::vector<uint8_t> bytes;

@@ -429,6 +429,10 @@ Picture* Decode(TgaStream* stream, TgaSizeCheck accept) {
 
 template <typename Picture>
 Picture* LoadFile(const char* path, TgaSizeCheck accept) {
+    if (IsFolder(path)) {
+        Fail(std::strerror(EISDIR));
+        return nullptr;
+    }
     FILE* file = std::fopen(path, "rb");
     if (file == nullptr) {
         Fail(std::strerror(errno));

@@ -170,8 +170,17 @@ bool EnterWorkingFolder() {
         if (fs::exists(fs::symlink_status(name, error))) return true;
     }
     const fs::path bundled = BundledPictures();
+    if (bundled.empty()) return true;
+    // Without a home there is no pictures folder; where the program was started there is no
+    // picture, so reading one could only fail: it says where it looked, and why nowhere else.
     const char* home = std::getenv("HOME");
-    if (bundled.empty() || home == nullptr || *home != '/') return true;
+    if (home == nullptr || *home != '/') {
+        const std::string text = "no spot.tga or scr.tga in " + fs::current_path(error).string() +
+                                 ", and no pictures folder to take them from, as HOME is " +
+                                 (home == nullptr ? "not set" : *home == '\0' ? "empty" : "relative (" + std::string(home) + ")");
+        screen::Tell("varnelo", text.c_str());
+        return false;
+    }
     const fs::path folder = PicturesFolder(home) / "varnelo";
     if (fs::create_directories(folder, error); error) return Refuse(folder, error.message());
     for (const char* name : PictureNames) {

@@ -231,6 +231,9 @@ TEST(Tga, RefusalsOutsideTheFile) {
     WorkingFolder folder;
     const std::string absent = "No such file or directory", huge = "a picture of 65535 x 65535 is not taken here";
     EXPECT_EQ(Refusals("absent.tga"), std::pair(absent, absent));
+    // A folder under the name is named as one on Windows too, which would call it a denied permission.
+    std::filesystem::create_directory("folder.tga");
+    EXPECT_EQ(Refusals("folder.tga"), std::pair(std::string("Is a directory"), std::string("Is a directory")));
     ASSERT_TRUE(WriteFileBytes("rgb.tga", TgaFile({.imageType = 10}, {{0x80, 1, 2, 3}})));
     EXPECT_EQ(Refusals("rgb.tga"), std::pair(std::string("loaded"), std::string("image type 10 is true-colour, not indexed")));
     // 65535 x 65535 declared in 18 bytes: the size check alone must end the load.

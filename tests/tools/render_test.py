@@ -240,7 +240,12 @@ class Render(unittest.TestCase):
                                      ("", 2, "", "usage: varnelo-pictures"), ("a b", 2, "", "varnelo-pictures: unexpected argument b" + usage),
                                      ("''", 2, "", "varnelo-pictures: empty folder name" + usage),
                                      ("--icons ''", 2, "", "varnelo-pictures: empty folder name" + usage),
-                                     ("/absent", 1, "", "varnelo-pictures: cannot write /absent/spot.tga: No such file or directory\n")]:
+                                     ("/absent", 1, "", "varnelo-pictures: cannot write /absent/spot.tga: No such file or directory\n"),
+                                     ("--tga w.tga width=70000", 2, "", "varnelo-pictures: width=70000: not a whole number from 0 to 65535\n"),
+                                     ("--tga w.tga width=1 height=abc", 2, "", "varnelo-pictures: height=abc: not a whole number from 0 to 65535\n"),
+                                     ("--tga w.tga width=-1", 2, "", "varnelo-pictures: width=-1: not a whole number from 0 to 65535\n"),
+                                     ("--tga w.tga type=999", 2, "", "varnelo-pictures: type=999: not a whole number from 0 to 255\n"),
+                                     ("--tga w.tga depth=", 2, "", "varnelo-pictures: depth=: not a whole number from 0 to 255\n")]:
             result = subprocess.run([PICTURES] + [word.strip("'") for word in args.split()], cwd=self.dir,
                                     capture_output=True, text=True, timeout=30)
             self.assertEqual((result.returncode, result.stdout[:len(out)], result.stderr[:len(err)]), (code, out, err), args)

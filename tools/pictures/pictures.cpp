@@ -6,6 +6,7 @@
 // Only integer arithmetic, + - * / and square roots are used, which come out the same on
 // every IEEE machine, so the committed pictures can be checked against a fresh run.
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include <queue>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -519,27 +521,39 @@ int WriteIcons(const std::string& folder) {
 
 // --tga: the header from FIELD=VALUE words, then standard input as it comes (image ID, map,
 // pixels). Scripts make the odd files they need this way instead of packing headers themselves.
+// A value its field cannot hold is refused, not cut down to another number.
 int WriteTgaFromFields(int argc, char** argv) {
     TgaLayout layout;
-    const std::pair<const char*, void (*)(TgaLayout&, unsigned long)> fields[] = {
-        {"type", [](TgaLayout& l, unsigned long v) { l.imageType = uint8_t(v); }},
-        {"width", [](TgaLayout& l, unsigned long v) { l.width = uint16_t(v); }},
-        {"height", [](TgaLayout& l, unsigned long v) { l.height = uint16_t(v); }},
-        {"depth", [](TgaLayout& l, unsigned long v) { l.pixelDepth = uint8_t(v); }},
-        {"map", [](TgaLayout& l, unsigned long v) { l.colourMapLength = uint16_t(v), l.colourMapType = v != 0; }},
-        {"entry", [](TgaLayout& l, unsigned long v) { l.colourMapEntrySize = uint8_t(v); }},
-        {"descriptor", [](TgaLayout& l, unsigned long v) { l.descriptor = uint8_t(v); }},
+    const struct {
+        const char* name;
+        unsigned long largest;
+        void (*set)(TgaLayout&, unsigned long);
+    } fields[] = {
+        {"type", 255, [](TgaLayout& l, unsigned long v) { l.imageType = uint8_t(v); }},
+        {"width", 65535, [](TgaLayout& l, unsigned long v) { l.width = uint16_t(v); }},
+        {"height", 65535, [](TgaLayout& l, unsigned long v) { l.height = uint16_t(v); }},
+        {"depth", 255, [](TgaLayout& l, unsigned long v) { l.pixelDepth = uint8_t(v); }},
+        {"map", 65535, [](TgaLayout& l, unsigned long v) { l.colourMapLength = uint16_t(v), l.colourMapType = v != 0; }},
+        {"entry", 255, [](TgaLayout& l, unsigned long v) { l.colourMapEntrySize = uint8_t(v); }},
+        {"descriptor", 255, [](TgaLayout& l, unsigned long v) { l.descriptor = uint8_t(v); }},
     };
     for (int i = 3; i < argc; ++i) {
         const char* equals = std::strchr(argv[i], '=');
         const auto field = std::find_if(std::begin(fields), std::end(fields), [&](const auto& f) {
-            return equals != nullptr && std::string(argv[i], size_t(equals - argv[i])) == f.first;
+            return equals != nullptr && std::string(argv[i], size_t(equals - argv[i])) == f.name;
         });
         if (field == std::end(fields)) {
             std::fprintf(stderr, "varnelo-pictures: unknown field %s\n", argv[i]);
             return 2;
         }
-        field->second(layout, std::strtoul(equals + 1, nullptr, 0));
+        unsigned long value = 0;
+        const char* end = equals + std::strlen(equals);
+        const auto [stop, error] = std::from_chars(equals + 1, end, value);
+        if (equals[1] == '\0' || error != std::errc{} || stop != end || value > field->largest) {
+            std::fprintf(stderr, "varnelo-pictures: %s: not a whole number from 0 to %lu\n", argv[i], field->largest);
+            return 2;
+        }
+        field->set(layout, value);
     }
     std::vector<uint8_t> bytes = TgaHeaderBytes(layout);
     for (int c; (c = std::getchar()) != EOF;) bytes.push_back(uint8_t(c));
