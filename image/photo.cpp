@@ -70,19 +70,22 @@ Image* LoadPhotoFromMemory(const uint8_t* data, size_t size, int64_t maxPixels) 
     if (int64_t{width} * height > maxPixels) return Fail(TooLarge(width, height, maxPixels));
     uint8_t* rgba = stbi_load_from_memory(data, static_cast<int>(size), &width, &height, &channels, 4);
     if (rgba == nullptr) return Fail(std::strcmp(stbi_failure_reason(), "outofmem") == 0 ? "out of memory" : damaged);
-    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-    Image stored{static_cast<uint32_t*>(std::malloc(count * sizeof(uint32_t))), width, height};
-    if (stored.pixels == nullptr) {
+    // The decoder's block (from malloc, as the picture's must be) becomes the picture: each pixel's
+    // red, green, blue and alpha bytes are put together into its word in place.
+    auto* stored = static_cast<Image*>(std::malloc(sizeof(Image)));
+    if (stored == nullptr) {
         stbi_image_free(rgba);
         return Fail("out of memory");
     }
-    for (size_t i = 0; i < count; ++i) {
+    *stored = Image{reinterpret_cast<uint32_t*>(rgba), width, height};
+    for (size_t i = 0, count = static_cast<size_t>(width) * static_cast<size_t>(height); i < count; ++i) {
         const uint8_t* pixel = rgba + i * 4;
-        stored.pixels[i] = pixel[0] | uint32_t{pixel[1]} << 8 | uint32_t{pixel[2]} << 16 | uint32_t{pixel[3]} << 24;
+        stored->pixels[i] = pixel[0] | uint32_t{pixel[1]} << 8 | uint32_t{pixel[2]} << 16 | uint32_t{pixel[3]} << 24;
     }
-    stbi_image_free(rgba);
-    Image* upright = Upright(stored, std::strcmp(format, "JPEG") == 0 ? JpegOrientation(data, size) : 1);
-    std::free(stored.pixels);
+    const int32_t orientation = std::strcmp(format, "JPEG") == 0 ? JpegOrientation(data, size) : 1;
+    if (orientation == 1) return stored;
+    Image* upright = Upright(*stored, orientation);
+    FreeImage(stored);
     return upright != nullptr ? upright : Fail("out of memory");
 }
 
