@@ -88,7 +88,8 @@ node tests/web/page_test.mjs build/web/page build/release/tools/render/varnelo-r
 
 # The packages made first, checked as users meet them: the .deb unpacked into a throw-away root
 # (not installed) with lintian's verdict, the Windows zips under Wine, the web zip in headless
-# Chromium and as the web command serves it; then the same release built a second time elsewhere.
+# Chromium and as the web command serves it, with Lighthouse's verdict; then the same release
+# built a second time elsewhere.
 echo "=== release packages ==="
 tests/package/check-packages.sh dist build/release/tools/render/varnelo-render
 echo "=== the release built again elsewhere ==="

@@ -1,6 +1,7 @@
-// The page's side of the web screen: the canvas, the pointer and keys on the whole page, and
-// the waits of the message loop. The page that starts the program passes `canvas` and the
-// `onTell`, `onEnded` and `onPresent` callbacks in the module's settings.
+// The page's side of the web screen: the canvas, the pointer and keys on the whole page, the
+// arrow keys on the focused canvas, and the waits of the message loop. The page that starts the
+// program passes `canvas` and the `onTell`, `onEnded` and `onPresent` callbacks in the module's
+// settings.
 mergeInto(LibraryManager.library, {
   $varneloPage__postset: 'varneloPage.listen();',
   $varneloPage: {
@@ -8,7 +9,8 @@ mergeInto(LibraryManager.library, {
     wake: null,
     clientX: null,
     clientY: null,
-    warped: null,
+    warped: null,  // the pixel the pointer is on, put there by the program or the arrow keys
+    light: null,  // the pixel the light was last put on, and the mode's width and height
     finger: null,  // the touch that went down on the canvas, the one that steers
     context: null,
     image: null,
@@ -26,6 +28,8 @@ mergeInto(LibraryManager.library, {
     })(),
     // The keys the program acts on: only these are kept from the browser.
     taken: ['Escape', 'F12'],
+    // On the focused canvas the arrow keys steer the light, in steps of 4 pixels, or 16 with Shift.
+    steps: { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1] },
     push: function (input) {
       varneloPage.inputs.push(input);
       if (varneloPage.wake) varneloPage.wake();
@@ -35,7 +39,15 @@ mergeInto(LibraryManager.library, {
       page.onKey = function (event) {
         const key = page.keys[event.code];
         if (!key) return;
-        if (page.taken.includes(event.code)) event.preventDefault();
+        const step = event.target === Module['canvas'] && page.steps[event.code];
+        if (page.taken.includes(event.code) || step) event.preventDefault();
+        if (step && page.light) {
+          // From where the light is, clamped to the mode at every step; the pointer's next move
+          // takes over again.
+          const [x, y, width, height] = page.light, length = event.shiftKey ? 16 : 4;
+          page.warped = [Math.min(Math.max(x + step[0] * length, 0), width - 1), Math.min(Math.max(y + step[1] * length, 0), height - 1)];
+          page.light = [...page.warped, width, height];
+        }
         page.push([1, key[0], key[1], event.repeat ? 1 : 0]);
       };
       // The page's buttons for the keys: the same input as the key, as one press.
@@ -126,9 +138,10 @@ mergeInto(LibraryManager.library, {
     if (Module['onPresent']) Module['onPresent']();
   },
 
-  // The canvas is drawn scaled: the pointer's place within its box on the page, and the box's
-  // size, in 1/256 of a CSS pixel, which the program maps to its pixels (1); or the pixel it put
-  // the pointer on, or 0,0 before any pointer came (2); or 0 while the canvas has no size.
+  // Where the pointer is, as screen.cpp's PagePointer (x, box width, y, box height) and
+  // PointerKind: within the canvas's box on the page, in 1/256 of a CSS pixel (1); on the
+  // pixel the program or the arrow keys put it on, or 0,0 before any pointer came (2); or
+  // nowhere while the canvas has no size (0).
   varnelo_pointer__deps: ['$varneloPage'],
   varnelo_pointer: function (place) {
     const page = varneloPage;
@@ -143,6 +156,9 @@ mergeInto(LibraryManager.library, {
     HEAP32.set(measured.map(Math.floor), place >> 2);
     return page.warped || page.clientX === null ? 2 : 1;
   },
+
+  varnelo_light__deps: ['$varneloPage'],
+  varnelo_light: function (x, y, width, height) { varneloPage.light = [x, y, width, height]; },
 
   varnelo_warp__deps: ['$varneloPage'],
   varnelo_warp: function (x, y) { varneloPage.warped = [x, y]; },

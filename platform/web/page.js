@@ -1,7 +1,7 @@
-// Runs the program in the page: gives it its two pictures, the bundled ones or the user's,
-// offers its screenshots and the user's fitted pictures as downloads, shows DirectX.log decoded
-// from Windows-1250, says when it has ended or why it could not start, and has the service
-// worker keep the page for use offline.
+// Runs the program in the page: gives it its two pictures, the bundled ones or the user's once
+// it has read them, offers its screenshots and the user's fitted pictures as downloads, shows
+// DirectX.log decoded from Windows-1250, says when it has ended or why it could not start, and
+// has the service worker keep the page for use offline.
 'use strict';
 
 const canvas = document.getElementById('screen');
@@ -40,6 +40,7 @@ let watch = null;
 let restartWhenEnded = false;
 let starting = false;
 let broken = false;  // the page's own files failed: only a reload can mend it
+let framed = false;  // a frame has shown in this page
 
 function setRunning(running) {
   for (const [button] of keyButtons) button.disabled = !running;
@@ -100,21 +101,28 @@ async function fetchFile(name) {
   }
 }
 
+// The wasm this browser runs, as index.html chose it: without WebAssembly SIMD, the build without.
+const wasmFile = document.getElementById('wasm')?.getAttribute('href');
+
 // The page's own build, fetched once: every later start runs this script with this wasm and
 // these bundled pictures, whatever build the server or the service worker holds by then.
 let build = null;
 function ownBuild() {
   build ??= (async () => {
-    // The user's pictures of an earlier visit; without them, pictures.js is not loaded at all.
-    const kept = (async () => localStorage.getItem('varnelo-own-pictures') && (await import('./pictures.js')).kept(pictureNames))()
+    if (!wasmFile) {
+      throw new Unusable('this browser runs no WebAssembly, which it needs: it is switched off (as in Lockdown Mode on an ' +
+        'iPhone) or the browser is too old; Safari 15, Chrome 85, Firefox 79 and later run it.');
+    }
+    // The user's pictures of an earlier visit; without them, pictures.js waits for the first frame.
+    const kept = (async () => localStorage.getItem('varnelo-own-pictures') && (await ownPictures()).kept(pictureNames))()
       .catch((error) => console.warn(`Your pictures of the last visit are lost: ${error.message}`));
-    const [wasm, ...bundled] = await Promise.all(['varnelo.wasm', ...pictureNames].map(fetchFile));
+    const [wasm, ...bundled] = await Promise.all([wasmFile, ...pictureNames].map(fetchFile));
     if (typeof createVarnelo !== 'function') {
       await fetchFile('varnelo.js');
       throw new Unusable('varnelo.js did not run, as if cut short; Reload, and if this stays, the server holds a broken copy.');
     }
     const module = await WebAssembly.compile(wasm).catch(() => {
-      throw new Unusable('varnelo.wasm is cut short or damaged; Reload, and if this stays, the server holds a broken copy.');
+      throw new Unusable(`${wasmFile} is cut short or damaged; Reload, and if this stays, the server holds a broken copy.`);
     });
     pictureNames.forEach((name, i) => bundledPictures.set(name, bundled[i]));
     for (const [name, bytes] of await kept || []) givenPictures.has(name) || give(name, bytes);
@@ -124,8 +132,70 @@ function ownBuild() {
   return build;
 }
 
+// pictures.js of this very build, checked against its digest and kept from the first frame on,
+// so that a pick runs this build's code even after another page has moved the site on.
+let picturesModule = null;
+function ownPictures() {
+  if (picturesModule) return picturesModule;
+  const digest = '@PICTURES_SHA256@'.match(/../g).map((byte) => parseInt(byte, 16));
+  picturesModule = fetch('pictures.js', { integrity: `sha256-${btoa(String.fromCharCode(...digest))}` })
+    .then((response) => (response.ok ? response.arrayBuffer() : Promise.reject(new Error(`HTTP ${response.status}`))))
+    .then((code) => import(URL.createObjectURL(new Blob([code], { type: 'text/javascript' }))))
+    .catch((error) => {
+      picturesModule = null;
+      throw error;
+    });
+  return picturesModule;
+}
+
+// Module settings that instantiate the kept wasm, so that no start fetches it again.
+function ownWasm(wasm, misfit) {
+  return (imports, receive) => {
+    WebAssembly.instantiate(wasm, imports).then((instance) => receive(instance, wasm)).catch((error) => {
+      console.warn(error);
+      misfit(new Unusable(`${wasmFile} does not fit varnelo.js, as if the server held parts of two builds; Reload once it has one whole build.`));
+    });
+    return {};
+  };
+}
+
+// The program's word on pictures before they replace any: an instance of this build that never
+// starts reads each as start-up reads it. Answers [name, reason] for the first it refuses.
+async function unreadable(given) {
+  const wasm = await ownBuild();
+  const reader = await new Promise((resolve, reject) => {
+    const settings = {
+      noInitialRun: true,
+      instantiateWasm: ownWasm(wasm, reject),
+      preRun: [() => given.forEach((bytes, name) => settings.FS.writeFile(name, bytes))],
+      print: (text) => console.log(text),
+      printErr: (text) => console.warn(text),
+    };
+    createVarnelo(settings).then(resolve, reject);
+  });
+  for (const name of given.keys()) {
+    const reason = reader.UTF8ToString(reader._varnelo_picture_problem(pictureNames.indexOf(name)));
+    if (reason) return [name, reason];
+  }
+  return null;
+}
+
+// A page that never showed a frame has nothing to lose: a whole new build that waits, or comes
+// to wait while the page says why, takes over at once, and the page reloads into it.
+async function takeNewBuild() {
+  const registration = await navigator.serviceWorker?.getRegistration().catch(() => null);
+  if (!registration) return;
+  navigator.serviceWorker.addEventListener('controllerchange', () => location.reload());
+  const take = () => registration.waiting?.postMessage('take over');
+  registration.addEventListener('updatefound', () => registration.installing?.addEventListener('statechange', take));
+  registration.installing?.addEventListener('statechange', take);
+  take();
+  registration.update().catch((error) => console.warn(`No new build: ${error.message}`));
+}
+
 function failed(error, what = 'could not start') {
   console.warn(error);
+  if (!framed) takeNewBuild();
   clearInterval(watch);
   program = null;
   window.varnelo = { running: false, exitCode: null };
@@ -158,14 +228,7 @@ async function run(wasm) {
   let misfit;
   const settings = {
     canvas,
-    // Instantiated here from the kept module, so that no start fetches the wasm again.
-    instantiateWasm: (imports, receive) => {
-      WebAssembly.instantiate(wasm, imports).then((instance) => receive(instance, wasm)).catch((error) => {
-        console.warn(error);
-        misfit(new Unusable('varnelo.wasm does not fit varnelo.js, as if the server held parts of two builds; Reload once it has one whole build.'));
-      });
-      return {};
-    },
+    instantiateWasm: ownWasm(wasm, (error) => misfit(error)),
     onAbort: (reason) => failed(new Error(reason), 'stopped'),
     preRun: [() => {
       for (const [name, bytes] of pictures) settings.FS.writeFile(name, bytes);
@@ -181,6 +244,7 @@ async function run(wasm) {
       readLog();
       window.varnelo = { running: false, exitCode };
       setRunning(false);
+      if (!framed && exitCode !== 0) takeNewBuild();
       if (restartWhenEnded) {
         restartWhenEnded = false;
         start();
@@ -221,18 +285,18 @@ function restart() {
   }
 }
 
-// The user's own pictures, picked or dropped; the code that reads, fits and keeps them comes
-// from pictures.js at the first one.
+// The user's own pictures, picked or dropped; the code that reads, fits and keeps them is
+// this build's pictures.js.
 async function usePictures(files, asLight = false) {
   if (broken || files.length === 0) return;
   let own;
   try {
-    own = await import('./pictures.js');
+    own = await ownPictures();
   } catch (error) {
-    say(`Your pictures could not be taken: pictures.js did not load (${error.message}); check the connection, then pick them again.`);
+    say(`Your pictures could not be taken: this page's pictures.js did not load (${error.message}); check the connection and pick them again, or Reload.`);
     return;
   }
-  await own.use(files, asLight, { say, give, restart });
+  await own.use(files, asLight, { say, give, restart, unreadable });
 }
 
 // The buttons press the program's keys, which it then takes as it takes them from the keyboard.
@@ -256,7 +320,7 @@ bundledButton.addEventListener('click', () => {
   givenPictures.clear();
   for (const button of ownOnly) button.hidden = true;
   restart();
-  import('./pictures.js').then((own) => own.forget()).catch((error) => console.warn(`Your pictures stay kept: ${error.message}`));
+  ownPictures().then((own) => own.forget()).catch((error) => console.warn(`Your pictures stay kept: ${error.message}`));
 });
 document.addEventListener('dragover', (event) => {
   event.preventDefault();
@@ -269,11 +333,13 @@ document.addEventListener('drop', (event) => {
   usePictures([...event.dataTransfer.files]);
 });
 
-// The worker, the manifest and the icon come once the first frame shows, so that the copies of
-// the files and the icons do not compete with the first load. A new build, once kept whole, waits until
-// no page runs the old one: the link has it take over and reloads; a page moved on to it by
-// another offers the same.
+// The worker, the manifest, the icon and pictures.js come once the first frame shows, so that
+// they do not compete with the first load. A new build, once kept whole, waits until no page
+// runs the old one: the link has it take over and reloads; a page moved on to it by another
+// offers the same.
 function keepOffline() {
+  framed = true;
+  ownPictures().catch((error) => console.warn(`pictures.js did not load: ${error.message}`));
   document.head.append(Object.assign(document.createElement('link'), { rel: 'manifest', href: 'manifest.webmanifest' }));
   Object.assign(document.querySelector('link[rel=icon]'), { href: 'favicon.ico', sizes: '32x32' });
   if (!('serviceWorker' in navigator)) return;

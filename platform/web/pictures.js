@@ -1,11 +1,17 @@
-// The user's own pictures in the page: decodes what the browser can, fits the scene to the
-// frame and the light within it by our own integer arithmetic, writes them as the TGA files
-// the program reads, and keeps them in IndexedDB. page.js loads this only when it is needed.
+// The user's own pictures in the page: decodes what the browser can, a band of rows at a time,
+// fits the scene to the frame and the light within it by our own integer arithmetic, writes
+// them as the TGA files the program reads, and keeps them in IndexedDB once the program has read
+// them. page.js loads this once the first frame shows.
 
 export const Width = 320, Height = 200;
 // Larger pictures would take hundreds of megabytes to decode, more than a phone gives a page.
 export const MaxPixels = 50_000_000;
+// Safari gives no canvas of more than 16,777,216 pixels, and phones' photos have up to 48
+// million: a picture is drawn a band at a time, on a canvas of at most 4 million pixels
+// (16 MB) and 8192 columns (a wider picture a tile at a time).
+const BandPixels = 1 << 22, TileSide = 8192;
 const keptFlag = 'varnelo-own-pictures';
+const goesOn = 'The demo goes on with the pictures it had.';
 
 // A sentence for the user on a picture the demo cannot take.
 class Refused extends Error {}
@@ -34,50 +40,66 @@ function taps(length, count, p, q) {
   return { count, ends, index: Int32Array.from(index), weight: Float64Array.from(weight), total: q <= p ? 1 : 2 * q };
 }
 
-// Each output pixel is the weighted average of its source pixels over black (a transparent
-// pixel adds no light), rounded half up, as 8-bit blue, green, red, top row first. Every sum
-// is an integer below 2^53, so the result is exact and the same in every browser.
-function resample({ data, width }, xs, ys) {
-  const out = new Uint8Array(xs.count * ys.count * 3);
-  const total = xs.total * ys.total * 255;
-  let at = 0;
-  for (let y = 0; y < ys.count; ++y) {
-    for (let x = 0; x < xs.count; ++x) {
-      let red = 0, green = 0, blue = 0;
-      for (let j = ys.ends[y]; j < ys.ends[y + 1]; ++j) {
-        const row = ys.index[j] * width, rowWeight = ys.weight[j];
-        for (let k = xs.ends[x]; k < xs.ends[x + 1]; ++k) {
-          const source = (row + xs.index[k]) * 4, w = rowWeight * xs.weight[k] * data[source + 3];
-          red += w * data[source];
-          green += w * data[source + 1];
-          blue += w * data[source + 2];
-        }
-      }
-      out[at++] = Math.floor((2 * blue + total) / (2 * total));
-      out[at++] = Math.floor((2 * green + total) / (2 * total));
-      out[at++] = Math.floor((2 * red + total) / (2 * total));
-    }
-  }
-  return { width: xs.count, height: ys.count, pixels: out };
-}
-
-// The scene fills the frame as a photo does: scaled by the larger of 320/width and
-// 200/height, centred, the overhang cut off.
-export function fitScene(image) {
-  const { width, height } = image;
+// The taps that fill the frame with a scene: scaled by the larger of 320/width and 200/height,
+// centred, the overhang cut off.
+function sceneTaps(width, height) {
   const [p, q] = Width * height >= Height * width ? [Width, width] : [Height, height];
-  return resample(image, taps(width, Width, p, q), taps(height, Height, p, q));
+  return [taps(width, Width, p, q), taps(height, Height, p, q)];
 }
 
 // A light larger than the frame shrinks to fit inside it, its other side rounded half up; a
 // smaller one stays as it is.
-export function fitLight(image) {
-  const { width, height } = image;
-  if (width <= Width && height <= Height) return resample(image, taps(width, width, 1, 1), taps(height, height, 1, 1));
+function lightTaps(width, height) {
+  if (width <= Width && height <= Height) return [taps(width, width, 1, 1), taps(height, height, 1, 1)];
   const wide = width * Height >= height * Width;
   const fitWidth = wide ? Width : Math.max(1, Math.floor((2 * width * Height + height) / (2 * height)));
   const fitHeight = wide ? Math.max(1, Math.floor((2 * height * Width + width) / (2 * width))) : Height;
-  return resample(image, taps(width, fitWidth, fitWidth, width), taps(height, fitHeight, fitHeight, height));
+  return [taps(width, fitWidth, fitWidth, width), taps(height, fitHeight, fitHeight, height)];
+}
+
+// Fits a width x height picture as the scene or the light, fed its RGBA rows from the top, a
+// band at a time: add(rgba, rows) for each band, then result(). Each output pixel is the
+// weighted average of its source pixels over black (a transparent pixel adds no light), rounded
+// half up, as 8-bit blue, green, red, top row first. Every sum is an integer below 2^53, so the
+// result is exact, whatever the bands, and the same in every browser.
+export function fitting(width, height, light) {
+  const [xs, ys] = light ? lightTaps(width, height) : sceneTaps(width, height);
+  const sums = new Float64Array(xs.count * ys.count * 3), across = new Float64Array(xs.count * 3);
+  // The output row of each vertical tap. The taps run through the source rows in order, so the
+  // taps of a source row follow one another, from `tap` on.
+  const owner = new Int32Array(ys.index.length);
+  for (let y = 0; y < ys.count; ++y) owner.fill(y, ys.ends[y], ys.ends[y + 1]);
+  let next = 0, tap = 0;
+  const { ends, index, weight } = xs;
+  const add = (rgba, rows) => {
+    for (let row = 0; row < rows; ++row, ++next) {
+      while (tap < ys.index.length && ys.index[tap] < next) ++tap;
+      if (tap === ys.index.length || ys.index[tap] !== next) continue;  // a row cut off
+      const start = row * width * 4;
+      for (let x = 0, at = 0; x < xs.count; ++x) {
+        let blue = 0, green = 0, red = 0;
+        for (let k = ends[x], end = ends[x + 1]; k < end; ++k) {
+          const source = start + index[k] * 4, w = weight[k] * rgba[source + 3];
+          red += w * rgba[source];
+          green += w * rgba[source + 1];
+          blue += w * rgba[source + 2];
+        }
+        across[at++] = blue;
+        across[at++] = green;
+        across[at++] = red;
+      }
+      for (let j = tap; j < ys.index.length && ys.index[j] === next; ++j) {
+        const base = owner[j] * across.length, w = ys.weight[j];
+        for (let i = 0; i < across.length; ++i) sums[base + i] += w * across[i];
+      }
+    }
+  };
+  const result = () => {
+    const total = xs.total * ys.total * 255, pixels = new Uint8Array(sums.length);
+    for (let i = 0; i < sums.length; ++i) pixels[i] = Math.floor((2 * sums[i] + total) / (2 * total));
+    return { width: xs.count, height: ys.count, pixels };
+  };
+  return { add, result };
 }
 
 // An uncompressed 24-bit TGA, top row first, which the program reads as it reads any.
@@ -89,59 +111,141 @@ export function tga({ width, height, pixels }) {
 }
 
 // The format and size a picture's header states, so that a picture too large is refused before
-// the browser spends its memory on it; null for a format not known here.
-function statedSize(b) {
+// the browser spends its memory on it, and for a JPEG where its Exif orientation lies; null for
+// a format not known here.
+function header(b) {
   const le16 = (i) => b[i] | b[i + 1] << 8, be16 = (i) => b[i] << 8 | b[i + 1];
   const le32 = (i) => (le16(i) | le16(i + 2) * 65536) >>> 0, be32 = (i) => be16(i) * 65536 + be16(i + 2);
   const text = (i, n) => String.fromCharCode(...b.subarray(i, i + n));
-  if (text(1, 3) === 'PNG') return ['PNG', be32(16), be32(20)];
-  if (text(0, 4) === 'GIF8') return ['GIF', le16(6), le16(8)];
-  if (text(0, 2) === 'BM') return le32(14) === 12 ? ['BMP', le16(18), le16(20)] : ['BMP', le32(18), Math.abs(le32(22) | 0)];
+  const stated = (format, width, height, turn = null) => ({ format, width, height, turn });
+  if (text(1, 3) === 'PNG') return stated('PNG', be32(16), be32(20));
+  if (text(0, 4) === 'GIF8') return stated('GIF', le16(6), le16(8));
+  if (text(0, 2) === 'BM') return le32(14) === 12 ? stated('BMP', le16(18), le16(20)) : stated('BMP', le32(18), Math.abs(le32(22) | 0));
   if (text(0, 4) === 'RIFF' && text(8, 4) === 'WEBP') {
     const chunk = text(12, 4);
-    if (chunk === 'VP8 ') return ['WebP', le16(26) & 0x3fff, le16(28) & 0x3fff];
-    if (chunk === 'VP8L') return ['WebP', (le16(21) & 0x3fff) + 1, ((le32(21) >>> 14) & 0x3fff) + 1];
-    return ['WebP', (le32(24) & 0xffffff) + 1, (le32(27) & 0xffffff) + 1];
+    if (chunk === 'VP8 ') return stated('WebP', le16(26) & 0x3fff, le16(28) & 0x3fff);
+    if (chunk === 'VP8L') return stated('WebP', (le16(21) & 0x3fff) + 1, ((le32(21) >>> 14) & 0x3fff) + 1);
+    return stated('WebP', (le32(24) & 0xffffff) + 1, (le32(27) & 0xffffff) + 1);
   }
   if (b[0] === 0xff && b[1] === 0xd8) {
     // The frame header follows any number of other segments, Exif and colour profiles among them.
+    let turn = null;
     for (let i = 2; i + 9 < b.length;) {
       if (b[i] !== 0xff) break;
       const marker = b[i + 1];
       if (marker === 0xff) { ++i; continue; }
-      if (marker >= 0xc0 && marker <= 0xcf && ![0xc4, 0xc8, 0xcc].includes(marker)) return ['JPEG', be16(i + 7), be16(i + 5)];
+      if (marker === 0xe1 && text(i + 4, 6) === 'Exif\0\0') turn ??= orientation(b, i + 10, Math.min(b.length, i + 2 + be16(i + 2)));
+      if (marker >= 0xc0 && marker <= 0xcf && ![0xc4, 0xc8, 0xcc].includes(marker)) return stated('JPEG', be16(i + 7), be16(i + 5), turn);
       i += 2 + be16(i + 2);
     }
-    return ['JPEG', 0, 0];
+    return stated('JPEG', 0, 0, turn);
   }
   return null;
 }
 
-// The picture's pixels, upright as its Exif orientation says, straight (not premultiplied) and
-// without colour conversion: the browser only decodes, so that the fitting alone decides.
-export async function decode(name, bytes) {
-  const goesOn = 'The demo goes on with the pictures it had.';
+// The orientation (tag 274) of Exif's TIFF structure from `start` to `end`: its value, where it
+// lies and in which byte order; null without one.
+function orientation(b, start, end) {
+  const little = b[start] === 0x49;
+  const u16 = (i) => (little ? b[i] | b[i + 1] << 8 : b[i] << 8 | b[i + 1]);
+  const first = start + (little ? u16(start + 4) + u16(start + 6) * 65536 : u16(start + 4) * 65536 + u16(start + 6));
+  if (!(first + 2 <= end)) return null;
+  for (let entry = first + 2, count = u16(first); count > 0 && entry + 12 <= end; --count, entry += 12) {
+    if (u16(entry) === 274) return { value: u16(entry + 8), at: entry + 8, little };
+  }
+  return null;
+}
+
+// How each Exif orientation turns a w x h picture upright, as a canvas transform (a, b, c, d,
+// e, f): stored pixel (x, y) goes to (a x + c y + e, b x + d y + f).
+function upright(value, w, h) {
+  return [[1, 0, 0, 1, 0, 0], [-1, 0, 0, 1, w, 0], [-1, 0, 0, -1, w, h], [1, 0, 0, -1, 0, h], [0, 1, 1, 0, 0, 0],
+    [0, 1, -1, 0, h, 0], [0, -1, -1, 0, h, w], [0, -1, 1, 0, 0, w]][value - 1];
+}
+
+// The picture decoded at its stored size, straight (not premultiplied) and without colour
+// conversion, so that the fitting alone decides, with the transform that turns it upright. A
+// JPEG's Exif orientation is taken out of the copy the browser decodes and applied when it is
+// drawn, so that it turns the same where the browser does not know the option that turns it.
+async function decoded(name, bytes) {
   if (bytes.length === 0) throw new Refused(`Your ${name} is empty. ${goesOn}`);
-  const stated = statedSize(bytes);
+  const stated = header(bytes);
   const tooLarge = (width, height) => width * height > MaxPixels &&
     new Refused(`Your ${name} is ${width} × ${height} pixels, more than the 50 million pixels this page takes; pick a smaller picture. ${goesOn}`);
-  if (stated && tooLarge(stated[1], stated[2])) throw tooLarge(stated[1], stated[2]);
+  if (stated && tooLarge(stated.width, stated.height)) throw tooLarge(stated.width, stated.height);
+  if (typeof createImageBitmap !== 'function') {
+    throw new Refused(`Your ${name} cannot be taken: this browser decodes no pictures for a page (Safari does from version 15 on). ${goesOn}`);
+  }
+  const turn = stated?.turn?.value >= 2 && stated.turn.value <= 8 ? stated.turn : null;
+  let stored = bytes;
+  if (turn) {
+    stored = bytes.slice();
+    stored.set(turn.little ? [1, 0] : [0, 1], turn.at);  // orientation 1: as stored
+  }
+  const source = new Blob([stored]);
+  const options = { imageOrientation: 'from-image', premultiplyAlpha: 'none', colorSpaceConversion: 'none' };
   let bitmap;
   try {
-    bitmap = await createImageBitmap(new Blob([bytes]), { imageOrientation: 'from-image', premultiplyAlpha: 'none', colorSpaceConversion: 'none' });
+    // Engines that do not know 'from-image' yet (older ones) refuse the option itself.
+    bitmap = await createImageBitmap(source, options).catch((error) => {
+      if (!(error instanceof TypeError)) throw error;
+      delete options.imageOrientation;
+      return createImageBitmap(source, options);
+    });
   } catch (error) {
-    throw new Refused(stated ? `Your ${name} is a ${stated[0]} that could not be decoded, as if damaged or cut short. ${goesOn}`
+    throw new Refused(stated ? `Your ${name} is a ${stated.format} that could not be decoded, as if damaged or cut short. ${goesOn}`
       : `Your ${name} is no picture this browser can read (PNG, JPEG, WebP, GIF, BMP or TGA). ${goesOn}`);
   }
-  const { width, height } = bitmap;
+  const [width, height] = turn?.value >= 5 ? [bitmap.height, bitmap.width] : [bitmap.width, bitmap.height];
   if (tooLarge(width, height)) {
     bitmap.close();
     throw tooLarge(width, height);
   }
-  const context = new OffscreenCanvas(width, height).getContext('2d', { willReadFrequently: true });
-  context.drawImage(bitmap, 0, 0);
-  bitmap.close();
-  return { width, height, data: context.getImageData(0, 0, width, height).data };
+  return { bitmap, width, height, transform: upright(turn?.value ?? 1, bitmap.width, bitmap.height) };
+}
+
+// A 2D context on a canvas of that size, off the document where the browser can (Safari from 16.4).
+function canvas(width, height) {
+  const surface = typeof OffscreenCanvas === 'function' ? new OffscreenCanvas(width, height)
+    : Object.assign(document.createElement('canvas'), { width, height });
+  const context = surface.getContext('2d', { willReadFrequently: true });
+  if (!context) throw new Error('the browser gave no canvas to draw it on');
+  context.imageSmoothingEnabled = false;  // the transform only moves whole pixels
+  return context;
+}
+
+// Decodes the picture and fits it as the scene or the light, drawn upright a band of rows at a
+// time; between bands the demo runs on.
+export async function fitted(name, bytes, light) {
+  const { bitmap, width, height, transform: [a, b, c, d, e, f] } = await decoded(name, bytes);
+  try {
+    const fit = fitting(width, height, light);
+    const columns = Math.min(width, TileSide), rows = Math.min(height, Math.max(1, Math.floor(BandPixels / columns)));
+    const context = canvas(columns, rows);
+    for (let top = 0; top < height; top += rows) {
+      const count = Math.min(rows, height - top);
+      let band = null;
+      for (let left = 0; left < width; left += columns) {
+        const tileWidth = Math.min(columns, width - left);
+        context.setTransform(1, 0, 0, 1, 0, 0);
+        context.clearRect(0, 0, columns, rows);
+        context.setTransform(a, b, c, d, e - left, f - top);
+        context.drawImage(bitmap, 0, 0);
+        const tile = context.getImageData(0, 0, tileWidth, count).data;
+        if (tileWidth === width) {
+          band = tile;
+        } else {
+          band ??= new Uint8ClampedArray(width * count * 4);
+          for (let y = 0; y < count; ++y) band.set(tile.subarray(y * tileWidth * 4, (y + 1) * tileWidth * 4), (y * width + left) * 4);
+        }
+      }
+      fit.add(band, count);
+      await new Promise((resolve) => setTimeout(resolve));
+    }
+    return fit.result();
+  } finally {
+    bitmap.close();
+  }
 }
 
 // Runs one request or several on the kept pictures, resolving with their results once the
@@ -171,9 +275,10 @@ export async function kept(names) {
 
 // Turns picked or dropped files into the program's pictures: one whose name begins with
 // "spot" (or any, with `asLight`) becomes spot.tga, any other scr.tga. A TGA goes to the program
-// as it is, read as the desktop programs read it. Any file refused leaves all as they were.
+// as it is, read as the desktop programs read it. Nothing is replaced, kept or restarted until
+// the program has read every picture it is given; any file refused leaves all as they were.
 export async function use(files, asLight, host) {
-  const given = new Map();
+  const given = new Map(), picked = new Map();
   for (const file of files) {
     const light = asLight || /^spot/i.test(file.name);
     let bytes;
@@ -183,16 +288,21 @@ export async function use(files, asLight, host) {
       return host.say(`Your ${file.name} could not be read (${error.message}); pick it again.`);
     }
     try {
-      if (bytes.length === 0 || !/\.tga$/i.test(file.name)) {
-        const image = await decode(file.name, bytes);
-        bytes = tga(light ? fitLight(image) : fitScene(image));
-      }
+      if (bytes.length === 0 || !/\.tga$/i.test(file.name)) bytes = tga(await fitted(file.name, bytes, light));
     } catch (error) {
       return host.say(error instanceof Refused ? error.message
-        : `Your ${file.name} could not be taken (${error.message}). The demo goes on with the pictures it had.`);
+        : `Your ${file.name} could not be taken (${error.message}). ${goesOn}`);
     }
     given.set(light ? 'spot.tga' : 'scr.tga', bytes);
+    picked.set(light ? 'spot.tga' : 'scr.tga', file.name);
   }
+  let refused;
+  try {
+    refused = await host.unreadable(given);
+  } catch (error) {
+    return host.say(`Your pictures could not be given to the demo (${error.message}). ${goesOn}`);
+  }
+  if (refused) return host.say(`Your ${picked.get(refused[0])} cannot be read: ${refused[1]}. ${goesOn}`);
   for (const [name, bytes] of given) host.give(name, bytes);
   try {
     await store('readwrite', (pictures) => [...given].map(([name, bytes]) => pictures.put(bytes, name)));

@@ -14,6 +14,14 @@
 #include <cstdint>
 #include <vector>
 
+// Where the page has the pointer (varnelo_pointer answers which): a place within the canvas's
+// box on the page, that box's size, both in 1/256 of a CSS pixel, for the program to map to its
+// pixels; or a pixel of the mode, put there by the program or by the arrow keys (x and y alone).
+enum class PointerKind : int { Nowhere = 0, InBox = 1, OnPixel = 2 };
+struct PagePointer {
+    int x, boxWidth, y, boxHeight;
+};
+
 // The page's side, in library.js.
 extern "C" {
 int varnelo_open(int width, int height);
@@ -22,7 +30,10 @@ void varnelo_show();
 void varnelo_paint_black();
 void varnelo_resize(int width, int height);
 void varnelo_present(const uint8_t* rgba, int width, int height);
-int varnelo_pointer(int* place);
+int varnelo_pointer(PagePointer* place);
+// The pixel of a width x height mode that the light was last put on: where the page's arrow
+// keys take it from.
+void varnelo_light(int x, int y, int width, int height);
 void varnelo_warp(int x, int y);
 void varnelo_show_pointer(int shown);
 // Suspends the program (Asyncify) until input is queued or timeoutMs (-1: none) has passed.
@@ -107,11 +118,18 @@ void Present(const uint8_t* pixels, int width, int height, int pitch) {
 
 // The page fits the canvas; the pointer goes through it by the rule the window and SDL follow.
 bool PointerInMode(int width, int height, int& x, int& y) {
-    int place[4] = {};  // x and the box's width, y and its height, in 1/256 of a page pixel
-    const int kind = state.open && width > 0 && height > 0 ? varnelo_pointer(place) : 0;
-    if (kind == 0 || (kind == 1 && (place[1] <= 0 || place[3] <= 0))) return false;
-    x = kind == 2 ? std::clamp(place[0], 0, width - 1) : static_cast<int>(letterbox::PixelAt(place[0], 0, place[1], width));
-    y = kind == 2 ? std::clamp(place[2], 0, height - 1) : static_cast<int>(letterbox::PixelAt(place[2], 0, place[3], height));
+    PagePointer place{};
+    const auto kind = state.open && width > 0 && height > 0 ? PointerKind{varnelo_pointer(&place)} : PointerKind::Nowhere;
+    if (kind == PointerKind::InBox && place.boxWidth > 0 && place.boxHeight > 0) {
+        x = static_cast<int>(letterbox::PixelAt(place.x, 0, place.boxWidth, width));
+        y = static_cast<int>(letterbox::PixelAt(place.y, 0, place.boxHeight, height));
+    } else if (kind == PointerKind::OnPixel) {
+        x = place.x;
+        y = place.y;
+    } else {
+        return false;
+    }
+    varnelo_light(std::clamp(x, 0, width - 1), std::clamp(y, 0, height - 1), width, height);
     return true;
 }
 

@@ -2,10 +2,10 @@
 // digests, so that after one visit the demo opens and runs with the network gone.
 'use strict';
 const cacheName = 'varnelo-@VERSION@-@BUILD@';
-const files = ['./', 'index.html', 'page.js', 'pictures.js', 'varnelo.js', 'varnelo.wasm', 'spot.tga', 'scr.tga',
-  'manifest.webmanifest', 'icon-192.png', 'icon-512.png', 'favicon.ico'];
+// Every file of the page folder (both wasm builds among them, for offline use on any browser).
 const digests = {
 @DIGESTS@};
+const files = ['./', ...Object.keys(digests)];
 const integrity = (hex) => `sha256-${btoa(String.fromCharCode(...hex.match(/../g).map((byte) => parseInt(byte, 16))))}`;
 
 // A server caught halfway through an upload answers with some files of the next build cut short

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The release packages as users meet them: each .deb unpacked and run from a folder without pictures (arm64 under
-# QEMU), each Windows zip run under Wine, and the web zip served to Chromium and compared with the web command's page.
-# usage: check-packages.sh [DIST LINUX_RENDER]   (scripts/package.sh fills DIST); prints "N passed, N failed, N skipped"
+# QEMU), each Windows zip run under Wine, and the web zip served to Chromium, judged by Lighthouse as the web command
+# serves it, and compared with the web command's page.
+# usage: check-packages.sh [DIST LINUX_RENDER [CHECK...]]   (scripts/package.sh fills DIST; CHECK: "deb amd64", "deb
+# arm64", "windows x86", "windows x64" or web, all by default); prints "N passed, N failed, N skipped"
 set -uo pipefail
 root=$(readlink -f "$(dirname "$0")/../..")
 source "$root/tests/windows/wine.sh"
@@ -66,7 +68,7 @@ check_windows() {
 }
 
 check_web() {
-    local port=$((20000 + RANDOM % 20000)) server file differs=""
+    local port=$((20000 + RANDOM % 20000)) server file differs="" lighthouse
     unpack "$dist/varnelo-$version-web.zip" || return 1
     # One face for the program: the page's icons are the ones the picture generator draws.
     cmp "$work/run/icon-192.png" "$root/assets/varnelo-192.png" && cmp "$work/run/icon-512.png" "$root/assets/varnelo-512.png" || return 1
@@ -77,13 +79,16 @@ check_web() {
     for file in $(cd "$work/run" && find . -type f); do
         curl -sf "http://127.0.0.1:$port/${file#./}" | cmp -s - "$work/run/$file" || differs+=" $file"
     done
+    node "$root/tests/web/lighthouse.mjs" "http://127.0.0.1:$port/" && lighthouse=ok
     kill "$server" && wait "$server" 2>/dev/null
     diff -rq "$root/build/web/page" "$work/run" >&2 && [ -z "$differs" ] || fail "the web command's page differs from the zip: $differs" || return 1
+    [ -n "$lighthouse" ] || fail "Lighthouse scored the page below 100" || return 1
     node "$root/tests/web/page_test.mjs" "$work/run" "$render" "$root/assets"
 }
 
 passed=0 failed=0 skipped=0
-for check in "deb amd64" "deb arm64" "windows x86" "windows x64" web; do
+checks=("${@:3}") && [ ${#checks[@]} -gt 0 ] || checks=("deb amd64" "deb arm64" "windows x86" "windows x64" web)
+for check in "${checks[@]}"; do
     # Each check in a subshell with its own folder, X server and Wine prefix, torn down on exit.
     (trap 'exit 143' INT TERM
      work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-package.XXXXXX") && trap 'wine_stop; stop_xvfb; rm -rf "$work"' EXIT

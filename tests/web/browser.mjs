@@ -25,6 +25,25 @@ function serve(folder, gzip) {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
+// Debian's headless Chromium with a fresh profile in scratch.
+export function launch(scratch) {
+  return puppeteer.launch({
+    executablePath: '/usr/bin/chromium',
+    // Root needs --no-sandbox; the rest keeps Chromium from reaching for the network.
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync', `--user-data-dir=${fs.mkdtempSync(path.join(scratch, 'profile-'))}`],
+  });
+}
+
+// Safari's documented canvas limit, for a page's init script: a canvas of more than 16,777,216
+// pixels gives no context (Chromium's have no such limit).
+export function capCanvases() {
+  for (const Canvas of [self.OffscreenCanvas, self.HTMLCanvasElement].filter(Boolean)) {
+    const getContext = Canvas.prototype.getContext;
+    Canvas.prototype.getContext = function (...args) { return this.width * this.height > 16777216 ? null : getContext.apply(this, args); };
+  }
+}
+
 // What the page came to: 'frames' once the program shows one, else the sentence it shows instead.
 export const outcome = (page) => page.waitForFunction(() => (window.framedAt && 'frames') ||
   (document.getElementById('message')?.checkVisibility({ visibilityProperty: true }) &&
@@ -35,12 +54,7 @@ export const outcome = (page) => page.waitForFunction(() => (window.framedAt && 
 // the network until then; `before(page)` runs ahead of the load, `stop()` takes the server away.
 export async function openPage(pageDir, scratch, { viewport = { width: 1100, height: 600 }, gzip = false, before } = {}) {
   const server = await serve(path.resolve(pageDir), gzip);
-  const browser = await puppeteer.launch({
-    executablePath: '/usr/bin/chromium',
-    // Root needs --no-sandbox; the rest keeps Chromium from reaching for the network.
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync', `--user-data-dir=${fs.mkdtempSync(path.join(scratch, 'profile-'))}`],
-  });
+  const browser = await launch(scratch);
   const stop = () => { server.closeAllConnections(); server.close(); };
   const close = () => browser.close().finally(stop);
   try {

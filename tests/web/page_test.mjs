@@ -7,7 +7,7 @@ import os from 'node:os';
 import path from 'node:path';
 import assert from 'node:assert/strict';
 import { after, test } from 'node:test';
-import { openPage, outcome } from './browser.mjs';
+import { capCanvases, openPage, outcome } from './browser.mjs';
 
 const [pageDir, render, assets] = process.argv.slice(2);
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'varnelo-web-'));
@@ -66,6 +66,9 @@ async function restarted(action) {
   await page.waitForFunction(() => window.varnelo !== window.lastRun && window.varnelo.running, { timeout: 5000 });
 }
 const pick = async (control, name) => (await page.$(control)).uploadFile(made(name));
+const kept = (name) => page.evaluate((name) => new Promise((resolve) => { indexedDB.open('varnelo').onsuccess = ({ target }) => {
+  target.result.transaction('pictures').objectStore('pictures').get(name).onsuccess = (got) => resolve(Array.from(got.target.result));
+}; }), name);
 
 async function ended() {
   await page.waitForFunction(() => window.varnelo.exitCode !== null, { timeout: 5000 });
@@ -112,9 +115,6 @@ test('a scene dropped while the demo runs restarts it on that scene', async () =
 });
 
 test('any picture is fitted by the rule, a light taken by name or its control, and both kept and saved as TGA', async () => {
-  const kept = (name) => page.evaluate((name) => new Promise((resolve) => { indexedDB.open('varnelo').onsuccess = ({ target }) => {
-    target.result.transaction('pictures').objectStore('pictures').get(name).onsuccess = (got) => resolve(Array.from(got.target.result));
-  }; }), name);
   for (const [control, file, fitted, tolerance] of [['#pictures', 'blocks.png', 'blocks.fit', 0],
     ['#pictures', 'blocks.jpg', 'blocks.fit', 3], ['#pictures', 'tall.png', 'tall.fit', 0], ['#pictures', 'phone.jpg', 'phone.fit', 3],
     ['#pictures', 'same.png', 'same.fit', 0], ['#pictures', 'small.png', 'small.fit', 0], ['#pictures', 'Spot-photo.png', 'Spot-photo.fit', 0], ['#light', 'glow.png', 'glow.fit', 0]]) {
@@ -131,15 +131,18 @@ test('any picture is fitted by the rule, a light taken by name or its control, a
   await pointAndCompare(null, null, 160, 100);
 });
 
-test('a file the page cannot take gets a sentence, and the demo goes on with the pictures it had', async () => {
+test('a file the page cannot take gets a sentence, and the demo goes on with the pictures it had, after a reload too', async () => {
   for (const [file, said] of [['no-picture.png', /no-picture\.png is no picture this browser can read/],
     ['corrupt.jpg', /corrupt\.jpg is a JPEG that could not be decoded/], ['empty.jpg', /empty\.jpg is empty/],
-    ['huge.png', /huge\.png is 8000 × 7000 pixels, more than the 50 million pixels this page takes/]]) {
+    ['huge.png', /huge\.png is 8000 × 7000 pixels, more than the 50 million pixels this page takes/],
+    ['notes.tga', /notes\.tga cannot be read: file ends inside the image ID/]]) {
     await pick('#pictures', file);
     assert.match(await (await page.waitForSelector('#message:not([hidden])')).evaluate((message) => message.textContent), said);
     await pointAndCompare(...at(200, 150), 200, 150);
     await page.click('#again');
   }
+  await page.reload();
+  await pointAndCompare(null, null, 160, 100);
 });
 
 test('"Bundled pictures" brings the shipped ones back, for good', async () => {
@@ -225,6 +228,37 @@ test('on a phone, upright and sideways, a finger steers the light, the buttons w
   await pointAndCompare(null, null, 160, 100, 3);
 });
 
+test('an older browser (no SIMD, OffscreenCanvas or imageOrientation, Safari\'s canvas limit) runs the demo, steered by keys alone, and fits a 48 MP photo', async () => {
+  const older = () => {
+    const { validate } = WebAssembly, create = self.createImageBitmap;
+    WebAssembly.validate = (bytes) => !new Uint8Array(bytes).includes(0xfd) && validate(bytes);  // no SIMD opcodes
+    self.createImageBitmap = (...args) => (args.at(-1)?.imageOrientation === 'from-image'
+      ? Promise.reject(new TypeError('not a valid enum value of type ImageOrientation')) : create(...args));
+    delete self.OffscreenCanvas;
+  };
+  opened.push({ page, downloads } = await openPage(pageDir, scratch, { before: (page) => Promise.all([older, capCanvases].map((f) => page.evaluateOnNewDocument(f))) }));
+  [spot, scene] = [path.join(assets, 'spot.tga'), path.join(assets, 'scr.tga')];
+  assert.deepEqual(await page.evaluate(() => performance.getEntriesByType('resource').map((entry) => entry.name.split('/').pop())
+    .filter((name) => name.endsWith('.wasm'))), ['varnelo-nosimd.wasm']);
+  // No pointer event at all: Tab reaches the picture first, which shows its focus; the keys start from the middle.
+  assert.match(await page.$eval('#hint', (hint) => hint.innerText), /Tab to the picture and steer it with the arrow keys/);
+  await page.keyboard.press('Tab');
+  assert.equal(await page.evaluate(() => `${document.activeElement.id} ${getComputedStyle(document.activeElement).outlineStyle}`), 'screen solid');
+  for (const [key, presses, shift] of [['ArrowRight', 3], ['ArrowUp', 2, true], ['ArrowLeft', 11, true]]) {
+    if (shift) await page.keyboard.down('Shift');
+    for (let i = 0; i < presses; ++i) await page.keyboard.press(key);
+    if (shift) await page.keyboard.up('Shift');
+  }
+  await page.keyboard.press('F12');
+  await downloaded('Screenshot 0.bmp', offlineFrame(0, 68));
+  for (const [file, fitted, tolerance] of [['large.png', 'large.fit', 0], ['phone.jpg', 'phone.fit', 3]]) {
+    await restarted(() => pick('#pictures', file));
+    assert.ok(near(await kept('scr.tga'), fs.readFileSync(made(fitted)), tolerance), `${file}: not as the rule fits it`);
+    scene = made(fitted);
+    await pointAndCompare(null, null, 160, 100, tolerance);
+  }
+});
+
 // Another build of the page: a copy with some files of other contents and its sw.js stamped anew.
 function build(name, changed = {}) {
   const dir = path.join(scratch, name), source = new URL('../../platform/web/', import.meta.url).pathname;
@@ -266,17 +300,25 @@ test('a deploy is taken only whole: one with a cut varnelo.wasm leaves the old b
   assert.deepEqual([await outcome(page), await page.title()], ['frames', `${title} retitled`]);
 });
 
-test('a page open while another takes a new build starts again on its own', async () => {
-  // A wasm that no script of ours fits: a page that mixed builds would start nothing.
-  fs.cpSync(build('misfit', { 'varnelo.wasm': wasm.subarray(0, 8) }), live, { recursive: true });
+test('a page open while another takes a new build starts again, and takes pictures, on its own', async () => {
+  // A wasm and a pictures.js that no page of ours fits: a page that mixed builds would start nothing and take no picture.
+  fs.cpSync(build('misfit', { 'varnelo.wasm': wasm.subarray(0, 8), 'pictures.js': 'export const use = () => {};' }), live, { recursive: true });
   assert.equal(await update(true), 'installed', 'the worker of the build another page takes');
   await page.click('#end');
   await ended();
   await page.evaluate(() => { window.framedAt = undefined; });
   await page.click('#again');
   assert.equal(await outcome(page), 'frames', 'Start again after the other page took the new build');
+  await restarted(() => pick('#pictures', 'blocks.png'));
   await page.reload();
   assert.match(await outcome(page), /varnelo\.wasm does not fit varnelo\.js/);
+});
+
+test('a page that failed before its first frame takes the fixed build at the next reload', async () => {
+  fs.cpSync(build('fixed', { 'index.html': fs.readFileSync(path.join(pageDir, 'index.html'), 'utf8').replace('</title>', ' fixed</title>') }),
+    live, { recursive: true });
+  await page.reload();
+  await page.waitForFunction(() => document.title.endsWith(' fixed') && window.framedAt, { timeout: 15000 });
 });
 
 test('a first visit that cannot start says which file and what to do, with nothing running', async () => {

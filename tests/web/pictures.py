@@ -83,11 +83,16 @@ exif = Image.Exif()
 exif[0x0112] = 6
 blocks(600, 280, 4)[0].save(at('phone.jpg'), quality=100, subsampling=0, exif=exif)
 jpeg = open(at('blocks.jpg'), 'rb').read()
+# A 48-megapixel photo of 25 x 25 blocks: each block fits to one pixel, of the middle 200 rows.
+large, large_colours = blocks(8000, 6000, 25)
+large.save(at('large.png'), compress_level=1)
 Image.new('1', (8000, 7000)).save(at('huge.png'))
 made = {'blocks.fit': tga(320, 200, bgr(colours)), 'same.fit': tga(320, 200, bgr(same)),
         'phone.fit': scene(ImageOps.exif_transpose(Image.open(at('phone.jpg')))),
+        'large.fit': tga(320, 200, bgr(large_colours.crop((0, 20, 320, 220)))),
         # What the page must refuse.
-        'no-picture.png': b'This is a note, not a picture.\n', 'corrupt.jpg': jpeg[:jpeg.index(b'\xff\xda')], 'empty.jpg': b''}
+        'no-picture.png': b'This is a note, not a picture.\n', 'corrupt.jpg': jpeg[:jpeg.index(b'\xff\xda')], 'empty.jpg': b'',
+        'notes.tga': b'This is a note, not a picture.\n'}
 for name, image, rule in [('tall', blocks(401, 877, 1)[0], scene), ('small', blocks(97, 61, 1)[0], scene),
                           ('Spot-photo', blocks(500, 420, 1)[0], light), ('glow', blocks(60, 40, 1)[0], light)]:
     image.save(at(f'{name}.png'))
