@@ -49,6 +49,40 @@ bool TgaFits(int32_t width, int32_t height) {
     return int64_t{width} * height <= MaxPhotoPixels;
 }
 
+// Whether a JPEG's Huffman tables stay within the 256 codes a table holds. stb_image 2.27,
+// Debian 12's, trusts the counts and writes past its tables where they add up to more. Tables
+// may come between the scans of a progressive JPEG, so the whole file is walked, and read as the
+// decoder reads it: a length that cuts a table short does not stop it, the end of the file gives 0.
+bool JpegTablesFit(const uint8_t* data, size_t size) {
+    const auto byte = [data, size](size_t at) -> size_t { return at < size ? data[at] : 0; };
+    for (size_t at = 2; at + 1 < size;) {
+        const size_t marker = byte(at + 1);
+        // Entropy-coded data, fill bytes, and the markers that have no length.
+        if (byte(at) != 0xFF || marker == 0xFF) {
+            ++at;
+            continue;
+        }
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
+            at += 2;
+            continue;
+        }
+        if (marker == 0xD9) break;
+        const int64_t length = static_cast<int64_t>(byte(at + 2) << 8 | byte(at + 3));
+        if (marker == 0xC4) {
+            size_t table = at + 4;
+            for (int64_t left = length - 2; left > 0;) {
+                size_t codes = 0;
+                for (size_t i = 1; i <= 16; ++i) codes += byte(table + i);
+                if (codes > 256) return false;
+                table += 17 + codes;
+                left -= 17 + static_cast<int64_t>(codes);
+            }
+        }
+        at += 2 + static_cast<size_t>(length);
+    }
+    return true;
+}
+
 bool NamedTga(const char* path) {
     const size_t length = std::strlen(path);
     return length >= 4 && path[length - 4] == '.' && std::tolower(path[length - 3]) == 't' &&
@@ -63,11 +97,14 @@ Image* LoadPhotoFromMemory(const uint8_t* data, size_t size, int64_t maxPixels) 
     if (format == nullptr) return Fail("not a PNG, JPEG, GIF, BMP or TGA picture");
     const std::string damaged = std::string("a ") + format + " that could not be decoded, as if damaged or cut short";
     if (size > INT_MAX) return Fail(std::string(format) + " file larger than 2 GiB");
+    // Before the decoder reads a header, which builds the tables too.
+    if (std::strcmp(format, "JPEG") == 0 && !JpegTablesFit(data, size)) return Fail(damaged);
     int width = 0, height = 0, channels = 0;
     if (stbi_info_from_memory(data, static_cast<int>(size), &width, &height, &channels) == 0) {
         return Fail(damaged);
     }
     if (int64_t{width} * height > maxPixels) return Fail(TooLarge(width, height, maxPixels));
+    if (width <= 0 || height <= 0) return Fail(damaged);  // a header of no rows or columns
     uint8_t* rgba = stbi_load_from_memory(data, static_cast<int>(size), &width, &height, &channels, 4);
     if (rgba == nullptr) return Fail(std::strcmp(stbi_failure_reason(), "outofmem") == 0 ? "out of memory" : damaged);
     // The decoder's block (from malloc, as the picture's must be) becomes the picture: each pixel's

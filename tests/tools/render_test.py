@@ -133,9 +133,13 @@ class Render(unittest.TestCase):
         Image.new("RGB", (50, 40)).save(png, "PNG")
         Image.new("RGB", (50, 40)).save(jpeg, "JPEG")
         with open(self.path("cut.png"), "wb") as cut_png, open(self.path("cut.jpg"), "wb") as cut_jpeg, \
-                open(self.path("note.txt"), "w") as note, open(self.path("empty.png"), "w"):
+                open(self.path("tables.jpg"), "wb") as wide_tables, open(self.path("note.txt"), "w") as note, open(self.path("empty.png"), "w"):
             cut_png.write(png.getvalue()[:60])
             cut_jpeg.write(jpeg.getvalue()[:jpeg.getvalue().index(b"\xff\xda")])
+            tables = bytearray(jpeg.getvalue())  # a Huffman table of 512 codes, where one holds 256
+            at = tables.index(b"\xff\xc4") + 5
+            tables[at:at + 16] = b"\x20" * 16
+            wide_tables.write(tables)
             note.write("Hello, this is no picture\n")
         damaged = "a %s that could not be decoded, as if damaged or cut short"
         for name, reason in [("absent.tga", "No such file or directory"), ("type4.tga", "unsupported image type 4"),
@@ -143,7 +147,7 @@ class Render(unittest.TestCase):
                              ("cut.tga", "file ends inside the header"), ("text.tga", "not a TGA file"),
                              ("absent.png", "No such file or directory"), ("empty.png", "empty file"),
                              ("note.txt", "not a PNG, JPEG, GIF, BMP or TGA picture"), ("cut.png", damaged % "PNG"),
-                             ("cut.jpg", damaged % "JPEG"), ("huge.png", "8000 x 7000 pixels, more than the 50 million taken")]:
+                             ("cut.jpg", damaged % "JPEG"), ("tables.jpg", damaged % "JPEG"), ("huge.png", "8000 x 7000 pixels, more than the 50 million taken")]:
             forms = (["--picture", name], ["--indexed", name], ["--spot", name, "--at", "1,2"]) if name.endswith(".tga") else ()
             for args in forms + (["--fit-scene", name], ["--fit-light", name]):
                 self.assertFails(args + ["-o", "out.bmp"], 1, "varnelo-render: cannot read %s: %s" % (name, reason))
