@@ -35,12 +35,14 @@ FitAxis MakeAxis(int64_t length, int64_t count, int64_t p, int64_t q) {
     for (size_t s = 1; s < axis.begin.size(); ++s) axis.begin[s] += axis.begin[s - 1];
     axis.output.resize(static_cast<size_t>(axis.begin.back()));
     axis.weight.resize(axis.output.size());
-    std::vector<int32_t> next(axis.begin.begin(), axis.begin.end() - 1);
+    // Each source pixel's start serves as its place to fill, and ends as the next one's start.
     eachTap([&](int64_t source, int64_t output, int64_t weight) {
-        const auto at = static_cast<size_t>(next[static_cast<size_t>(source)]++);
+        const auto at = static_cast<size_t>(axis.begin[static_cast<size_t>(source)]++);
         axis.output[at] = static_cast<int32_t>(output);
-        axis.weight[at] = static_cast<uint32_t>(weight);
+        axis.weight[at] = static_cast<int32_t>(weight);
     });
+    for (size_t s = axis.begin.size() - 1; s > 0; --s) axis.begin[s] = axis.begin[s - 1];
+    axis.begin[0] = 0;
     return axis;
 }
 
@@ -99,24 +101,29 @@ bool StartLightFitting(Fitting& fitting, int32_t width, int32_t height) {
 void FitRows(Fitting& fitting, const uint32_t* pixels, int32_t rows) {
     const FitAxis& columns = fitting.columns;
     const int32_t end = std::min<int32_t>(fitting.nextRow + rows, static_cast<int32_t>(fitting.rows.begin.size()) - 1);
+    const size_t rowSums = static_cast<size_t>(columns.count) * 3;
+    fitting.across.resize(rowSums);
     for (; fitting.nextRow < end; ++fitting.nextRow, pixels += fitting.width) {
         const auto y = static_cast<size_t>(fitting.nextRow);
-        for (int32_t tap = fitting.rows.begin[y]; tap < fitting.rows.begin[y + 1]; ++tap) {
-            uint64_t* sums = fitting.sums.data() + static_cast<size_t>(fitting.rows.output[static_cast<size_t>(tap)]) *
-                                                       static_cast<size_t>(columns.count) * 3;
-            const uint64_t rowWeight = fitting.rows.weight[static_cast<size_t>(tap)];
-            for (int32_t x = 0; x < fitting.width; ++x) {
-                const uint32_t pixel = pixels[x];
-                const uint64_t alpha = fitting.alpha == FitAlpha::Ignored ? 255 : pixel >> 24;
-                if (alpha == 0) continue;
-                for (int32_t column = columns.begin[static_cast<size_t>(x)]; column < columns.begin[static_cast<size_t>(x) + 1]; ++column) {
-                    const uint64_t weight = rowWeight * columns.weight[static_cast<size_t>(column)] * alpha;
-                    uint64_t* sum = sums + static_cast<size_t>(columns.output[static_cast<size_t>(column)]) * 3;
-                    sum[0] += weight * (pixel & 0xFF);
-                    sum[1] += weight * (pixel >> 8 & 0xFF);
-                    sum[2] += weight * (pixel >> 16 & 0xFF);
-                }
+        if (fitting.rows.begin[y] == fitting.rows.begin[y + 1]) continue;  // a row cut off
+        // The row's sums along the output row once, then added to each output row it counts in.
+        std::fill(fitting.across.begin(), fitting.across.end(), 0);
+        for (int32_t x = 0; x < fitting.width; ++x) {
+            const uint32_t pixel = pixels[x];
+            const uint64_t alpha = fitting.alpha == FitAlpha::Ignored ? 255 : pixel >> 24;
+            if (alpha == 0) continue;
+            for (int32_t tap = columns.begin[static_cast<size_t>(x)]; tap < columns.begin[static_cast<size_t>(x) + 1]; ++tap) {
+                const uint64_t weight = columns.weight[static_cast<size_t>(tap)] * alpha;
+                uint64_t* sum = fitting.across.data() + static_cast<size_t>(columns.output[static_cast<size_t>(tap)]) * 3;
+                sum[0] += weight * (pixel & 0xFF);
+                sum[1] += weight * (pixel >> 8 & 0xFF);
+                sum[2] += weight * (pixel >> 16 & 0xFF);
             }
+        }
+        for (int32_t tap = fitting.rows.begin[y]; tap < fitting.rows.begin[y + 1]; ++tap) {
+            uint64_t* sums = fitting.sums.data() + static_cast<size_t>(fitting.rows.output[static_cast<size_t>(tap)]) * rowSums;
+            const uint64_t weight = fitting.rows.weight[static_cast<size_t>(tap)];
+            for (size_t i = 0; i < rowSums; ++i) sums[i] += weight * fitting.across[i];
         }
     }
 }
@@ -161,17 +168,19 @@ Image* SceneForFrame(Image* scene) {
 }
 
 std::vector<uint8_t> FittedTga(const Image& picture) {
-    const size_t count = static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height);
-    std::vector<uint8_t> bgr(count * 3);
-    for (size_t i = 0; i < count; ++i) {
-        const uint32_t pixel = picture.pixels[i];
-        bgr[i * 3] = static_cast<uint8_t>(pixel >> 16);
-        bgr[i * 3 + 1] = static_cast<uint8_t>(pixel >> 8);
-        bgr[i * 3 + 2] = static_cast<uint8_t>(pixel);
-    }
     TgaLayout layout;
     layout.width = static_cast<uint16_t>(picture.width);
     layout.height = static_cast<uint16_t>(picture.height);
     layout.descriptor = 0x20;  // top row first
-    return TgaFile(layout, {{}, {}, bgr});
+    std::vector<uint8_t> file = TgaHeaderBytes(layout);
+    const size_t count = static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height);
+    file.resize(file.size() + count * 3);
+    uint8_t* bgr = file.data() + file.size() - count * 3;
+    for (size_t i = 0; i < count; ++i, bgr += 3) {
+        const uint32_t pixel = picture.pixels[i];
+        bgr[0] = static_cast<uint8_t>(pixel >> 16);
+        bgr[1] = static_cast<uint8_t>(pixel >> 8);
+        bgr[2] = static_cast<uint8_t>(pixel);
+    }
+    return file;
 }

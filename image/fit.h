@@ -20,7 +20,7 @@ enum class FitAlpha { OverBlack, Ignored };
 struct FitAxis {
     std::vector<int32_t> begin;  // source pixel s counts in outputs [begin[s], begin[s + 1])
     std::vector<int32_t> output;
-    std::vector<uint32_t> weight;
+    std::vector<int32_t> weight;
     uint64_t total = 1;
     int32_t count = 0;
 };
@@ -32,6 +32,7 @@ struct Fitting {
     FitAlpha alpha = FitAlpha::OverBlack;
     int32_t width = 0, nextRow = 0;
     std::vector<uint64_t> sums;  // red, green, blue of each output pixel, rows from the top
+    std::vector<uint64_t> across;  // the same along one output row, for the source row at hand
 };
 
 // The size a light of width x height shows at: shrunk to fit inside the frame, its other side

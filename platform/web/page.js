@@ -159,20 +159,24 @@ function ownWasm(wasm, misfit) {
   };
 }
 
-// The program's word on pictures before they replace any: an instance of this build that never
-// starts reads each as start-up reads it. Answers [name, reason] for the first it refuses.
-async function unreadable(given) {
+// An instance of this build that never starts, for the program's own code on the user's pictures.
+async function idleProgram() {
   const wasm = await ownBuild();
-  const reader = await new Promise((resolve, reject) => {
-    const settings = {
+  return new Promise((resolve, reject) => {
+    createVarnelo({
       noInitialRun: true,
       instantiateWasm: ownWasm(wasm, reject),
-      preRun: [() => given.forEach((bytes, name) => settings.FS.writeFile(name, bytes))],
       print: (text) => console.log(text),
       printErr: (text) => console.warn(text),
-    };
-    createVarnelo(settings).then(resolve, reject);
+    }).then(resolve, reject);
   });
+}
+
+// The program's word on pictures before they replace any: an instance that never starts reads
+// each as start-up reads it. Answers [name, reason] for the first it refuses.
+async function unreadable(given) {
+  const reader = await idleProgram();
+  given.forEach((bytes, name) => reader.FS.writeFile(name, bytes));
   for (const name of given.keys()) {
     const reason = reader.UTF8ToString(reader._varnelo_picture_problem(pictureNames.indexOf(name)));
     if (reason) return [name, reason];
@@ -296,7 +300,7 @@ async function usePictures(files, asLight = false) {
     say(`Your pictures could not be taken: this page's pictures.js did not load (${error.message}); check the connection and pick them again, or Reload.`);
     return;
   }
-  await own.use(files, asLight, { say, give, restart, unreadable });
+  await own.use(files, asLight, { say, give, restart, unreadable, idleProgram });
 }
 
 // The buttons press the program's keys, which it then takes as it takes them from the keyboard.

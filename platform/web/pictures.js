@@ -1,7 +1,7 @@
 // The user's own pictures in the page: decodes what the browser can, a band of rows at a time,
-// fits the scene to the frame and the light within it by our own integer arithmetic, writes
-// them as the TGA files the program reads, and keeps them in IndexedDB once the program has read
-// them. page.js loads this once the first frame shows.
+// has the program's own rule fit the scene to the frame and the light within it and write them
+// as the TGA files it reads, and keeps them in IndexedDB once the program has read them. page.js
+// loads this once the first frame shows.
 
 export const Width = 320, Height = 200;
 // Larger pictures would take hundreds of megabytes to decode, more than a phone gives a page.
@@ -16,98 +16,26 @@ const goesOn = 'The demo goes on with the pictures it had.';
 // A sentence for the user on a picture the demo cannot take.
 class Refused extends Error {}
 
-// The source pixels that make up each of `count` output pixels along one axis of `length`
-// source pixels, at scale p/q, centred. Measured in units of 1/(2p) source pixel, source pixel
-// s covers [2ps, 2p(s+1)) and output pixel i covers [length*p - count*q + 2iq, ... + 2q): every
-// bound is an integer, so each weight is the exact length of the overlap. Where the picture
-// grows, the output pixel takes the source pixel under its centre alone.
-function taps(length, count, p, q) {
-  const ends = new Int32Array(count + 1), index = [], weight = [];
-  const unit = 2 * p;
-  for (let i = 0; i < count; ++i) {
-    const from = length * p - count * q + 2 * i * q, to = from + 2 * q;
-    if (q <= p) {
-      index.push(Math.min(Math.floor((from + q) / unit), length - 1));
-      weight.push(1);
-    } else {
-      for (let s = Math.floor(from / unit); s * unit < to; ++s) {
-        index.push(s);
-        weight.push(Math.min(unit * (s + 1), to) - Math.max(unit * s, from));
-      }
-    }
-    ends[i + 1] = index.length;
-  }
-  return { count, ends, index: Int32Array.from(index), weight: Float64Array.from(weight), total: q <= p ? 1 : 2 * q };
-}
-
-// The taps that fill the frame with a scene: scaled by the larger of 320/width and 200/height,
-// centred, the overhang cut off.
-function sceneTaps(width, height) {
-  const [p, q] = Width * height >= Height * width ? [Width, width] : [Height, height];
-  return [taps(width, Width, p, q), taps(height, Height, p, q)];
-}
-
-// A light larger than the frame shrinks to fit inside it, its other side rounded half up; a
-// smaller one stays as it is.
-function lightTaps(width, height) {
-  if (width <= Width && height <= Height) return [taps(width, width, 1, 1), taps(height, height, 1, 1)];
-  const wide = width * Height >= height * Width;
-  const fitWidth = wide ? Width : Math.max(1, Math.floor((2 * width * Height + height) / (2 * height)));
-  const fitHeight = wide ? Math.max(1, Math.floor((2 * height * Width + width) / (2 * width))) : Height;
-  return [taps(width, fitWidth, fitWidth, width), taps(height, fitHeight, fitHeight, height)];
-}
-
-// Fits a width x height picture as the scene or the light, fed its RGBA rows from the top, a
-// band at a time: add(rgba, rows) for each band, then result(). Each output pixel is the
-// weighted average of its source pixels over black (a transparent pixel adds no light), rounded
-// half up, as 8-bit blue, green, red, top row first. Every sum is an integer below 2^53, so the
-// result is exact, whatever the bands, and the same in every browser.
-export function fitting(width, height, light) {
-  const [xs, ys] = light ? lightTaps(width, height) : sceneTaps(width, height);
-  const sums = new Float64Array(xs.count * ys.count * 3), across = new Float64Array(xs.count * 3);
-  // The output row of each vertical tap. The taps run through the source rows in order, so the
-  // taps of a source row follow one another, from `tap` on.
-  const owner = new Int32Array(ys.index.length);
-  for (let y = 0; y < ys.count; ++y) owner.fill(y, ys.ends[y], ys.ends[y + 1]);
-  let next = 0, tap = 0;
-  const { ends, index, weight } = xs;
-  const add = (rgba, rows) => {
-    for (let row = 0; row < rows; ++row, ++next) {
-      while (tap < ys.index.length && ys.index[tap] < next) ++tap;
-      if (tap === ys.index.length || ys.index[tap] !== next) continue;  // a row cut off
-      const start = row * width * 4;
-      for (let x = 0, at = 0; x < xs.count; ++x) {
-        let blue = 0, green = 0, red = 0;
-        for (let k = ends[x], end = ends[x + 1]; k < end; ++k) {
-          const source = start + index[k] * 4, w = weight[k] * rgba[source + 3];
-          red += w * rgba[source];
-          green += w * rgba[source + 1];
-          blue += w * rgba[source + 2];
-        }
-        across[at++] = blue;
-        across[at++] = green;
-        across[at++] = red;
-      }
-      for (let j = tap; j < ys.index.length && ys.index[j] === next; ++j) {
-        const base = owner[j] * across.length, w = ys.weight[j];
-        for (let i = 0; i < across.length; ++i) sums[base + i] += w * across[i];
-      }
-    }
+// Fits a width x height picture as the scene or the light by the program's own rule, run by
+// `program` (an instance of this build that never starts), fed the picture's RGBA rows from the
+// top, a band at a time: add(rgba, rows) for each band, then file(), the TGA file the program reads.
+export function fitting(program, width, height, light) {
+  const fit = program._varnelo_fit_start(width, height, light ? 1 : 0);
+  if (!fit) throw new Error(`the rule takes no picture of ${width} × ${height}`);
+  return {
+    add: (rgba, rows) => {
+      const at = program._varnelo_fit_band(fit, rows);
+      program.HEAPU8.set(rgba.subarray(0, width * rows * 4), at);
+      program._varnelo_fit_rows(fit, rows);
+    },
+    file: () => {
+      const at = program._varnelo_fit_finish(fit);  // the file's size in 4 bytes, then the file
+      const file = at ? program.HEAPU8.slice(at + 4, at + 4 + program.HEAPU32[at >> 2]) : null;
+      program._varnelo_fit_end(fit);
+      if (!file) throw new Error('out of memory');
+      return file;
+    },
   };
-  const result = () => {
-    const total = xs.total * ys.total * 255, pixels = new Uint8Array(sums.length);
-    for (let i = 0; i < sums.length; ++i) pixels[i] = Math.floor((2 * sums[i] + total) / (2 * total));
-    return { width: xs.count, height: ys.count, pixels };
-  };
-  return { add, result };
-}
-
-// An uncompressed 24-bit TGA, top row first, which the program reads as it reads any.
-export function tga({ width, height, pixels }) {
-  const file = new Uint8Array(18 + pixels.length);
-  file.set([0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, width & 255, width >> 8, height & 255, height >> 8, 24, 0x20]);
-  file.set(pixels, 18);
-  return file;
 }
 
 // The format and size a picture's header states, so that a picture too large is refused before
@@ -214,12 +142,12 @@ function canvas(width, height) {
   return context;
 }
 
-// Decodes the picture and fits it as the scene or the light, drawn upright a band of rows at a
-// time; between bands the demo runs on.
-export async function fitted(name, bytes, light) {
+// Decodes the picture and has `program` fit it as the scene or the light, drawn upright a band of
+// rows at a time; between bands the demo runs on. Answers the TGA file.
+export async function fitted(name, bytes, light, program) {
   const { bitmap, width, height, transform: [a, b, c, d, e, f] } = await decoded(name, bytes);
   try {
-    const fit = fitting(width, height, light);
+    const fit = fitting(program, width, height, light);
     const columns = Math.min(width, TileSide), rows = Math.min(height, Math.max(1, Math.floor(BandPixels / columns)));
     const context = canvas(columns, rows);
     for (let top = 0; top < height; top += rows) {
@@ -242,7 +170,7 @@ export async function fitted(name, bytes, light) {
       fit.add(band, count);
       await new Promise((resolve) => setTimeout(resolve));
     }
-    return fit.result();
+    return fit.file();
   } finally {
     bitmap.close();
   }
@@ -279,6 +207,7 @@ export async function kept(names) {
 // the program has read every picture it is given; any file refused leaves all as they were.
 export async function use(files, asLight, host) {
   const given = new Map(), picked = new Map();
+  let program = null;
   for (const file of files) {
     const light = asLight || /^spot/i.test(file.name);
     let bytes;
@@ -288,7 +217,7 @@ export async function use(files, asLight, host) {
       return host.say(`Your ${file.name} could not be read (${error.message}); pick it again.`);
     }
     try {
-      if (bytes.length === 0 || !/\.tga$/i.test(file.name)) bytes = tga(await fitted(file.name, bytes, light));
+      if (bytes.length === 0 || !/\.tga$/i.test(file.name)) bytes = await fitted(file.name, bytes, light, program ??= await host.idleProgram());
     } catch (error) {
       return host.say(error instanceof Refused ? error.message
         : `Your ${file.name} could not be taken (${error.message}). ${goesOn}`);

@@ -1,0 +1,57 @@
+// The program's own fitting rule for the page, which decodes a photo a band of rows at a time and
+// hands each band over here, on an instance that never starts, and takes the TGA file it makes.
+#include <emscripten.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "image/fit.h"
+
+namespace {
+
+struct PageFitting {
+    Fitting fitting;
+    std::vector<uint32_t> band;  // where the page puts the next band, red, green, blue, alpha bytes
+    std::vector<uint8_t> file;
+};
+
+}  // namespace
+
+extern "C" {
+
+// Starts fitting a width x height picture as the scene (light 0) or as the light; null for a size
+// the rule takes not.
+EMSCRIPTEN_KEEPALIVE PageFitting* varnelo_fit_start(int width, int height, int light) {
+    auto* page = new PageFitting;
+    if (light != 0 ? StartLightFitting(page->fitting, width, height)
+                   : StartSceneFitting(page->fitting, width, height, FitAlpha::OverBlack)) {
+        return page;
+    }
+    delete page;
+    return nullptr;
+}
+
+// Where the page writes the next `rows` rows, adjacent, before varnelo_fit_rows takes them.
+EMSCRIPTEN_KEEPALIVE uint32_t* varnelo_fit_band(PageFitting* page, int rows) {
+    page->band.resize(static_cast<size_t>(page->fitting.width) * static_cast<size_t>(rows));
+    return page->band.data();
+}
+
+EMSCRIPTEN_KEEPALIVE void varnelo_fit_rows(PageFitting* page, int rows) { FitRows(page->fitting, page->band.data(), rows); }
+
+// The TGA file of the fitted picture, after the 4 bytes of its size, kept until varnelo_fit_end;
+// null without the memory.
+EMSCRIPTEN_KEEPALIVE const uint8_t* varnelo_fit_finish(PageFitting* page) {
+    Image* fitted = FinishFitting(page->fitting);
+    if (fitted == nullptr) return nullptr;
+    const std::vector<uint8_t> file = FittedTga(*fitted);
+    FreeImage(fitted);
+    const auto size = static_cast<uint32_t>(file.size());
+    page->file.assign(reinterpret_cast<const uint8_t*>(&size), reinterpret_cast<const uint8_t*>(&size) + 4);
+    page->file.insert(page->file.end(), file.begin(), file.end());
+    return page->file.data();
+}
+
+EMSCRIPTEN_KEEPALIVE void varnelo_fit_end(PageFitting* page) { delete page; }
+
+}  // extern "C"
