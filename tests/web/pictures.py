@@ -1,62 +1,18 @@
 """Pictures for the page's checks, each with the bytes its fitting must give, worked out here
 from the rule itself in exact fractions, on Pillow's decoding of the same file.
 usage: pictures.py OUT_DIR"""
-import math
 import os
 import random
-import struct
 import sys
-from fractions import Fraction
 
 from PIL import Image, ImageOps
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
+from fitting import light, scene, tga  # noqa: E402
 
 out = sys.argv[1]
 os.makedirs(out, exist_ok=True)
 noise = random.Random(27)
-
-
-def tga(width, height, bgr):
-    """An uncompressed 24-bit TGA, top row first, as the page writes."""
-    return struct.pack('<3B5x4H2B', 0, 0, 2, 0, 0, width, height, 24, 0x20) + bytes(bgr)
-
-
-def fit(image, width, height, scale_x, scale_y):
-    """Output pixel i covers the source span [o + i/s, o + (i+1)/s), centred (o the overhang's
-    half): shrunk, the area-weighted average of that span, rounded half up; grown, the source
-    pixel under the span's centre."""
-    def spans(length, count, s):
-        offset = (length - count / s) / 2
-        for i in range(count):
-            lo, hi = offset + i / s, offset + (i + 1) / s
-            if s >= 1:
-                yield [(math.floor((lo + hi) / 2), 1)]
-            else:
-                # Every bound is a multiple of 1/(2 * numerator): weights in those units are whole.
-                yield [(k, int((min(hi, k + 1) - max(lo, k)) * 2 * s.numerator)) for k in range(math.floor(lo), math.ceil(hi))]
-    source, stride = image.convert('RGB').tobytes(), image.width
-    rows, columns = list(spans(image.height, height, scale_y)), list(spans(image.width, width, scale_x))
-    pixels = bytearray()
-    for row in rows:
-        for column in columns:
-            total, sums = 0, [0, 0, 0]
-            for y, wy in row:
-                for x, wx in column:
-                    w, at = wx * wy, (y * stride + x) * 3
-                    total += w
-                    sums = [sums[c] + w * source[at + c] for c in range(3)]
-            pixels += bytes(math.floor(Fraction(sums[c], total) + Fraction(1, 2)) for c in (2, 1, 0))
-    return tga(width, height, pixels)
-
-
-def scene(image):
-    scale = max(Fraction(320, image.width), Fraction(200, image.height))
-    return fit(image, 320, 200, scale, scale)
-
-
-def light(image):
-    scale = min(Fraction(320, image.width), Fraction(200, image.height), Fraction(1))
-    width, height = (max(1, math.floor(side * scale + Fraction(1, 2))) for side in image.size)
-    return fit(image, width, height, Fraction(width, image.width), Fraction(height, image.height))
 
 
 def blocks(width, height, side):
