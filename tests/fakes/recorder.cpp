@@ -252,9 +252,6 @@ void Tick(std::function<void()> before) {
 #define WRAP(type, name, params, ...) \
     type __real_##name params;        \
     type __wrap_##name params { return recorder::Call(#name, __real_##name, __VA_ARGS__); }
-#define WRAP_WINMM(name) \
-    MMRESULT __real_##name(UINT); \
-    MMRESULT __wrap_##name(UINT a) { return recorder::CallWinmm(#name, __real_##name, a); }
 extern "C" {
 WRAP(ATOM, RegisterClassExA, (const WNDCLASSEXA* a), a)
 WRAP(BOOL, ShowWindow, (HWND a, int b), a, b)
@@ -275,8 +272,9 @@ WRAP(HMONITOR, MonitorFromWindow, (HWND a, DWORD b), a, b)
 WRAP(BOOL, GetMonitorInfoA, (HMONITOR a, LPMONITORINFO b), a, b)
 WRAP(BOOL, GetClientRect, (HWND a, LPRECT b), a, b)
 WRAP(BOOL, ClientToScreen, (HWND a, LPPOINT b), a, b)
-WRAP_WINMM(timeBeginPeriod)
-WRAP_WINMM(timeEndPeriod)
+MMRESULT __real_timeBeginPeriod(UINT), __real_timeEndPeriod(UINT);
+MMRESULT __wrap_timeBeginPeriod(UINT a) { return recorder::CallWinmm("timeBeginPeriod", __real_timeBeginPeriod, a); }
+MMRESULT __wrap_timeEndPeriod(UINT a) { return recorder::CallWinmm("timeEndPeriod", __real_timeEndPeriod, a); }
 WRAP(HWND, CreateWindowExA, (DWORD a, LPCSTR b, LPCSTR c, DWORD d, int e, int f, int g, int h, HWND i, HMENU j, HINSTANCE k, LPVOID l),
      a, b, c, d, e, f, g, h, i, j, k, l)
 HRESULT __real_DirectDrawCreateEx(GUID*, LPVOID*, REFIID, IUnknown*);
