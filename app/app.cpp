@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <timeapi.h>
+
 #include "display/display.h"
 #include "image/bmp.h"
 #include "image/fit.h"
@@ -18,6 +20,10 @@ namespace {
 
 constexpr UINT FrameTimerId = 0;
 constexpr UINT FrameTimerMs = 20;
+// Windows serves a timer on its clock's tick, 15.625 ms unless a program asks for a finer one,
+// so 20 ms would come every second tick: 32 frames a second. Since Windows 10 version 2004 a
+// finer tick serves only the programs that ask for it, and only while they hold it.
+constexpr UINT FineTickMs = 1;
 constexpr size_t FrameRowBytes = size_t{Width} * 4;
 constexpr size_t FrameBytes = FrameRowBytes * size_t{Height};
 // What a start-up that failed ends with.
@@ -145,7 +151,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int cmdShow) {
         return FailStart(window, "cannot read scr.tga", "out of memory");
     }
 
-    // Only now: every tick reads the frame buffer and both pictures without asking.
+    // Only now: every tick reads the frame buffer and both pictures without asking. The fine
+    // tick costs power, so it is held only while the frames run.
+    const bool fineTick = timeBeginPeriod(FineTickMs) == TIMERR_NOERROR;
     SetTimer(window, FrameTimerId, FrameTimerMs, nullptr);
     // The middle of the frame, wherever the frame shows on the screen.
     POINT middle = {Width >> 1, Height >> 1};
@@ -160,6 +168,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int cmdShow) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    if (fineTick) timeEndPeriod(FineTickMs);
 
     FreeFrameBuffer();
     FreePicture(Spot);

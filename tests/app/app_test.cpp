@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <tuple>
 
 #include "image/bmp.h"
 #include "image/tga.h"
@@ -61,18 +62,18 @@ protected:
 TEST_F(AppTest, StartsUpInOrderRunsTheLoopAndEndsWithEscape) {
     EXPECT_EQ(Run("E"), 0);
     std::vector<std::string> calls = Calls();
-    ASSERT_EQ(calls.size(), 25u) << testing::PrintToString(calls);
+    ASSERT_EQ(calls.size(), 27u) << testing::PrintToString(calls);
     EXPECT_EQ(calls[5].rfind("DirectDrawCreateEx(", 0), 0u) << "the display is set up once the cursor is hidden";
     calls.erase(calls.begin() + 5, calls.begin() + 12);
     EXPECT_EQ(calls, (std::vector<std::string>{
                          "RegisterClassExA(\"Pelloran\")",
                          "CreateWindowExA(0, \"Pelloran\", \"Varnelo\", 0x400000, 0x80000000, 0x80000000, 320, 200, "
                          "null, null, instance, null)",
-                         "ShowWindow(window, 5)", "UpdateWindow(window)", "ShowCursor(0)", "SetTimer(window, 0, 20, null)",
+                         "ShowWindow(window, 5)", "UpdateWindow(window)", "ShowCursor(0)", "timeBeginPeriod(1)", "SetTimer(window, 0, 20, null)",
                          "SetCursorPos(160, 100)", "GetMessageA(message, null, 0, 0)", "DispatchMessageA(256, 27)",
                          "ShowCursor(1)", "SendMessageA(window, 16, 0, 0)", "DefWindowProcA(window, 16, 0, 0)",
                          "Primary.Release()", "Offscreen1.Release()", "Offscreen2.Release()", "DirectDraw.Release()",
-                         "PostQuitMessage(0)", "GetMessageA(message, null, 0, 0)"}));
+                         "PostQuitMessage(0)", "GetMessageA(message, null, 0, 0)", "timeEndPeriod(1)"}));
     EXPECT_TRUE(memory_screen::Get().pointerShown) << "Esc shows the cursor that start-up hid";
     EXPECT_EQ(memory_screen::Get().blackPaints, 1);
     EXPECT_FALSE(lpDD || FrameBuffer || Spot || Scene);
@@ -97,7 +98,7 @@ TEST_P(AppEarlyReturn, TellsWhyAndFailsBeforeTheTimerStarts) {
     EXPECT_EQ(memory_screen::Get().told, "varnelo: " + std::string(GetParam().told) + "\n");
     EXPECT_EQ(Calls().back(), "MessageBoxA(" + std::string(windowMade ? "window" : "null") + ", \"" + GetParam().told +
                                   "\", \"varnelo\", 16)");
-    EXPECT_TRUE(Calls("SetTimer").empty() && Calls("GetMessageA").empty() && Calls("Offscreen2.Lock").empty());
+    for (const char* none : {"time", "SetTimer", "GetMessageA", "Offscreen2.Lock"}) EXPECT_EQ(Calls(none), std::vector<std::string>{});
     EXPECT_FALSE(lpDD || FrameBuffer || Spot || Scene);
     EXPECT_TRUE(memory_screen::Get().pointerShown);
     // Set up before any picture was read, the log is complete; without a window there is none.
@@ -159,6 +160,24 @@ TEST_F(AppTest, ASceneOfAnotherSizeShowsFittedToTheFrame) {
         recorder::Tick([] { Pointer(100, 70); });
         EXPECT_EQ(Run("E"), 0) << scene.width << " x " << scene.height;
         EXPECT_EQ(memory_screen::Get().shown32, Composed(100, 70, false, "shown.tga")) << scene.width << " x " << scene.height;
+    }
+}
+
+// The fine tick is given back after the loop, however the loop ends; one that was refused is not.
+TEST_F(AppTest, GivesTheFineTickBackHoweverTheLoopEnds) {
+    const std::tuple<const char*, void (*)(), bool> endings[] = {
+        {"window closed", [] { memory_screen::Get().inputs.push_back([](int) { standins::PostClose(); }); }, true},
+        {"GetMessageA failed", [] { recorder::Script("GetMessageA", {DDERR_GENERIC}); }, true},
+        {"fine tick refused", [] { recorder::Script("timeBeginPeriod", {97}), recorder::Key(VK_ESCAPE); }, false},  // TIMERR_NOCANDO
+    };
+    for (const auto& [name, arrange, givenBack] : endings) {
+        ReleaseDirectDraw();
+        Clear();
+        arrange();
+        EXPECT_EQ(Run(""), 0) << name;
+        const std::vector<std::string> fine = {"timeBeginPeriod(1)", "timeEndPeriod(1)"};
+        EXPECT_EQ(Calls("time"), std::vector(fine.begin(), fine.begin() + (givenBack ? 2 : 1))) << name;
+        EXPECT_EQ(Calls().back() == fine[1], givenBack) << name << ": last call " << Calls().back();
     }
 }
 

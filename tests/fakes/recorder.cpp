@@ -9,6 +9,8 @@
 #include <memory>
 #include <sstream>
 
+#include <timeapi.h>
+
 #include "platform/core/standins.h"
 #include "platform/screen.h"
 
@@ -197,6 +199,13 @@ Result Call(const char* name, Result (*real)(Params...), Args... args) {
     }
 }
 
+// A WINMM call: its answers are error codes, so a scripted failure answers the code given.
+MMRESULT CallWinmm(const char* name, MMRESULT (*real)(UINT), UINT period) {
+    Record(name, period);
+    const HRESULT scripted = Due(name);
+    return scripted != DD_OK ? static_cast<MMRESULT>(scripted) : real(period);
+}
+
 }  // namespace
 
 void Reset() {
@@ -263,6 +272,9 @@ WRAP(HMONITOR, MonitorFromWindow, (HWND a, DWORD b), a, b)
 WRAP(BOOL, GetMonitorInfoA, (HMONITOR a, LPMONITORINFO b), a, b)
 WRAP(BOOL, GetClientRect, (HWND a, LPRECT b), a, b)
 WRAP(BOOL, ClientToScreen, (HWND a, LPPOINT b), a, b)
+MMRESULT __real_timeBeginPeriod(UINT), __real_timeEndPeriod(UINT);
+MMRESULT __wrap_timeBeginPeriod(UINT a) { return recorder::CallWinmm("timeBeginPeriod", __real_timeBeginPeriod, a); }
+MMRESULT __wrap_timeEndPeriod(UINT a) { return recorder::CallWinmm("timeEndPeriod", __real_timeEndPeriod, a); }
 WRAP(HWND, CreateWindowExA, (DWORD a, LPCSTR b, LPCSTR c, DWORD d, int e, int f, int g, int h, HWND i, HMENU j, HINSTANCE k, LPVOID l),
      a, b, c, d, e, f, g, h, i, j, k, l)
 HRESULT __real_DirectDrawCreateEx(GUID*, LPVOID*, REFIID, IUnknown*);

@@ -22,8 +22,8 @@ void ForgetCalls();
 // calls whose text starts with prefix.
 std::vector<std::string> Calls(std::string_view prefix = {});
 
-// The next calls of a function or method ("RegisterClassExA", "Lock", ...) fail with these
-// results (a Win32 function with 0) without reaching the core; a DD_OK lets its call through.
+// The next calls of a function or method ("RegisterClassExA", "Lock", ...) fail with these results (a Win32
+// function with 0, a WINMM one with the result) without reaching the core; a DD_OK lets its call through.
 void Script(std::string_view name, std::vector<HRESULT> results, bool forever = false);
 // What successful Locks report from now on: a null pointer, another depth, or rows padded with 0xA5 (Padded).
 struct LockFormat {

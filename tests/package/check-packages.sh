@@ -41,6 +41,32 @@ check_deb() {
     [ -z "$(ls "$work/empty")" ] || fail "the folder it started in was written to"
 }
 
+# exe_resources EXE: the manifest makes the program aware of each monitor's scale and names every Windows from
+# Vista to 11, and the icon's largest image is a compressed PNG.
+exe_resources() {
+    wrestool -x --raw -t 24 -n 1 "$1" >"$work/manifest.xml" && wrestool -x -t 14 "$1" >"$work/icon.ico" &&
+        [ -s "$work/manifest.xml" ] && [ -s "$work/icon.ico" ] ||
+        fail "no manifest or icon in $1" || return 1
+    /usr/bin/python3 - "$work/manifest.xml" "$work/icon.ico" <<'PY'
+import struct, sys, xml.etree.ElementTree as ET
+ns = {"v3": "urn:schemas-microsoft-com:asm.v3", "c": "urn:schemas-microsoft-com:compatibility.v1",
+      "w5": "http://schemas.microsoft.com/SMI/2005/WindowsSettings", "w16": "http://schemas.microsoft.com/SMI/2016/WindowsSettings"}
+root, ico = ET.parse(sys.argv[1]).getroot(), open(sys.argv[2], "rb").read()
+images = [struct.unpack_from("<B7xII", ico, 6 + 16 * i) for i in range(ico[4])]
+_, size, offset = max(images, key=lambda image: image[0] or 256)  # a width of 256 is written as 0
+found = {"root": root.tag, "256 as a PNG of at most 64 KiB": ico[offset:offset + 8] == b"\x89PNG\r\n\x1a\n" and size <= 65536,
+         "dpiAwareness": root.findtext("v3:application/v3:windowsSettings/w16:dpiAwareness", namespaces=ns),
+         "dpiAware": root.findtext("v3:application/v3:windowsSettings/w5:dpiAware", namespaces=ns),
+         "supportedOS": [entry.get("Id") for entry in root.iterfind("c:compatibility/c:application/c:supportedOS", ns)]}
+expected = {"root": "{urn:schemas-microsoft-com:asm.v1}assembly", "256 as a PNG of at most 64 KiB": True,
+            "dpiAwareness": "PerMonitorV2, PerMonitor", "dpiAware": "true/pm", "supportedOS": [  # Vista, 7, 8, 8.1, 10 and 11
+                "{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+                "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"]}
+wrong = {key: found[key] for key in expected if found[key] != expected[key]}
+sys.exit(f"FAIL: varnelo.exe's resources hold {wrong}; the icon's images (width, bytes, offset): {images}" if wrong else 0)
+PY
+}
+
 check_windows() {
     local out
     unpack "$dist/varnelo-$version-windows-$1.zip" && cd "$work/run" || return 1
@@ -53,6 +79,7 @@ check_windows() {
     out=$(strings -el varnelo.exe | grep -A1 --no-group-separator -x -e '[A-Za-z]*Version' -e OriginalFilename | paste -sd' ')
     [ "$out" = "FileVersion $version OriginalFilename varnelo.exe ProductVersion $version" ] ||
         fail "version resource: $out" || return 1
+    exe_resources varnelo.exe || return 1
     [ "$1" = x64 ] || wine_runs_pe32 || { echo "SKIP running the x86 zip's varnelo.exe: $no_pe32_reason" && return 77; }
     reference_frame "$render" "$root/assets" "$work/expected.bmp" && start_xvfb "$work" 640x480x24 || return 1
     wine_make_prefix "$work/prefix" || fail "could not create a Wine prefix" || return 1

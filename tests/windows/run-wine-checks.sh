@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Each Windows build's varnelo.exe as a user meets it under Wine: a GUI program in the loader of its own width, in a
-# window where the display refuses the mode (640 x 480 and 1024 x 768), and full screen in a 320 x 200 virtual desktop.
+# window where the display refuses the mode (640 x 480, and 1024 x 768 scaled to 144 DPI), full screen in a 320 x 200
+# virtual desktop, and its own calls that set the frame timer and the clock's tick, as Wine's relay trace shows them.
 # usage: run-wine-checks.sh [X86_BUILD X64_BUILD LINUX_RENDER ASSETS]; prints "N passed, N failed, N skipped"
 set -uo pipefail
 root=$(readlink -f "$(dirname "$0")/../..")
@@ -10,12 +11,13 @@ declare -A build=([x86]=$(readlink -f "${1:-$root/build/windows-x86}") [x64]=$(r
 declare -A elf_class=([x86]=1 [x64]=2)
 linux_render=$(readlink -f "${3:-$root/build/release/tools/render/varnelo-render}")
 assets=$(readlink -f "${4:-$root/assets}")
+pictures=("$assets/spot.tga" "$assets/scr.tga")
 
 # start_run BUILD COMMAND...: starts COMMAND in a fresh copy of the program's folder, and waits
 # for its window. A batch file passes the program's exit code on, which explorer does not.
 start_run() {
     rm -rf "$work/run" "$work/exit" && mkdir "$work/run" && cd "$work/run" || return 1
-    cp "${build[$1]}/platform/varnelo.exe" "$assets/spot.tga" "$assets/scr.tga" . || return 1
+    cp "${build[$1]}/platform/varnelo.exe" "${pictures[@]}" . || return 1
     printf '@echo off\r\nstart "" /wait varnelo.exe\r\n>..\\exit echo %%ERRORLEVEL%%\r\n' >run.bat
     wine_run "${@:2}" >"$work/wine.log" 2>&1 &
     wait_for 60 xdotool search --name '^Varnelo$' || fail "no Varnelo window appeared" || return 1
@@ -27,6 +29,14 @@ start_run() {
             class=$(od -An -j4 -N1 -tu1 "/proc/$pid/exe" | tr -d ' ')
     done
     [ "$class" = "${elf_class[$1]}" ] || fail "varnelo.exe runs in an ELF class $class loader"
+}
+
+# timer_calls_are CALLS...: the program's calls of the 20 ms timer and the 1 ms tick in the relay trace, in order.
+timer_calls_are() {
+    local calls
+    calls=$(grep -aoE 'Call (winmm\.time(Begin|End)Period\(0*1\)|user32\.SetTimer\([0-9a-f]+,0+,0*14,0+\))' "$work/wine.log" |
+        sed -E 's/^Call [a-z0-9]+\.([A-Za-z]+).*/\1/' | paste -sd' ')
+    [ "$calls" = "$*" ] || fail "the timer calls were \"$calls\", not \"$*\""
 }
 
 # geometry_of NAME: sets X, Y, WIDTH and HEIGHT of the named X window.
@@ -42,6 +52,9 @@ check_build() {
     wine_make_prefix "$work/prefix" || fail "could not create a Wine prefix" || return 1
     # Wine's default renderer draws through OpenGL; gdi draws in software on a bare Xvfb.
     wine_run reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f >/dev/null 2>&1
+    # What +relay traces: only these calls, lest the trace grow to megabytes.
+    wine_run reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /f \
+        /d 'winmm.timeBeginPeriod;winmm.timeEndPeriod;user32.SetTimer' >/dev/null 2>&1
 
     # Without a virtual desktop Wine refuses 320 x 200: the frames go to a borderless window over
     # the whole screen, twice as large between bands of 40 rows. First, while no Wine desktop has
@@ -56,9 +69,19 @@ check_build() {
     play_session "$X" "$Y" 320 200 "$work/expected.log" || return 1
     wine_stop && stop_xvfb
 
-    # A screen that the frame does not divide: 3.2 times as large, between bands of 64 rows.
-    start_xvfb "$work" 1024x768x24 && start_run "$1" cmd /c run.bat || return 1
-    play_session 0 64 1024 640 "$work/refused.log"
+    # A screen that the frame does not divide, scaled as most laptops' are: the window still covers
+    # it in its real pixels, the frame 3.2 times as large between bands of 64 rows. The clock's
+    # 1 ms tick is taken just before the 20 ms timer starts and given back at the end.
+    start_xvfb "$work" 1024x768x24 || return 1
+    wine_run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+    WINEDEBUG=-all,+relay start_run "$1" cmd /c run.bat || return 1
+    play_session 0 64 1024 640 "$work/refused.log" && timer_calls_are timeBeginPeriod SetTimer timeEndPeriod || return 1
+
+    # A start that ends early, here without spot.tga, takes neither tick nor timer. Return answers
+    # its box once the box is up; the window ignores the key.
+    pictures=("$assets/scr.tga") && WINEDEBUG=-all,+relay start_run "$1" cmd /c run.bat || return 1
+    answered() { xdotool key Return && test -s "$work/exit"; }
+    wait_for 60 answered; ended_with 1 && timer_calls_are
 }
 
 passed=0 failed=0 skipped=0

@@ -435,9 +435,10 @@ std::vector<uint8_t> Deflate(const std::vector<uint8_t>& data) {
     return out.bytes;
 }
 
-// A PNG of RGBA rows. The desktop's sizes go in stored blocks, unfiltered: the packages and
-// archives that carry them compress them anyway. The web page's larger sizes are sent as they
-// are, so they are compressed here, each row as its difference from the row above.
+// A PNG of RGBA rows. The small sizes go in stored blocks, unfiltered: the packages and archives
+// that carry them compress them anyway. The large ones are compressed here, each row as its
+// difference from the row above: the web page sends its sizes as they are, and the 256-pixel
+// image is the most of the icon that varnelo.exe carries unpacked on the disk.
 std::vector<uint8_t> PngFile(int size, const std::vector<uint8_t>& rgba, bool compressed) {
     std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, header, raw, zlib = {0x78, 0x01};
     PutBigEndian(header, uint32_t(size));
@@ -504,14 +505,13 @@ std::vector<uint8_t> IcoFile(const std::vector<std::pair<int, std::vector<uint8_
 }
 
 // --icons: varnelo-SIZE.png for the desktop's icon theme and the web page's manifest,
-// varnelo.ico with the sizes Windows asks for, and the page's favicon.ico. The page's files
-// travel as they are, so they are compressed; the desktop's go into packages that compress them.
+// varnelo.ico with the sizes Windows asks for, and the page's favicon.ico.
 int WriteIcons(const std::string& folder) {
     Canvas spot = DrawSpot(), scene = DrawScene();
     const int pngSizes[] = {16, 32, 48, 64, 128, 192, 256, 512};
     std::vector<std::pair<int, std::vector<uint8_t>>> forWindows;
     for (int size : pngSizes) {
-        const std::vector<uint8_t> png = PngFile(size, DrawIcon(size, spot, scene), size == 192 || size == 512);
+        const std::vector<uint8_t> png = PngFile(size, DrawIcon(size, spot, scene), size >= 192);
         if (!WriteOutput(folder + "/varnelo-" + std::to_string(size) + ".png", png)) return 1;
         if (size <= 48 || size == 256) forWindows.push_back({size, png});
     }
