@@ -70,7 +70,7 @@ PY
 check_windows() {
     local out
     unpack "$dist/varnelo-$version-windows-$1.zip" && cd "$work/run" || return 1
-    [ "$(ls | tr '\n' ' ')" = "LICENSE.txt README.txt scr.tga spot.tga varnelo.exe " ] ||
+    [ "$(ls | tr '\n' ' ')" = "LICENSE.txt README.txt scr.tga spot.tga varnelo-render.exe varnelo.exe " ] ||
         fail "the zip holds $(ls)" || return 1
     cmp spot.tga "$root/assets/spot.tga" && cmp scr.tga "$root/assets/scr.tga" || return 1
     ! grep -qv $'\r$' README.txt LICENSE.txt || fail "a text without CR LF line ends" || return 1
@@ -91,7 +91,11 @@ check_windows() {
     wine_run cmd /c '..\run.bat' >"$work/wine.log" 2>&1 &
     wait_for 60 xdotool search --name '^Varnelo$' || fail "no Varnelo window appeared" || return 1
     refused_log $'\r' >"$work/refused.log"
-    play_session 0 40 640 400 "$work/refused.log"
+    play_session 0 40 640 400 "$work/refused.log" || return 1
+    # The program beside it makes the pictures from a photo as the Linux one does.
+    /usr/bin/python3 -c 'from PIL import Image; Image.open("scr.tga").resize((640, 400)).save("photo.png")' &&
+        wine_run varnelo-render.exe --fit-scene photo.png -o fitted.tga && "$render" --fit-scene photo.png -o "$work/fitted.tga" &&
+        cmp fitted.tga "$work/fitted.tga" || fail "the zip's varnelo-render.exe fits a photo otherwise"
 }
 
 check_web() {
