@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Each Windows build's varnelo.exe as a user meets it under Wine: a GUI program in the loader of its own width, in a
 # window where the display refuses the mode (640 x 480, and 1024 x 768 scaled to 144 DPI), full screen in a 320 x 200
-# virtual desktop, and its own calls that set the frame timer and the clock's tick, as Wine's relay trace shows them.
+# virtual desktop (from there on with a scene of 640 x 400, which shows fitted), and its own calls that set the frame
+# timer and the clock's tick, as Wine's relay trace shows them.
 # usage: run-wine-checks.sh [X86_BUILD X64_BUILD LINUX_RENDER ASSETS]; prints "N passed, N failed, N skipped"
 set -uo pipefail
 root=$(readlink -f "$(dirname "$0")/../..")
@@ -63,6 +64,9 @@ check_build() {
     play_session 0 40 640 400 "$work/refused.log" || return 1
     wine_stop
 
+    # From here on a scene of 640 x 400, the bundled one with its pixels doubled, which shows fitted
+    # to the frame: as the bundled one.
+    convert "$assets/scr.tga" -sample 200% "$work/scr.tga" && pictures=("$assets/spot.tga" "$work/scr.tga") || return 1
     expected_log $'\r' >"$work/expected.log"
     start_run "$1" explorer /desktop=varnelo,320x200 cmd /c run.bat && geometry_of '^varnelo - Wine desktop$' || return 1
     [ "$WIDTH x $HEIGHT" = "320 x 200" ] || fail "the desktop is $WIDTH x $HEIGHT" || return 1
