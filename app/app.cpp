@@ -9,6 +9,7 @@
 #include <timeapi.h>
 
 #include "display/display.h"
+#include "display/window.h"
 #include "image/bmp.h"
 #include "image/fit.h"
 #include "image/tga.h"

@@ -24,12 +24,6 @@ int LockPage(void** pixels);
 LONG LockedPagePitch();
 void FlipPages();
 
-// The pointer between screen and frame coordinates. In exclusive mode the screen is the frame;
-// in a window the frame is scaled into the client area, and a point outside it counts as on the
-// nearest edge. False, the point untouched, while the window has nowhere to show the frame.
-bool ScreenToFrame(POINT* point);
-bool FrameToScreen(POINT* point);
-
 // "DirectX.log" in the working directory, rewritten at every start.
 void LogStart();
 void LogLine(const char* text);

@@ -166,29 +166,29 @@ HRESULT InitDirectDraw(HWND hwnd, int32_t width, int32_t height) {
     presentationReady = false;
     LogLine("Debug - mode Inactive");
 
-    presentationRefusal = "DirectDraw could not be started (DirectX.log says why)";
     const HRESULT created = Step("DirectDrawCreateEx(NULL, &lpDD, IID_IDirectDraw7, NULL);", [] {
         return DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&lpDD), IID_IDirectDraw7, nullptr);
     });
     if (created != DD_OK) {
+        presentationRefusal = "DirectDraw could not be started (DirectX.log says why)";
         return created;
     }
 
     bool modeSet = false;
     const HRESULT result = SetUpFullScreen(hwnd, width, height, modeSet);
-    presentationRefusal = "the display gave full screen but no pages for the frames (DirectX.log says why)";
     if (result != DD_OK) {
         // Many displays of today offer no 320 x 200 mode at all; the frames then go to a window.
         bWindowed = 1;
-        presentationRefusal = "the display refused both full screen and a window (DirectX.log says why)";
         if (SetUpWindow(hwnd, modeSet) != DD_OK) {
+            presentationRefusal = "the display refused both full screen and a window (DirectX.log says why)";
             return result;
         }
-        presentationRefusal = "the display gave a window but no pages for the frames (DirectX.log says why)";
     }
 
     const HRESULT pages = CreatePages(width, height);
     if (pages != DD_OK) {
+        presentationRefusal = bWindowed != 0 ? "the display gave a window but no pages for the frames (DirectX.log says why)"
+                                             : "the display gave full screen but no pages for the frames (DirectX.log says why)";
         return result != DD_OK ? result : pages;
     }
     presentationReady = true;

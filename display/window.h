@@ -1,5 +1,6 @@
-// The frame in a window, as set-up and presentation use it: the window over its monitor, where
-// the frame shows on the screen, and the copy that brings the window up to a frame.
+// The frame in a window, as set-up, presentation and the frame step use it: the window over its
+// monitor, where the frame shows on the screen, the pointer carried between the two, and the copy
+// that brings the window up to a frame.
 #pragma once
 
 #include "display/display.h"
@@ -9,6 +10,11 @@ void CoverMonitor(HWND hwnd);
 // Where the frame shows on the screen in a window; false while there is nowhere to show it
 // (a minimised window has no client area).
 bool FrameOnScreen(RECT* onScreen);
+// The pointer between screen and frame coordinates. In exclusive mode the screen is the frame;
+// in a window the frame is scaled into the client area, and a point outside it counts as on the
+// nearest edge. False, the point untouched, while the window has nowhere to show the frame.
+bool ScreenToFrame(POINT* point);
+bool FrameToScreen(POINT* point);
 // A window's copy of a frame: the part of the page that goes, and where on the screen. Whole
 // when the window shows nothing known, the frame moved on the screen, or FramesBetweenWholeCopies
 // have gone since the last whole copy (it mends what a window passing over ours left); otherwise

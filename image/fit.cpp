@@ -130,19 +130,13 @@ void FitRows(Fitting& fitting, const uint32_t* pixels, int32_t rows) {
 
 Image* FinishFitting(Fitting& fitting) {
     const size_t count = static_cast<size_t>(fitting.columns.count) * static_cast<size_t>(fitting.rows.count);
-    auto* image = static_cast<Image*>(std::malloc(sizeof(Image)));
-    auto* pixels = static_cast<uint32_t*>(std::malloc(std::max<size_t>(count, 1) * sizeof(uint32_t)));
-    if (image == nullptr || pixels == nullptr) {
-        std::free(pixels);
-        std::free(image);
-        return nullptr;
-    }
+    Image* image = NewImage(fitting.columns.count, fitting.rows.count);
+    if (image == nullptr) return nullptr;
     const uint64_t total = fitting.columns.total * fitting.rows.total * 255;
     for (size_t i = 0; i < count; ++i) {
         const uint64_t* sum = fitting.sums.data() + i * 3;
-        pixels[i] = Rounded(sum[0], total) | Rounded(sum[1], total) << 8 | Rounded(sum[2], total) << 16;
+        image->pixels[i] = Rounded(sum[0], total) | Rounded(sum[1], total) << 8 | Rounded(sum[2], total) << 16;
     }
-    *image = Image{pixels, fitting.columns.count, fitting.rows.count};
     return image;
 }
 

@@ -10,6 +10,19 @@ bool IsFolder(const char* path) {
     return stat(path, &status) == 0 && (status.st_mode & S_IFMT) == S_IFDIR;
 }
 
+Image* NewImage(int32_t width, int32_t height) {
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    auto* image = static_cast<Image*>(std::malloc(sizeof(Image)));
+    auto* pixels = static_cast<uint32_t*>(std::malloc((count != 0 ? count : 1) * sizeof(uint32_t)));
+    if (image == nullptr || pixels == nullptr) {
+        std::free(pixels);
+        std::free(image);
+        return nullptr;
+    }
+    *image = Image{pixels, width, height};
+    return image;
+}
+
 void FreeImage(Image* image) {
     if (image == nullptr) return;
     std::free(image->pixels);

@@ -35,6 +35,10 @@ constexpr uint32_t RedBlueSwapped(uint32_t pixel) {
 // open it and calls that a denied permission, Linux opens it and fails the read).
 bool IsFolder(const char* path);
 
+// A new record with a pixel block for width x height pixels (room for one at least), the pixels
+// not set; null, nothing kept, without the memory.
+Image* NewImage(int32_t width, int32_t height);
+
 // Frees the pixel block, then the record. Null is allowed.
 void FreeImage(Image* image);
 void FreeIndexedImage(IndexedImage* image);

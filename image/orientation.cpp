@@ -1,8 +1,6 @@
 // Finding the orientation tag in a JPEG's Exif block, and applying it to the pixels.
 #include "image/orientation.h"
 
-#include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -68,14 +66,8 @@ int32_t JpegOrientation(const uint8_t* data, size_t size) {
 Image* Upright(const Image& stored, int32_t orientation) {
     const bool exchanged = orientation >= 5 && orientation <= 8;
     const int32_t width = exchanged ? stored.height : stored.width, height = exchanged ? stored.width : stored.height;
-    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-    auto* image = static_cast<Image*>(std::malloc(sizeof(Image)));
-    auto* pixels = static_cast<uint32_t*>(std::malloc(std::max<size_t>(count, 1) * sizeof(uint32_t)));
-    if (image == nullptr || pixels == nullptr) {
-        std::free(pixels);
-        std::free(image);
-        return nullptr;
-    }
+    Image* image = NewImage(width, height);
+    if (image == nullptr) return nullptr;
     const int32_t lastX = stored.width - 1, lastY = stored.height - 1;
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
@@ -91,10 +83,9 @@ Image* Upright(const Image& stored, int32_t orientation) {
                 case 8: fromX = lastX - y, fromY = x; break;
                 default: break;
             }
-            pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
+            image->pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
                 stored.pixels[static_cast<size_t>(fromY) * static_cast<size_t>(stored.width) + static_cast<size_t>(fromX)];
         }
     }
-    *image = Image{pixels, width, height};
     return image;
 }

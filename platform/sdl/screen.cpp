@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <utility>
 #include <vector>
 
 #include <SDL.h>
@@ -56,14 +55,15 @@ struct State {
     // Where the pointer counts as being while SDL cannot say (a Wayland client learns of the
     // pointer only over its own window): where it was put, or last seen; in window coordinates.
     int heldX = 0, heldY = 0;
+
+    // Whether SDL's video was ever started, by the window or for a box: a second try would fail
+    // the same way, and repeat what the display libraries said on stderr. Outlives the window.
+    bool videoTried = false;
 };
 
 State state;
 // What a start-up that failed ends with, as the program's own early returns do.
 constexpr int StartFailed = 1;
-// Whether SDL's video was ever started, by the window or for a box: a second try would fail the
-// same way, and repeat what the display libraries said on stderr.
-bool videoTried = false;
 
 // Where the mode's pixels show in an area of the window's pixels; the box never exceeds the area,
 // so SDL's ints hold it.
@@ -297,7 +297,7 @@ bool Open(const char* title, int width, int height) {
     // A Wayland client cannot move the pointer. SDL would lock it in the window instead and
     // make up positions from its motion, which no longer match where the user sees it.
     SDL_SetHintWithPriority(SDL_HINT_VIDEO_WAYLAND_EMULATE_MOUSE_WARP, "0", SDL_HINT_DEFAULT);
-    videoTried = true;
+    state.videoTried = true;
     if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "varnelo: no display to open the window on (%s)\n", SDL_GetError());
         return false;
@@ -323,7 +323,9 @@ void Close() {
     if (state.texture != nullptr) SDL_DestroyTexture(state.texture);
     if (state.renderer != nullptr) SDL_DestroyRenderer(state.renderer);
     if (state.window != nullptr) SDL_DestroyWindow(state.window);
+    const bool videoTried = state.videoTried;
     state = State{};
+    state.videoTried = videoTried;
 }
 
 bool IsOpen() { return state.window != nullptr; }
@@ -558,8 +560,10 @@ uint64_t NowMs() {
 // failed, so a close request while it waits ends the program as such a start ends: with 1.
 void Tell(const char* caption, const char* text) {
     std::fprintf(stderr, "%s: %s\n", caption, text);
-    if (!SDL_WasInit(SDL_INIT_VIDEO) && (std::exchange(videoTried, true) || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)) {
-        return;
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+        if (state.videoTried) return;
+        state.videoTried = true;
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return;
     }
     // SDL would look for an X display of its own even behind a driver that draws into memory.
     if (!DrawsIntoMemory()) box::Show(caption, text, StartFailed);

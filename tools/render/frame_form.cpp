@@ -14,7 +14,8 @@
 #include "image/tga.h"
 #include "mix/compositor.h"
 #include "tools/output/output_file.h"
-#include "tools/render/forms.h"
+#include "tools/render/frame_form.h"
+#include "tools/render/report.h"
 
 namespace {
 

@@ -15,7 +15,8 @@
 #include "image/tga.h"
 #include "image/tga_writer.h"
 #include "tools/output/output_file.h"
-#include "tools/render/forms.h"
+#include "tools/render/picture_form.h"
+#include "tools/render/report.h"
 
 namespace {
 
@@ -53,18 +54,9 @@ bool FitsBmp(int32_t width, int32_t height) {
 // written from image order. The palette has an entry for every index, so both forms give
 // the same pixels.
 Image* ApplyPalette(const IndexedImage& indexed) {
-    Image* image = static_cast<Image*>(std::malloc(sizeof(Image)));
+    Image* image = NewImage(indexed.width, indexed.height);
     const size_t count = static_cast<size_t>(indexed.width) * static_cast<size_t>(indexed.height);
-    uint32_t* pixels = static_cast<uint32_t*>(std::malloc((count ? count : 1) * sizeof(uint32_t)));
-    if (image == nullptr || pixels == nullptr) {
-        std::free(pixels);
-        std::free(image);
-        return nullptr;
-    }
-    for (size_t i = 0; i < count; ++i) pixels[i] = RedBlueSwapped(indexed.palette[indexed.indices[i]]);
-    image->pixels = pixels;
-    image->width = indexed.width;
-    image->height = indexed.height;
+    for (size_t i = 0; image != nullptr && i < count; ++i) image->pixels[i] = RedBlueSwapped(indexed.palette[indexed.indices[i]]);
     return image;
 }
 

@@ -1,16 +1,7 @@
-// The forms of varnelo-render. Each parses the arguments after the program name, which come as
-// known options each with a value that is not empty, and returns the exit code: 0 success, 1 a
-// file could not be read or written, 2 bad usage.
+// What varnelo-render says: its usage, and the one line on stderr that names what was wrong.
 #pragma once
 
 #include <cstdio>
-
-// The forms of a picture in and a picture out, in the order of their options: --picture,
-// --indexed, --fit-scene, --fit-light.
-enum class PictureForm { TrueColour, Indexed, FitScene, FitLight };
-
-int RunPictureForm(int argc, char** argv, PictureForm form);
-int RunFrameForm(int argc, char** argv);
 
 void PrintUsage(FILE* stream);
 // Bad usage: one line on stderr that names what was wrong, then the usage; returns 2.
