@@ -213,6 +213,7 @@ void ReleaseDirectDraw() {
     }
     // The back buffer belongs to the primary's flipping chain and goes with it.
     ReleaseSurface(lpDDSPrimary);
+    lpDDSBack = nullptr;
     ReleaseSurface(lpDDSOne);
     ReleaseSurface(lpDDSTwo);
     if (lpDDClipper != nullptr) {

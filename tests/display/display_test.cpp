@@ -70,7 +70,7 @@ TEST_F(DisplayTest, SetUpWritesSeventeenLogLinesAndFillsEveryObject) {
     ASSERT_EQ(SetUpDisplay(), DD_OK);
     EXPECT_EQ(ReadFileText("DirectX.log"), LogUpTo(17));
     EXPECT_EQ(Calls(), kSetUpCalls);
-    EXPECT_TRUE(lpDD && lpDDSPrimary && lpDDSBack && lpDDSOne && lpDDSTwo);
+    EXPECT_EQ(Held(), "lpDD lpDDSPrimary lpDDSBack lpDDSOne lpDDSTwo");
     EXPECT_EQ(std::pair(DisplayWidth, DisplayHeight), std::pair(320, 200));
 }
 
@@ -109,7 +109,8 @@ TEST_P(SetUpFailure, LogsTheTextThenSetsUpAWindowOrStops) {
     recorder::ForgetCalls();
     ReleaseDirectDraw();
     EXPECT_EQ(Targets(), step.released);
-    EXPECT_FALSE(lpDD || lpDDSPrimary || lpDDSOne || lpDDSTwo || lpDDClipper || bWindowed || PresentationReady());
+    EXPECT_EQ(Held(), "");
+    EXPECT_FALSE(PresentationReady());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -319,7 +320,8 @@ TEST_F(DisplayTest, ThePointerIsMappedThroughTheFrameOnScreenInAWindowOnly) {
         }
         for (POINT frame : {POINT{0, 0}, POINT{319, 199}, POINT{37, 181}, POINT{160, 100}}) {
             POINT there = frame;
-            ASSERT_TRUE(FrameToScreen(&there) && ScreenToFrame(&there));
+            ASSERT_TRUE(FrameToScreen(&there));
+            ASSERT_TRUE(ScreenToFrame(&there));
             EXPECT_EQ(std::pair(there.x, there.y), std::pair(frame.x, frame.y)) << desktop[0] << " wide, there and back";
         }
     }
@@ -336,14 +338,16 @@ TEST_F(DisplayTest, ThePointerIsMappedThroughTheFrameOnScreenInAWindowOnly) {
     }
     memory_screen::TakeAway();  // minimised: nowhere to map through
     POINT kept{5, 5};
-    EXPECT_FALSE(ScreenToFrame(&kept) || FrameToScreen(&kept));
+    EXPECT_FALSE(ScreenToFrame(&kept));
+    EXPECT_FALSE(FrameToScreen(&kept));
     EXPECT_EQ(std::pair(kept.x, kept.y), std::pair(5, 5));
     ReleaseDirectDraw();
     Clear();
     ASSERT_EQ(SetUpDisplay(), DD_OK);
     recorder::ForgetCalls();
     POINT outside{400, -5};
-    EXPECT_TRUE(ScreenToFrame(&outside) && FrameToScreen(&outside));
+    EXPECT_TRUE(ScreenToFrame(&outside));
+    EXPECT_TRUE(FrameToScreen(&outside));
     EXPECT_EQ(std::pair(outside.x, outside.y), std::pair(400, -5));
     EXPECT_TRUE(Calls().empty());
 }

@@ -31,6 +31,20 @@ protected:
         Spot = Scene = nullptr;
         recorder::Reset();
     }
+    // The names of the display objects and program pictures still held, in the order declared:
+    // what a check of a set-up or a shutdown compares.
+    static std::string Held() {
+        std::string held;
+        const std::pair<const char*, bool> things[] = {
+            {"lpDD", lpDD != nullptr}, {"lpDDSPrimary", lpDDSPrimary != nullptr}, {"lpDDSBack", lpDDSBack != nullptr},
+            {"lpDDSOne", lpDDSOne != nullptr}, {"lpDDSTwo", lpDDSTwo != nullptr}, {"lpDDClipper", lpDDClipper != nullptr},
+            {"bWindowed", bWindowed != 0}, {"FrameBuffer", FrameBuffer != nullptr}, {"Spot", Spot != nullptr},
+            {"Scene", Scene != nullptr}};
+        for (const auto& [name, isHeld] : things) {
+            if (isHeld) held.append(held.empty() ? "" : " ").append(name);
+        }
+        return held;
+    }
     // A window of the core's, for the display to be set up on; its calls are forgotten.
     static HWND OpenWindow() {
         HWND window = OpenTestWindow(DefWindowProcA);
