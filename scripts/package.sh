@@ -2,8 +2,8 @@
 # The release command: builds what each package holds and packs it into dist/, with SHA256SUMS:
 #   varnelo_<version>_amd64.deb          the Linux programs, for Debian 12 and its kin
 #   varnelo_<version>_arm64.deb          the same for 64-bit ARM (Raspberry Pi OS and the like)
-#   varnelo-<version>-windows-x86.zip    varnelo.exe for 32-bit (and 64-bit) Windows
-#   varnelo-<version>-windows-x64.zip    varnelo.exe for 64-bit Windows
+#   varnelo-<version>-windows-x86.zip    varnelo.exe and varnelo-render.exe for 32-bit (and 64-bit) Windows
+#   varnelo-<version>-windows-x64.zip    the same for 64-bit Windows
 #   varnelo-<version>-web.zip            the web page, for any static web server
 # The same commit gives the same bytes wherever, whenever and by whomever it is built.
 # usage: scripts/package.sh
@@ -30,8 +30,8 @@ pack() {
 }
 pack release DEB varnelo varnelo-render varnelo-package-files
 pack linux-arm64 DEB varnelo varnelo-render varnelo-package-files
-pack windows-x86 ZIP varnelo
-pack windows-x64 ZIP varnelo
+pack windows-x86 ZIP varnelo varnelo-render
+pack windows-x64 ZIP varnelo varnelo-render
 pack web ZIP varnelo-page
 
 cd dist && sha256sum -- * >SHA256SUMS
