@@ -19,7 +19,7 @@ start_sway() {
     wait_for 30 listening "$1/runtime" || fail "sway did not start: $(cat "$1/sway.log")" || return 1
     swaysock=$(ls "$1"/runtime/sway-ipc.*.sock) wayland_display=$(basename "$(ls -d "$1"/runtime/wayland-?)")
     # XWayland's display is the one sway gives the programs it starts.
-    client swaymsg exec "echo \$DISPLAY >$1/runtime/x-display" >/dev/null
+    client swaymsg exec "echo \$DISPLAY >'$1/runtime/x-display'" >/dev/null
     wait_for 10 test -s "$1/runtime/x-display" && x_display=$(cat "$1/runtime/x-display") || fail "sway names no XWayland display"
 }
 stop_sway() { [ -z "${sway_pid:-}" ] || { kill "$sway_pid" && wait "$sway_pid"; } 2>/dev/null || true; }

@@ -44,15 +44,17 @@ done
 # render_all RENDER: runs every job in the current folder and prints the files of failed ones.
 # A .exe runs in cmd.exe under Wine (whose || does not look at the exit code), the others in bash.
 render_all() {
-    local job program=$1 shell=bash or="||"
+    # The program as the script that runs the jobs names it: quoted, as its path may hold blanks.
+    local job program shell=bash or="||"
+    program=$(printf %q "$1")
     if [[ "$1" == *.exe ]]; then
         [ -d "$WINEPREFIX" ] || wine_make_prefix "$WINEPREFIX" || echo "(no Wine prefix)"
         cp "$1" . && program=${1##*/} shell="wine_run cmd /q /c" or="& if errorlevel 1"
     else
         # By the machine in the ELF header: i386 or AArch64.
         case $(od -An -j18 -N2 -tu2 "$1" | tr -d ' ') in
-            3) program="qemu-i386 $1" ;;
-            183) program="qemu-aarch64 $1" ;;
+            3) program="qemu-i386 $program" ;;
+            183) program="qemu-aarch64 $program" ;;
         esac
     fi
     for job in "${jobs[@]}"; do
