@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A release rebuilt by someone else is the same release: the release command, run again in a clone elsewhere in another
-# time zone, locale and umask, must give DIST's SHA256SUMS; where a file differs, diffoscope says where.
+# A release rebuilt by someone else is the same release: the release command, run again on a true clone of the same
+# commit by another user on another host, on another day, in a folder whose path holds a blank and whose files only
+# their owner may read, must give DIST's SHA256SUMS; where a file differs, diffoscope says where.
 # usage: rebuild.sh [DIST]; prints "N passed, N failed"
 set -uo pipefail
 root=$(readlink -f "$(dirname "$0")/../..")
@@ -8,24 +9,23 @@ dist=$(readlink -f "${1:-$root/dist}")
 other=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-rebuild.XXXXXX")
 trap 'rm -rf "$other"' EXIT
 trap 'exit 143' INT TERM
+clone="$other/another place/varnelo"
 
-# The tree as it stands, checked out by a user whose files only they may read: its history gives
-# the commit's date, and the work tree's own files go over the clone.
-(umask 077 && git clone -q --shared "$root" "$other/varnelo" &&
-    cd "$root" && git ls-files -z --cached --others --exclude-standard |
-    tar --null --ignore-failed-read -T - -cf - 2>/dev/null | tar -xf - -C "$other/varnelo") || exit 1
-(cd "$other/varnelo" && umask 077 && TZ=Pacific/Kiritimati LANG=cs_CZ.UTF-8 LC_ALL=C.UTF-8 \
+# The committed tree alone, as a user checks it out: what is not committed does not reach a release.
+(umask 077 && git clone -q --no-local "$root" "$clone" && git -C "$clone" checkout -q "$(git -C "$root" rev-parse HEAD)") || exit 1
+# Another host name, in a namespace of its own where the kernel allows one; the clock two years on.
+host=() && unshare -u true 2>/dev/null && host=(unshare -u sh -c 'hostname another-builder && exec "$@"' _)
+(cd "$clone" && umask 077 && USER=another-builder LOGNAME=another-builder "${host[@]}" faketime -f +2y \
     ./scripts/package.sh >"$other/package.log" 2>&1) || { echo "FAIL the second build: $(tail -n 20 "$other/package.log")"; echo "0 passed, 1 failed"; exit 1; }
 
-if cmp -s "$dist/SHA256SUMS" "$other/varnelo/dist/SHA256SUMS"; then
+if cmp -s "$dist/SHA256SUMS" "$clone/dist/SHA256SUMS"; then
     echo "PASS the release built again elsewhere is byte for byte the same:" && cat "$dist/SHA256SUMS"
     echo "1 passed, 0 failed"
     exit 0
 fi
-echo "FAIL the release built again elsewhere differs:" && diff "$dist/SHA256SUMS" "$other/varnelo/dist/SHA256SUMS"
+echo "FAIL the release built again elsewhere differs:" && diff "$dist/SHA256SUMS" "$clone/dist/SHA256SUMS"
 for file in $(cd "$dist" && ls); do
-    cmp -s "$dist/$file" "$other/varnelo/dist/$file" ||
-        diffoscope --text - "$dist/$file" "$other/varnelo/dist/$file" 2>&1 | head -n 60
+    cmp -s "$dist/$file" "$clone/dist/$file" || diffoscope --text - "$dist/$file" "$clone/dist/$file" 2>&1 | head -n 60
 done
 echo "0 passed, 1 failed"
 exit 1
