@@ -22,7 +22,7 @@ packages=(
     g++-aarch64-linux-gnu libsdl2-dev:arm64
 )
 # Packing the releases and checking them as Debian and users meet them.
-packages+=(dpkg-dev lintian desktop-file-utils man-db groff-base icoutils)
+packages+=(dpkg-dev lintian desktop-file-utils man-db groff-base icoutils faketime)
 # A Wayland desktop for the program: sway on its headless backend, its screenshots and XWayland.
 packages+=(grim xwayland)
 # Without what they recommend: qemu-user's would have the kernel hand foreign programs to QEMU, so
