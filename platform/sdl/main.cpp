@@ -15,6 +15,7 @@
 #include "app/app.h"
 #include "platform/core/standins.h"
 #include "platform/screen.h"
+#include "tools/output/output_file.h"
 
 namespace fs = std::filesystem;
 
@@ -193,13 +194,6 @@ bool EnterWorkingFolder() {
     return true;
 }
 
-// What --help and --version print reached its reader only if it could be written whole.
-int Printed() {
-    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
-    std::fprintf(stderr, "varnelo: cannot write to standard output: %s\n", std::strerror(errno));
-    return 1;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -212,11 +206,11 @@ int main(int argc, char** argv) {
             "the varnelo folder of your pictures folder (~/Pictures/varnelo), which it fills with\n"
             "its own pictures the first time. See varnelo(6).\n",
             Usage);
-        return Printed();
+        return Printed("varnelo");
     }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::puts("varnelo " VARNELO_VERSION);
-        return Printed();
+        return Printed("varnelo");
     }
     if (argc > 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0)) {
         std::fprintf(stderr, "varnelo: %s takes no argument such as %s\n%s", argv[1], argv[2], Usage);

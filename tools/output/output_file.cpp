@@ -2,6 +2,9 @@
 // is a device or a pipe, and moved into place once whole.
 #include "tools/output/output_file.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -24,4 +27,10 @@ std::string WriteOutputFile(const std::string& path, const std::function<std::st
     if (failure.empty()) failure = MoveIntoPlace(temporary.string(), target.string());
     if (!failure.empty()) fs::remove(temporary, error);
     return failure;
+}
+
+int Printed(const char* program) {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+    std::fprintf(stderr, "%s: cannot write to standard output: %s\n", program, std::strerror(errno));
+    return 1;
 }

@@ -1,4 +1,5 @@
-// Writing a tool's output so that a write that fails never costs the user the file that was there.
+// What the programs put out: files written so that a write that fails never costs the user the
+// file that was there, and what they print on standard output.
 #pragma once
 
 #include <functional>
@@ -10,6 +11,10 @@
 // device or a pipe is written directly; a link is written through to the file it names. Returns
 // "" or why it failed; a failed write leaves the old file as it was and no temporary file behind.
 std::string WriteOutputFile(const std::string& path, const std::function<std::string(const std::string& to)>& write);
+
+// What --help and --version print reached its reader only if standard output took it whole: 0,
+// or 1 after one line on stderr, headed by the program's name, that says why not.
+int Printed(const char* program);
 
 // The system's side, one file for each (output_file_posix.cpp, output_file_windows.cpp): puts the
 // temporary file in the place of the target, replacing what was there, "" or why not; and a tag

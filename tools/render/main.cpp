@@ -2,11 +2,11 @@
 // the demo's frames offline.
 // The form is chosen by the option that names its input.
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
 
+#include "tools/output/output_file.h"
 #include "tools/render/frame_form.h"
 #include "tools/render/picture_form.h"
 #include "tools/render/report.h"
@@ -21,23 +21,16 @@ bool IsOneOf(const char* word, const auto& options) {
                        [word](const char* option) { return std::strcmp(word, option) == 0; });
 }
 
-// What --help and --version print reached its reader only if it could be written whole.
-int Printed() {
-    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
-    std::fprintf(stderr, "varnelo-render: cannot write to standard output: %s\n", std::strerror(errno));
-    return 1;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         PrintUsage(stdout);
-        return Printed();
+        return Printed("varnelo-render");
     }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::puts("varnelo-render " VARNELO_VERSION);
-        return Printed();
+        return Printed("varnelo-render");
     }
     if (argc == 1) return PrintUsage(stderr), 2;
     if (argc > 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0)) {
