@@ -82,7 +82,8 @@ check test "$(ls -A "$work/fresh/Pictures/varnelo" | paste -sd' ')" = "scr.tga s
 
 # A file system that renames only by replacing and has no hard links (FUSE ones such as sshfs,
 # whatever error each gives) still gets the pictures, whole, and keeps one the user put there.
-no_links=(LD_PRELOAD="$(readlink -f "$4")" ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0")
+# (Preloaded from the scratch folder: LD_PRELOAD splits a path at its blanks.)
+cp "$4" "$work/" && no_links=(LD_PRELOAD="$work/${4##*/}" ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0")
 for errors in "22 1" "38 38" "22 95"; do
     fuse=$work/fuse-${errors/ /-} && mkdir -p "$fuse/Pictures/varnelo" && echo mine >"$fuse/Pictures/varnelo/spot.tga"
     start "$work/empty" HOME="$fuse" "${no_links[@]}" REFUSED_RENAME_ERRNO="${errors% *}" REFUSED_LINK_ERRNO="${errors#* }"
