@@ -138,23 +138,18 @@ mergeInto(LibraryManager.library, {
     if (Module['onPresent']) Module['onPresent']();
   },
 
-  // Where the pointer is, as screen.cpp's PagePointer (x, box width, y, box height) and
-  // PointerKind: within the canvas's box on the page, in 1/256 of a CSS pixel (1); on the
-  // pixel the program or the arrow keys put it on, or 0,0 before any pointer came (2); or
-  // nowhere while the canvas has no size (0).
+  // Where the pointer is, as screen.cpp's PagePointer: its kind, then its place and size in the
+  // canvas's box on the page, in 1/256 of a CSS pixel, then the pixel it was put on.
   varnelo_pointer__deps: ['$varneloPage'],
-  varnelo_pointer: function (place) {
+  varnelo_pointer: function (pointer) {
     const page = varneloPage;
-    let measured = [0, 0, 0, 0];
-    if (page.warped || page.clientX === null) {
-      measured = page.warped ? [page.warped[0], 0, page.warped[1], 0] : measured;
-    } else {
+    let fields = [2, 0, 0, 0, 0, ...(page.warped || [0, 0])];
+    if (!page.warped && page.clientX !== null) {
       const box = Module['canvas'].getBoundingClientRect();
-      if (box.width <= 0 || box.height <= 0) return 0;
-      measured = [(page.clientX - box.left) * 256, box.width * 256, (page.clientY - box.top) * 256, box.height * 256];
+      fields = box.width > 0 && box.height > 0 ? [1, (page.clientX - box.left) * 256, (page.clientY - box.top) * 256,
+        box.width * 256, box.height * 256, 0, 0] : [0];
     }
-    HEAP32.set(measured.map(Math.floor), place >> 2);
-    return page.warped || page.clientX === null ? 2 : 1;
+    HEAP32.set(fields.map(Math.floor), pointer >> 2);
   },
 
   varnelo_light__deps: ['$varneloPage'],

@@ -15,14 +15,13 @@ const ownOnly = [bundledButton, saveButton];  // shown while the user's own pict
 const logView = document.getElementById('log');
 const screenshots = document.getElementById('screenshots');
 const keyButtons = [['shoot', 'F12'], ['end', 'Escape']].map(([id, code]) => [document.getElementById(id), code]);
+const update = document.getElementById('update');
 const pictureNames = ['spot.tga', 'scr.tga'];
 
 // The pictures of the next start: the bundled ones until the user gives their own.
 const pictures = new Map();
 const givenPictures = new Set();
 const bundledPictures = new Map();
-// What the tests and the benchmark read: the exit code once the program ended.
-window.varnelo = { running: false, exitCode: null };
 // index.html says that page.js did not run until it does; its controls wait for a program.
 message.hidden = true;
 message.classList.remove('unstarted');
@@ -33,30 +32,34 @@ document.getElementById('show-log').disabled = false;
 // Why the page's own files cannot start the demo, said as what the user can do about it.
 class Unusable extends Error {}
 
-let program = null;
-let offered = new Set();  // the screenshots of this run already offered
-let told = [];
-let watch = null;
-let restartWhenEnded = false;
-let starting = false;
-let broken = false;  // the page's own files failed: only a reload can mend it
-let framed = false;  // a frame has shown in this page
+// The page's life, one record that only run, ended, failed, restart and keepOffline change: its
+// state is 'loading' while a start fetches this build, 'running' from the moment the start makes
+// its program, 'restarting' once the page has ended that run as a closed window would, to start
+// again, 'ended', or 'broken' when the page's own files failed, which only a reload mends. With
+// it the run's program, the screenshots it has offered, what it has told, the timer that watches
+// it, and whether a frame has shown in this page.
+const life = { state: 'loading', program: null, offered: new Set(), told: [], watch: null, framed: false };
+const running = () => life.state === 'running' || life.state === 'restarting';
 
-function setRunning(running) {
-  for (const [button] of keyButtons) button.disabled = !running;
+// What the tests and the benchmark read, a new object as each run starts and ends: whether the
+// program runs, and its exit code once it has ended.
+function published(exitCode = null) {
+  window.varnelo = { running: running(), exitCode };
+  for (const [button] of keyButtons) button.disabled = !running();
 }
+published();
 
 // A note while the program runs is only read: its button closes it.
 function say(text) {
-  if (!broken) again.textContent = window.varnelo.running ? 'OK' : 'Start again';
+  if (life.state !== 'broken') again.textContent = running() ? 'OK' : 'Start again';
   messageText.textContent = text;
   message.hidden = false;
 }
 
 function readLog() {
-  if (!program) return;
+  if (!life.program) return;
   try {
-    const bytes = program.FS.readFile('DirectX.log');
+    const bytes = life.program.FS.readFile('DirectX.log');
     logView.textContent = new TextDecoder('windows-1250').decode(bytes);
   } catch (missing) {
     logView.textContent = '';
@@ -66,6 +69,7 @@ function readLog() {
 // Offers each screenshot under its own name. The program writes one whole between two waits,
 // and this runs only while it waits, so a file it finds is complete.
 function offerScreenshots() {
+  const { program, offered } = life;
   if (!program) return;
   for (const name of program.FS.readdir('.')) {
     if (!/^Screenshot.*\.bmp$/.test(name) || offered.has(name)) continue;
@@ -184,92 +188,119 @@ async function unreadable(given) {
   return null;
 }
 
-// A page that never showed a frame has nothing to lose: a whole new build that waits, or comes
-// to wait while the page says why, takes over at once, and the page reloads into it.
-async function takeNewBuild() {
-  const registration = await navigator.serviceWorker?.getRegistration().catch(() => null);
-  if (!registration) return;
-  navigator.serviceWorker.addEventListener('controllerchange', () => location.reload());
-  const take = () => registration.waiting?.postMessage('take over');
-  registration.addEventListener('updatefound', () => registration.installing?.addEventListener('statechange', take));
-  registration.installing?.addEventListener('statechange', take);
-  take();
-  registration.update().catch((error) => console.warn(`No new build: ${error.message}`));
+// New builds. One kept whole waits until no page runs the old one: the link has it take over
+// and reloads, and a page moved on to it by another offers the same. A page that never showed a
+// frame has nothing to lose: a whole new build that waits, or comes to wait while the page says
+// why, takes over at once, and the page reloads into it. The page hears of new builds from the
+// start, and registers the worker itself once the first frame shows (keepOffline).
+const builds = { servedBy: navigator.serviceWorker?.controller, registration: null, taking: false };
+
+// A new build waits: taken at once where this page asked for it, else offered to a page that an
+// older build serves.
+function newBuild() {
+  const waiting = builds.registration?.waiting;
+  if (builds.taking) waiting?.postMessage('take over');
+  else update.hidden &&= !(builds.servedBy && waiting);
+}
+
+function watchBuilds(registration) {
+  if (!registration || registration === builds.registration) return;
+  builds.registration = registration;
+  registration.addEventListener('updatefound', () => registration.installing?.addEventListener('statechange', newBuild));
+  registration.installing?.addEventListener('statechange', newBuild);
+  newBuild();
+}
+const registered = navigator.serviceWorker?.getRegistration().then(watchBuilds, () => {});
+
+function takeNewBuild() {
+  registered?.then(() => {
+    if (!builds.registration) return;
+    builds.taking = true;
+    newBuild();
+    builds.registration.update().catch((error) => console.warn(`No new build: ${error.message}`));
+  });
+}
+
+navigator.serviceWorker?.addEventListener('controllerchange', () => {
+  if (builds.taking) location.reload();
+  else if (builds.servedBy) update.hidden = false;
+});
+update.addEventListener('click', (event) => {
+  const waiting = builds.registration?.waiting;
+  if (!waiting) return;  // already taken over: the link reloads by itself
+  event.preventDefault();
+  builds.taking = true;
+  waiting.postMessage('take over');
+});
+
+// Starts a run on the pictures as they are now, unless one is under way; a broken page reloads.
+function start() {
+  if (life.state === 'broken') location.reload();
+  else if (life.state === 'ended') run();
+}
+
+// A run: Emscripten makes the settings themselves the program's module, so the run knows its
+// program from the moment it makes it, before the program is up. It ends in ended or failed.
+async function run() {
+  Object.assign(life, { state: 'loading', program: null, offered: new Set(), told: [] });
+  message.hidden = true;
+  try {
+    const wasm = await ownBuild();
+    await new Promise((made, misfit) => {
+      const program = {
+        canvas,
+        instantiateWasm: ownWasm(wasm, misfit),
+        onAbort: (reason) => failed(new Error(reason), 'stopped'),
+        preRun: [() => {
+          for (const [name, bytes] of pictures) program.FS.writeFile(name, bytes);
+        }],
+        onTell: (caption, text) => {
+          life.told.push(text);
+          say(text);
+        },
+        onPresent: () => canvas.dispatchEvent(new Event('varnelo-frame')),
+        onEnded: ended,
+        print: (text) => console.log(text),
+        printErr: (text) => console.warn(text),
+      };
+      Object.assign(life, { state: 'running', program });
+      published();
+      createVarnelo(program).then(made, misfit);
+    });
+  } catch (error) {
+    return failed(error);
+  }
+  if (!running()) return;  // it has ended on its way up
+  readLog();
+  life.watch = setInterval(() => {
+    offerScreenshots();
+    if (!logView.hidden) readLog();
+  }, 250);
+}
+
+function ended(exitCode) {
+  clearInterval(life.watch);
+  offerScreenshots();
+  readLog();
+  const restarting = life.state === 'restarting';
+  life.state = 'ended';
+  published(exitCode);
+  if (!life.framed && exitCode !== 0) takeNewBuild();
+  if (restarting) return run();
+  // A picture the program could not read is the user's to replace.
+  const advice = exitCode !== 0 && givenPictures.size > 0 ? ' Pick other pictures, or Bundled pictures for the shipped ones.' : '';
+  say([...life.told, `The demo has ended (exit code ${exitCode}).${advice}`].join('\n'));
 }
 
 function failed(error, what = 'could not start') {
   console.warn(error);
-  if (!framed) takeNewBuild();
-  clearInterval(watch);
-  program = null;
-  window.varnelo = { running: false, exitCode: null };
-  setRunning(false);
-  broken = true;
+  if (!life.framed) takeNewBuild();
+  clearInterval(life.watch);
+  Object.assign(life, { state: 'broken', program: null });
+  published();
   for (const picker of pickers) picker.disabled = true;
   again.textContent = 'Reload';
   say(`The demo ${what}: ${error instanceof Unusable ? error.message : `${error.message}; Reload.`}`);
-}
-
-async function start() {
-  if (broken) return location.reload();
-  if (starting) return;
-  starting = true;
-  message.hidden = true;
-  offered = new Set();
-  told = [];
-  try {
-    await run(await ownBuild());
-  } catch (error) {
-    failed(error);
-  } finally {
-    starting = false;
-  }
-}
-
-async function run(wasm) {
-  window.varnelo = { running: true, exitCode: null };
-  setRunning(true);
-  let misfit;
-  const settings = {
-    canvas,
-    instantiateWasm: ownWasm(wasm, (error) => misfit(error)),
-    onAbort: (reason) => failed(new Error(reason), 'stopped'),
-    preRun: [() => {
-      for (const [name, bytes] of pictures) settings.FS.writeFile(name, bytes);
-    }],
-    onTell: (caption, text) => {
-      told.push(text);
-      say(text);
-    },
-    onPresent: () => canvas.dispatchEvent(new Event('varnelo-frame')),
-    onEnded: (exitCode) => {
-      clearInterval(watch);
-      offerScreenshots();
-      readLog();
-      window.varnelo = { running: false, exitCode };
-      setRunning(false);
-      if (!framed && exitCode !== 0) takeNewBuild();
-      if (restartWhenEnded) {
-        restartWhenEnded = false;
-        start();
-        return;
-      }
-      // A picture the program could not read is the user's to replace.
-      const advice = exitCode !== 0 && givenPictures.size > 0 ? ' Pick other pictures, or Bundled pictures for the shipped ones.' : '';
-      say([...told, `The demo has ended (exit code ${exitCode}).${advice}`].join('\n'));
-    },
-    print: (text) => console.log(text),
-    printErr: (text) => console.warn(text),
-  };
-  program = await new Promise((resolve, reject) => {
-    misfit = reject;
-    createVarnelo(settings).then(resolve, reject);
-  });
-  readLog();
-  watch = setInterval(() => {
-    offerScreenshots();
-    if (!logView.hidden) readLog();
-  }, 250);
 }
 
 function give(name, bytes) {
@@ -279,12 +310,13 @@ function give(name, bytes) {
 }
 
 // Starts afresh on the pictures as they are now: a running program is ended as a closed
-// window would be, and restarts when it has ended.
+// window would be, and starts again once it has ended; a start still loading takes them as
+// they are.
 function restart() {
-  if (program && window.varnelo.running) {
-    restartWhenEnded = true;
-    program.close();
-  } else {
+  if (life.state === 'running') {
+    life.state = 'restarting';
+    life.program.close();
+  } else if (life.state !== 'restarting') {
     start();
   }
 }
@@ -292,7 +324,7 @@ function restart() {
 // The user's own pictures, picked or dropped; the code that reads, fits and keeps them is
 // this build's pictures.js.
 async function usePictures(files, asLight = false) {
-  if (broken || files.length === 0) return;
+  if (life.state === 'broken' || files.length === 0) return;
   let own;
   try {
     own = await ownPictures();
@@ -304,8 +336,8 @@ async function usePictures(files, asLight = false) {
 }
 
 // The buttons press the program's keys, which it then takes as it takes them from the keyboard.
-for (const [button, code] of keyButtons) button.addEventListener('click', () => program?.press(code));
-again.addEventListener('click', () => (window.varnelo.running ? (message.hidden = true) : start()));
+for (const [button, code] of keyButtons) button.addEventListener('click', () => life.program?.press(code));
+again.addEventListener('click', () => (running() ? (message.hidden = true) : start()));
 document.getElementById('show-log').addEventListener('click', () => {
   readLog();
   logView.hidden = !logView.hidden;
@@ -338,37 +370,14 @@ document.addEventListener('drop', (event) => {
 });
 
 // The worker, the manifest, the icon and pictures.js come once the first frame shows, so that
-// they do not compete with the first load. A new build, once kept whole, waits until no page
-// runs the old one: the link has it take over and reloads; a page moved on to it by another
-// offers the same.
+// they do not compete with the first load.
 function keepOffline() {
-  framed = true;
+  life.framed = true;
   ownPictures().catch((error) => console.warn(`pictures.js did not load: ${error.message}`));
   document.head.append(Object.assign(document.createElement('link'), { rel: 'manifest', href: 'manifest.webmanifest' }));
   Object.assign(document.querySelector('link[rel=icon]'), { href: 'favicon.ico', sizes: '32x32' });
-  if (!('serviceWorker' in navigator)) return;
-  const update = document.getElementById('update');
-  const before = navigator.serviceWorker.controller;
-  let registration = null;
-  let asked = false;
-  navigator.serviceWorker.addEventListener('controllerchange', () => {
-    if (asked) location.reload();
-    else if (before) update.hidden = false;
-  });
-  update.addEventListener('click', (event) => {
-    if (!registration?.waiting) return;  // already taken over: the link reloads by itself
-    event.preventDefault();
-    asked = true;
-    registration.waiting.postMessage('take over');
-  });
-  const offer = () => { update.hidden &&= !(before && registration.waiting); };
-  navigator.serviceWorker.register('sw.js').then((registered) => {
-    registration = registered;
-    registration.installing?.addEventListener('statechange', offer);
-    registration.addEventListener('updatefound', () => registration.installing.addEventListener('statechange', offer));
-    offer();
-  }).catch((error) => console.warn(`Not kept for offline use: ${error.message}`));
+  navigator.serviceWorker?.register('sw.js').then(watchBuilds).catch((error) => console.warn(`Not kept for offline use: ${error.message}`));
 }
 
 canvas.addEventListener('varnelo-frame', keepOffline, { once: true });
-start();
+run();

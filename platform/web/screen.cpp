@@ -14,12 +14,15 @@
 #include <cstdint>
 #include <vector>
 
-// Where the page has the pointer (varnelo_pointer answers which): a place within the canvas's
-// box on the page, that box's size, both in 1/256 of a CSS pixel, for the program to map to its
-// pixels; or a pixel of the mode, put there by the program or by the arrow keys (x and y alone).
-enum class PointerKind : int { Nowhere = 0, InBox = 1, OnPixel = 2 };
+// Where the page has the pointer, as varnelo_pointer fills it in (library.js writes the fields in
+// this order): nowhere while the canvas has no size; within the canvas's box on the page, with
+// that box's size, both in 1/256 of a CSS pixel, for the program to map to its pixels; or on a
+// pixel of the mode, put there by the program or by the arrow keys, or 0,0 before any pointer.
+enum class PointerKind : int32_t { Nowhere = 0, InBox = 1, OnPixel = 2 };
 struct PagePointer {
-    int x, boxWidth, y, boxHeight;
+    PointerKind kind;
+    int32_t boxX, boxY, boxWidth, boxHeight;  // InBox
+    int32_t pixelX, pixelY;                   // OnPixel
 };
 
 // The page's side, in library.js.
@@ -30,7 +33,7 @@ void varnelo_show();
 void varnelo_paint_black();
 void varnelo_resize(int width, int height);
 void varnelo_present(const uint8_t* rgba, int width, int height);
-int varnelo_pointer(PagePointer* place);
+void varnelo_pointer(PagePointer* pointer);
 // The pixel of a width x height mode that the light was last put on: where the page's arrow
 // keys take it from.
 void varnelo_light(int x, int y, int width, int height);
@@ -118,14 +121,14 @@ void Present(const uint8_t* pixels, int width, int height, int pitch) {
 
 // The page fits the canvas; the pointer goes through it by the rule the window and SDL follow.
 bool PointerInMode(int width, int height, int& x, int& y) {
-    PagePointer place{};
-    const auto kind = state.open && width > 0 && height > 0 ? PointerKind{varnelo_pointer(&place)} : PointerKind::Nowhere;
-    if (kind == PointerKind::InBox && place.boxWidth > 0 && place.boxHeight > 0) {
-        x = static_cast<int>(letterbox::PixelAt(place.x, 0, place.boxWidth, width));
-        y = static_cast<int>(letterbox::PixelAt(place.y, 0, place.boxHeight, height));
-    } else if (kind == PointerKind::OnPixel) {
-        x = place.x;
-        y = place.y;
+    PagePointer pointer{};
+    if (state.open && width > 0 && height > 0) varnelo_pointer(&pointer);
+    if (pointer.kind == PointerKind::InBox && pointer.boxWidth > 0 && pointer.boxHeight > 0) {
+        x = static_cast<int>(letterbox::PixelAt(pointer.boxX, 0, pointer.boxWidth, width));
+        y = static_cast<int>(letterbox::PixelAt(pointer.boxY, 0, pointer.boxHeight, height));
+    } else if (pointer.kind == PointerKind::OnPixel) {
+        x = pointer.pixelX;
+        y = pointer.pixelY;
     } else {
         return false;
     }

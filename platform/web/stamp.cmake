@@ -1,8 +1,7 @@
 # Writes the service worker into the page folder with its cache name, the version and a digest
-# of every file it keeps, and with each file's SHA-256 to check it against. Takes VERSION, PAGE
-# and TEMPLATE.
-file(GLOB files LIST_DIRECTORIES false RELATIVE ${PAGE} ${PAGE}/*)
-list(REMOVE_ITEM files sw.js)
+# of every file it keeps, and with each file's SHA-256 to check it against. Takes VERSION, PAGE,
+# FILES (the names of the files it keeps, in PAGE) and TEMPLATE.
+set(files ${FILES})
 list(SORT files)
 set(digests "")
 set(DIGESTS "")

@@ -2,7 +2,8 @@
 // digests, so that after one visit the demo opens and runs with the network gone.
 'use strict';
 const cacheName = 'varnelo-@VERSION@-@BUILD@';
-// Every file of the page folder (both wasm builds among them, for offline use on any browser).
+// Every file of the page folder, as the build lists them (both wasm builds among them, for offline
+// use on any browser).
 const digests = {
 @DIGESTS@};
 const files = ['./', ...Object.keys(digests)];

@@ -270,9 +270,10 @@ test('an older browser (no SIMD, OffscreenCanvas or imageOrientation, Safari\'s 
 // Another build of the page: a copy with some files of other contents and its sw.js stamped anew.
 function build(name, changed = {}) {
   const dir = path.join(scratch, name), source = new URL('../../platform/web/', import.meta.url).pathname;
+  const files = fs.readdirSync(pageDir).filter((file) => file !== 'sw.js').join(';');
   fs.cpSync(pageDir, dir, { recursive: true });
   for (const [file, contents] of Object.entries(changed)) fs.writeFileSync(path.join(dir, file), contents);
-  execFileSync('cmake', [`-DVERSION=${name}`, `-DPAGE=${dir}`, `-DTEMPLATE=${source}sw.js`, '-P', `${source}stamp.cmake`]);
+  execFileSync('cmake', [`-DVERSION=${name}`, `-DPAGE=${dir}`, `-DFILES=${files}`, `-DTEMPLATE=${source}sw.js`, '-P', `${source}stamp.cmake`]);
   return dir;
 }
 const wasm = fs.readFileSync(path.join(pageDir, 'varnelo.wasm'));
