@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# The real program on a real Wayland compositor, as users of today's Linux desktops meet it: sway
-# on its headless backend, 960 x 720, through XWayland and through SDL's own Wayland driver, also
-# on an output scaled by 2. The window maps, the screen shows the lit frame letterboxed at three
-# times its size in the output's real pixels, F12 saves exactly varnelo-render's frame and Esc
-# ends the program with 0. On Wayland the pointer steers the light; a client cannot move the
-# pointer there, so the light starts in the middle and stays until the pointer comes over it.
+# The real program on sway's headless backend, 960 x 720, through XWayland and SDL's own Wayland
+# driver, also on an output scaled by 2: the window maps, the screen shows the lit frame at three
+# times its size in the output's real pixels, F12 saves varnelo-render's frame, Esc ends with 0.
+# On Wayland the pointer steers; a client cannot move it, so the light starts in the middle.
 # usage: wayland.sh VARNELO VARNELO_RENDER ASSETS_DIR LSAN_SUPPRESSIONS
 set -uo pipefail
 source "$(dirname "$0")/../support/desktop.sh"
