@@ -6,7 +6,7 @@
 set -uo pipefail
 source "$(dirname "$0")/../support/desktop.sh"
 program=$(readlink -f "$1") assets=$3
-export LSAN_OPTIONS="suppressions=$4:print_suppressions=0"
+export LSAN_OPTIONS="suppressions='$4':print_suppressions=0"
 work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-e2e-XXXXXX")
 # Without its X server a program left running ends at once.
 trap 'stop_xvfb; rm -rf "$work"' EXIT

@@ -13,7 +13,7 @@ trap 'stop_sway; rm -rf "$work"' EXIT
 set -e
 # Copied where the compositor's user can read them: the source and build trees may be closed to it.
 mkdir "$work/run" && user_owns "$work/run" && cp "$1" "$work/varnelo" && cp "$support/wayland_input.py" "$4" "$work/"
-start_sway "$work" 960x720 LSAN_OPTIONS="suppressions=$work/$(basename "$4"):print_suppressions=0" ASAN_OPTIONS="${ASAN_OPTIONS:-}"
+start_sway "$work" 960x720 LSAN_OPTIONS="suppressions='$work/$(basename "$4")':print_suppressions=0" ASAN_OPTIONS="${ASAN_OPTIONS:-}"
 start_input "$work/wayland_input.py"
 
 # screen_shows_at X,Y: the output shows varnelo-render's frame for X,Y between bands of 60 rows.
