@@ -1,8 +1,9 @@
 // The art of varnelo-pictures: the light, the scene it lights and the icon, drawn in colours of
 // doubles and handed out as bytes.
 //
-// Only integer arithmetic, + - * / and square roots are used, which come out the same on
-// every IEEE machine, so the committed pictures can be checked against a fresh run.
+// Only integer arithmetic, + - * / and square roots are used, each rounded on its own (the build
+// forbids fusing a * b + c into one step), so every IEEE machine draws the same bytes and the
+// committed pictures can be checked against a fresh run.
 #include "tools/pictures/art.h"
 
 #include <algorithm>
