@@ -67,12 +67,19 @@ fi
 # The arm64 package's build: its picture and compositor tests, on top of what the release
 # command built, under qemu-aarch64.
 echo "=== arm64, under qemu-aarch64 ==="
-cmake --build --preset linux-arm64 -j "$jobs" --target image_tests mix_tests
+cmake --build --preset linux-arm64 -j "$jobs" --target image_tests mix_tests varnelo-pictures
 # qemu-user keeps an address-space limit (RLIMIT_AS) from its guest, so a load cannot be made to
 # run out of memory there.
 echo "SKIP Tga.RefusalsWithoutMemory under qemu-aarch64: the emulator applies no RLIMIT_AS to the program"
 GTEST_FILTER=-Tga.RefusalsWithoutMemory ctest --preset linux-arm64 -j "$jobs" -R '^(image|mix)\.unit$'
 renders+=(build/linux-arm64/tools/render/varnelo-render)
+# The arm64 package's icons are drawn by its own varnelo-pictures: every file it writes must be the native one's.
+rm -rf build/drawn && mkdir -p build/drawn/native build/drawn/arm64
+for form in "" --icons; do
+    build/release/tools/pictures/varnelo-pictures $form build/drawn/native
+    qemu-aarch64 build/linux-arm64/tools/pictures/varnelo-pictures $form build/drawn/arm64
+done
+diff -r build/drawn/native build/drawn/arm64
 
 echo "=== same bytes from every build ==="
 tests/windows/same-bytes-everywhere.sh assets "${renders[@]}"
