@@ -99,13 +99,6 @@ int UsageError(const std::string& problem) {
     return 2;
 }
 
-// What --help and --version print reached its reader only if it could be written whole.
-int Printed() {
-    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
-    std::fprintf(stderr, "varnelo-pictures: cannot write to standard output: %s\n", std::strerror(errno));
-    return 1;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -122,8 +115,8 @@ int main(int argc, char** argv) {
     if (!words.empty() && form != "--tga") return UsageError("unexpected argument " + words.front());
     // An empty name would write into the current folder, or into / when the name is joined to a file's.
     if (target.empty()) return UsageError(form == "--tga" ? "empty file name" : "empty folder name");
-    if (form == "--help") return std::fputs(Usage, stdout), Printed();
-    if (form == "--version") return std::puts("varnelo-pictures " VARNELO_VERSION), Printed();
+    if (form == "--help") return std::fputs(Usage, stdout), Printed("varnelo-pictures");
+    if (form == "--version") return std::puts("varnelo-pictures " VARNELO_VERSION), Printed("varnelo-pictures");
     if (form == "--tga") return WriteTgaFromFields(target, words);
     if (form == "--icons") return WriteIcons(target);
     // A folder named like an option is refused rather than created; ./-name reaches it.
