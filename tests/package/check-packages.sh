@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The release packages as users meet them: each .deb unpacked and run from a folder without pictures (arm64 under
-# QEMU), each Windows zip run under Wine, and the web zip served to Chromium, judged by Lighthouse as the web command
-# serves it, and compared with the web command's page.
+# The release packages as users meet them: each .deb run from a folder without pictures (arm64 under QEMU), each
+# Windows zip under Wine, the web zip in Chromium, judged by Lighthouse, and compared with the web command's page.
 # usage: check-packages.sh [DIST LINUX_RENDER [CHECK...]]   (scripts/package.sh fills DIST; CHECK: "deb amd64", "deb
 # arm64", "windows x86", "windows x64" or web, all by default); prints "N passed, N failed, N skipped"
 set -uo pipefail
@@ -17,8 +16,7 @@ unpack() {
     (cd "$work" && cmake -E tar xf "$1") && mv "$work/$(basename "$1" | sed 's/\.zip$//')" "$work/run"
 }
 
-# check_deb ARCH: the arm64 package's programs run under QEMU's user mode, on this machine's
-# arm64 libraries of Debian's multiarch.
+# check_deb ARCH: the arm64 package's programs run under QEMU, on Debian's multiarch arm64 libraries.
 check_deb() {
     local deb=$dist/varnelo_${version}_$1.deb tree=$work/root page out run=()
     [ "$1" = amd64 ] || run=(qemu-aarch64)
@@ -30,8 +28,7 @@ check_deb() {
         [ -z "$out" ] || fail "man $page: $out" || return 1
     done
     out=$("${run[@]}" "$tree/usr/bin/varnelo" --version) && [ "$out" = "varnelo $version" ] || fail "--version: $out" || return 1
-    # From an empty folder the installed program works in ~/Pictures/varnelo, given the
-    # package's pictures. (ctest checks the choice of folder on an installed tree.)
+    # From an empty folder the installed program works in ~/Pictures/varnelo, given the package's pictures.
     mkdir -p "$work/home" "$work/empty" && ln -s home/Pictures/varnelo "$work/run" || return 1
     reference_frame "$render" "$tree/usr/share/varnelo" "$work/expected.bmp" && start_xvfb "$work" 960x720x24 || return 1
     (cd "$work/empty" && HOME="$work/home" timeout -k 5 60 env -u XDG_CONFIG_HOME "${run[@]}" "$tree/usr/bin/varnelo" 2>"$work/err"
@@ -41,8 +38,7 @@ check_deb() {
     [ -z "$(ls "$work/empty")" ] || fail "the folder it started in was written to"
 }
 
-# exe_resources EXE: the manifest makes the program aware of each monitor's scale and names every Windows from
-# Vista to 11, and the icon's largest image is a compressed PNG.
+# exe_resources EXE: the manifest makes it per-monitor DPI aware for Vista to 11; the 256 icon is a compressed PNG.
 exe_resources() {
     wrestool -x --raw -t 24 -n 1 "$1" >"$work/manifest.xml" && wrestool -x -t 14 "$1" >"$work/icon.ico" &&
         [ -s "$work/manifest.xml" ] && [ -s "$work/icon.ico" ] ||
@@ -80,13 +76,11 @@ check_windows() {
     [ "$out" = "FileVersion $version OriginalFilename varnelo.exe ProductVersion $version" ] ||
         fail "version resource: $out" || return 1
     exe_resources varnelo.exe || return 1
-    [ "$1" = x64 ] || wine_runs_pe32 || { echo "SKIP running the x86 zip's varnelo.exe: $no_pe32_reason" && return 77; }
+    [ "$1" = x64 ] || wine_runs_pe32 || { echo "its contents passed; not run: $no_pe32_reason" && return 77; }
     reference_frame "$render" "$root/assets" "$work/expected.bmp" && start_xvfb "$work" 640x480x24 || return 1
     wine_make_prefix "$work/prefix" || fail "could not create a Wine prefix" || return 1
     wine_run reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f >/dev/null 2>&1
-    # Started in its own folder as a double-click does, with arguments it must ignore; the batch
-    # file passes the exit code on. On a display that, like most of today's, has no 320 x 200
-    # mode, the frame shows in a window over the whole screen.
+    # Started as a double-click does, with arguments it must ignore; with no 320 x 200 mode, in a window.
     printf '@echo off\r\nstart "" /wait varnelo.exe --help extra\r\n>..\\exit echo %%ERRORLEVEL%%\r\n' >"$work/run.bat"
     wine_run cmd /c '..\run.bat' >"$work/wine.log" 2>&1 &
     wait_for 60 xdotool search --name '^Varnelo$' || fail "no Varnelo window appeared" || return 1
@@ -115,20 +109,10 @@ check_web() {
     node "$root/tests/web/page_test.mjs" "$work/run" "$render" "$root/assets"
 }
 
-passed=0 failed=0 skipped=0
+# check KIND [ARCH]: with a folder, X server and Wine prefix of its own, torn down on exit.
+check() {
+    work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-package.XXXXXX") && trap 'wine_stop; stop_xvfb; rm -rf "$work"' EXIT
+    "check_$1" "${@:2}"
+}
 checks=("${@:3}") && [ ${#checks[@]} -gt 0 ] || checks=("deb amd64" "deb arm64" "windows x86" "windows x64" web)
-for check in "${checks[@]}"; do
-    # Each check in a subshell with its own folder, X server and Wine prefix, torn down on exit.
-    (trap 'exit 143' INT TERM
-     work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-package.XXXXXX") && trap 'wine_stop; stop_xvfb; rm -rf "$work"' EXIT
-     check_${check% *} ${check#* }) &
-    trap 'kill $! && wait $!; exit 143' INT TERM
-    wait $!
-    case $? in
-        0) passed=$((passed + 1)) && echo "PASS $check" ;;
-        77) skipped=$((skipped + 1)) && echo "SKIP $check (its contents passed)" ;;
-        *) failed=$((failed + 1)) && echo "FAIL $check" ;;
-    esac
-done
-echo "$passed passed, $failed failed, $skipped skipped"
-[ "$failed" -eq 0 ]
+run_checks check "${checks[@]}"

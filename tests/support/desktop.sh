@@ -1,11 +1,26 @@
-# Sourced by the scripted checks of the running program: an X server of their own, the frame
-# and the log the program must give, and one session of pointer, F12 and Esc in $work.
+# Sourced by the checks of the running program: an X server, the frame and log it must give, and a session in $work.
 support=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
-# Off centre, so that a frame which ignored the pointer would show.
-frame_x=100 frame_y=70
+frame_x=100 frame_y=70  # off centre, so that a frame which ignored the pointer would show
 
 fail() { echo "FAIL: $*" >&2 && return 1; }
 has_size() { [ "$(stat -c %s "$1")" -eq "$2" ]; }
+
+# run_checks FUNCTION CASE...: FUNCTION with each CASE's words, in a subshell torn down also when stopped from outside;
+# 77 means skipped. Prints a line per case, then "N passed, N failed, N skipped"; fails if any failed.
+run_checks() {
+    local passed=0 failed=0 skipped=0 case
+    for case in "${@:2}"; do
+        (trap 'exit 143' INT TERM && "$1" $case) &
+        trap 'kill $! && wait $!; exit 143' INT TERM
+        wait $!
+        case $? in
+            0) passed=$((passed + 1)) && echo "PASS $case" ;;
+            77) skipped=$((skipped + 1)) && echo "SKIP $case" ;;
+            *) failed=$((failed + 1)) && echo "FAIL $case" ;;
+        esac
+    done
+    echo "$passed passed, $failed failed, $skipped skipped" && [ "$failed" -eq 0 ]
+}
 
 # wait_for SECONDS COMMAND...: polls COMMAND every 50 ms until it succeeds.
 wait_for() {
@@ -15,8 +30,7 @@ wait_for() {
     done
 }
 
-# start_xvfb FOLDER WxHxDEPTH: a black X server on a free display number, so that parallel
-# runs do not collide, and that does not reset, and refuse clients meanwhile, when one leaves.
+# start_xvfb FOLDER WxHxDEPTH: a black X server on a free display number that does not reset when a client leaves.
 start_xvfb() {
     rm -f "$1/display"
     Xvfb -displayfd 3 -noreset -br -screen 0 "$2" -nolisten tcp 3>"$1/display" >"$1/xvfb.log" 2>&1 &
@@ -33,17 +47,14 @@ reference_frame() { "$1" --spot "$2/spot.tga" --scene "$2/scr.tga" --at "$frame_
 # expected_log [LINE_END]: the 17 lines of a set-up in which every call succeeds.
 expected_log() { sed "s/\$/${1:-}/" "$support/full_setup.log"; }
 
-# refused_log [LINE_END]: the log of a display that refuses the mode ("Operace není podporována
-# !" in Windows-1250), after which the frames go to a window.
+# refused_log [LINE_END]: the log of a display that refuses the mode, after which the frames go to a window.
 refused_log() {
     expected_log "${1:-}" | head -n 7 && printf 'Operace nen\xed podporov\xe1na !%s\n' "${1:-}" &&
         sed "s/\$/${1:-}/" "$support/window_setup.log"
 }
 
-# picture_shows SCREEN LEFT TOP WIDTH HEIGHT FRAME: the picture of a screen SCREEN is black but
-# for FRAME, which is lit and scaled to WIDTH x HEIGHT by nearest neighbour at LEFT,TOP. At a
-# scale that is not a whole number, scalers differ in which pixel a block's edge takes: then the
-# middle of each block is compared, and the bands around the picture must be black.
+# picture_shows SCREEN LEFT TOP WIDTH HEIGHT FRAME: SCREEN is black but for the lit FRAME, scaled to WIDTH x HEIGHT
+# at LEFT,TOP. At a fractional scale scalers differ at blocks' edges: then each block's middle is compared.
 picture_shows() {
     /usr/bin/python3 - "$@" <<'PY'
 import sys
@@ -68,25 +79,20 @@ sys.exit(0 if box is None and frame.getbbox() else 1)
 PY
 }
 
-# screen_shows LEFT TOP WIDTH HEIGHT FRAME: the X screen shows FRAME so (see picture_shows).
-screen_shows() { import -window root "$work/screen.png" && picture_shows "$work/screen.png" "$@"; }
-
 # ended_with CODE: the program, which writes its exit code to $work/exit, has ended with CODE.
 ended_with() {
     wait_for 60 test -s "$work/exit" || fail "the program did not end" || return 1
     [ "$(tr -dc 0-9 <"$work/exit")" = "$1" ] || fail "exit code $(cat "$work/exit"), not $1"
 }
 
-# play_session LEFT TOP WIDTH HEIGHT LOG: the program runs in $work/run and shows its frame at
-# LEFT,TOP, scaled to WIDTH x HEIGHT. The pointer steers the frame on screen, F12 saves exactly
-# $work/expected.bmp, Esc ends the program with 0, and the log is the file LOG.
+# play_session LEFT TOP WIDTH HEIGHT LOG: the program in $work/run shows its frame at LEFT,TOP scaled to WIDTH x
+# HEIGHT; the pointer steers it, F12 saves exactly $work/expected.bmp, Esc ends with 0, and the log is LOG.
 play_session() {
     local run=$work/run
-    # To the middle of the frame's pixel on the screen; again on every look, should start-up
-    # still be placing the pointer.
+    # Moved on every look, should start-up still be placing the pointer.
     steered() {
         xdotool mousemove --sync $(($1 + (2 * frame_x + 1) * $3 / 640)) $(($2 + (2 * frame_y + 1) * $4 / 400)) &&
-            screen_shows "${@:1:4}" "$work/expected.bmp"
+            import -window root "$work/screen.png" && picture_shows "$work/screen.png" "${@:1:4}" "$work/expected.bmp"
     }
     wait_for 30 steered "$@" || fail "$(steered "$@")" || return 1
     xdotool key F12

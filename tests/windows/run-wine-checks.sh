@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Each Windows build's varnelo.exe as a user meets it under Wine: a GUI program in the loader of its own width, in a
-# window where the display refuses the mode (640 x 480, and 1024 x 768 scaled to 144 DPI), full screen in a 320 x 200
-# virtual desktop (from there on with a scene of 640 x 400, which shows fitted), and its own calls that set the frame
-# timer and the clock's tick, as Wine's relay trace shows them.
+# Each Windows build's varnelo.exe under Wine: a GUI program in a loader of its own width, windowed where the mode is
+# refused (640 x 480; 1024 x 768 at 144 DPI), full screen in a 320 x 200 desktop (with a 640 x 400 scene, fitted), and
+# its calls of the frame timer and the clock's tick, as the relay trace shows them.
 # usage: run-wine-checks.sh [X86_BUILD X64_BUILD LINUX_RENDER ASSETS]; prints "N passed, N failed, N skipped"
 set -uo pipefail
 root=$(readlink -f "$(dirname "$0")/../..")
@@ -14,16 +13,15 @@ linux_render=$(readlink -f "${3:-$root/build/release/tools/render/varnelo-render
 assets=$(readlink -f "${4:-$root/assets}")
 pictures=("$assets/spot.tga" "$assets/scr.tga")
 
-# start_run BUILD COMMAND...: starts COMMAND in a fresh copy of the program's folder, and waits
-# for its window. A batch file passes the program's exit code on, which explorer does not.
+# start_run BUILD COMMAND...: starts COMMAND in a fresh copy of the program's folder and waits for
+# its window; a batch file passes the exit code on, which explorer does not.
 start_run() {
     rm -rf "$work/run" "$work/exit" && mkdir "$work/run" && cd "$work/run" || return 1
     cp "${build[$1]}/platform/varnelo.exe" "${pictures[@]}" . || return 1
     printf '@echo off\r\nstart "" /wait varnelo.exe\r\n>..\\exit echo %%ERRORLEVEL%%\r\n' >run.bat
     wine_run "${@:2}" >"$work/wine.log" 2>&1 &
     wait_for 60 xdotool search --name '^Varnelo$' || fail "no Varnelo window appeared" || return 1
-    # The ELF class of the loader, lest Wine quietly run it some other way. The process has the
-    # program's own command line, so its wrappers do not match; nor do other prefixes' runs.
+    # The ELF class of the loader (matched by the program's own command line and this prefix).
     local pid class=none
     for pid in $(pgrep -u "$(id -u)" -f '^([^ ]*[\\/])?varnelo\.exe( |$)'); do
         tr '\0' '\n' <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
@@ -40,12 +38,9 @@ timer_calls_are() {
     [ "$calls" = "$*" ] || fail "the timer calls were \"$calls\", not \"$*\""
 }
 
-# geometry_of NAME: sets X, Y, WIDTH and HEIGHT of the named X window.
-geometry_of() { eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name "$1" | head -n 1)")"; }
-
-# check_build BUILD: an X server and a fresh prefix of the check's own, torn down when the
-# check's subshell exits.
+# check_build BUILD: in an X server and a prefix of its own, torn down when its subshell exits.
 check_build() {
+    [ "$1" = x64 ] || wine_runs_pe32 || { echo "$no_pe32_reason" && return 77; }
     work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-wine-check.XXXXXX")
     trap 'wine_stop; stop_xvfb; rm -rf "$work"' EXIT
     [[ $(objdump -p "${build[$1]}/platform/varnelo.exe") == *"(Windows GUI)"* ]] || fail "no GUI program" || return 1
@@ -53,50 +48,35 @@ check_build() {
     wine_make_prefix "$work/prefix" || fail "could not create a Wine prefix" || return 1
     # Wine's default renderer draws through OpenGL; gdi draws in software on a bare Xvfb.
     wine_run reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f >/dev/null 2>&1
-    # What +relay traces: only these calls, lest the trace grow to megabytes.
     wine_run reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /f \
         /d 'winmm.timeBeginPeriod;winmm.timeEndPeriod;user32.SetTimer' >/dev/null 2>&1
 
-    # Without a virtual desktop Wine refuses 320 x 200: the frames go to a borderless window over
-    # the whole screen, twice as large between bands of 40 rows. First, while no Wine desktop has
-    # taken the X keyboard focus to a window that then goes; keys go to the window under the pointer.
+    # Without a virtual desktop Wine refuses 320 x 200: a borderless window over the whole screen, the
+    # frame doubled between 40-row bands. First, while no Wine desktop has taken the keyboard focus.
     refused_log $'\r' >"$work/refused.log" && start_run "$1" cmd /c run.bat || return 1
     play_session 0 40 640 400 "$work/refused.log" || return 1
     wine_stop
 
-    # From here on a scene of 640 x 400, the bundled one with its pixels doubled, which shows fitted
-    # to the frame: as the bundled one.
+    # From here on the bundled scene doubled to 640 x 400, which shows fitted: as the bundled one.
     convert "$assets/scr.tga" -sample 200% "$work/scr.tga" && pictures=("$assets/spot.tga" "$work/scr.tga") || return 1
     expected_log $'\r' >"$work/expected.log"
-    start_run "$1" explorer /desktop=varnelo,320x200 cmd /c run.bat && geometry_of '^varnelo - Wine desktop$' || return 1
+    start_run "$1" explorer /desktop=varnelo,320x200 cmd /c run.bat || return 1
+    eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name '^varnelo - Wine desktop$' | head -n 1)")"
     [ "$WIDTH x $HEIGHT" = "320 x 200" ] || fail "the desktop is $WIDTH x $HEIGHT" || return 1
     play_session "$X" "$Y" 320 200 "$work/expected.log" || return 1
     wine_stop && stop_xvfb
 
-    # A screen that the frame does not divide, scaled as most laptops' are: the window still covers
-    # it in its real pixels, the frame 3.2 times as large between bands of 64 rows. The clock's
-    # 1 ms tick is taken just before the 20 ms timer starts and given back at the end.
+    # A scaled screen the frame does not divide: covered in real pixels, the frame 3.2 times as large
+    # between 64-row bands. The 1 ms tick is taken just before the 20 ms timer and given back at the end.
     start_xvfb "$work" 1024x768x24 || return 1
     wine_run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
     WINEDEBUG=-all,+relay start_run "$1" cmd /c run.bat || return 1
     play_session 0 64 1024 640 "$work/refused.log" && timer_calls_are timeBeginPeriod SetTimer timeEndPeriod || return 1
 
-    # A start that ends early, here without spot.tga, takes neither tick nor timer. Return answers
-    # its box once the box is up; the window ignores the key.
+    # A start that ends early (no spot.tga) takes neither tick nor timer; Return answers its box.
     pictures=("$assets/scr.tga") && WINEDEBUG=-all,+relay start_run "$1" cmd /c run.bat || return 1
     answered() { xdotool key Return && test -s "$work/exit"; }
     wait_for 60 answered; ended_with 1 && timer_calls_are
 }
 
-passed=0 failed=0 skipped=0
-for name in x86 x64; do
-    if [ "$name" = x86 ] && ! wine_runs_pe32; then
-        skipped=$((skipped + 1)) && echo "SKIP x86: $no_pe32_reason" && continue
-    fi
-    (trap 'exit 143' INT TERM && check_build "$name") &
-    # Stopped from outside (a CI time limit), the running check still tears its world down.
-    trap 'kill $! && wait $!; exit 143' INT TERM
-    if wait $!; then passed=$((passed + 1)) && echo "PASS $name"; else failed=$((failed + 1)) && echo "FAIL $name"; fi
-done
-echo "$passed passed, $failed failed, $skipped skipped"
-[ "$failed" -eq 0 ]
+run_checks check_build x86 x64
