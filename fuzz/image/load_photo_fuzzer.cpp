@@ -1,6 +1,4 @@
-// libFuzzer target for the photo load and what follows it in varnelo-render: any bytes must give
-// null or a picture of a size within the limit, which fits as the scene and as the light to
-// their sizes; and any bytes have an orientation from 1 to 8.
+// libFuzzer target for the photo load and its fitting: null or a picture within the limit that fits; orientation 1-8.
 #include <cstdint>
 #include <cstdlib>
 

@@ -1,5 +1,4 @@
-// libFuzzer target for both TGA loads: any bytes must give null or a picture of the size its
-// header states, every pixel of which can be read, and whose every index names a palette entry.
+// libFuzzer target for both TGA loads: null or a picture of its header's size, every pixel and index readable.
 #include <cstdint>
 #include <cstdlib>
 

@@ -1,5 +1,4 @@
-// The application shell on the recording doubles and the platform core: start-up order and
-// arguments, the early returns, the keys, the frame step with its screenshots, and shutdown.
+// The application shell on the recording doubles: start-up, the early returns, keys, frames, screenshots, shutdown.
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
@@ -28,10 +27,7 @@ protected:
         char commandLine[] = "";
         return WinMain(standins::ProgramInstance(), nullptr, commandLine, 5);
     }
-    static void Pointer(int x, int y) {
-        memory_screen::Get().pointerX = x;
-        memory_screen::Get().pointerY = y;
-    }
+    static void Pointer(int x, int y) { std::tie(memory_screen::Get().pointerX, memory_screen::Get().pointerY) = std::pair(x, y); }
     // The frame the compositor makes for a pointer position, as the display shows it.
     static std::vector<uint8_t> Composed(int x, int y, bool swapped = false, const char* scene = "scr.tga") {
         Spot = LoadTga("spot.tga");
@@ -164,7 +160,6 @@ TEST_F(AppTest, ASceneOfAnotherSizeShowsFittedToTheFrame) {
     }
 }
 
-// The fine tick is given back after the loop, however the loop ends; one that was refused is not.
 TEST_F(AppTest, GivesTheFineTickBackHoweverTheLoopEnds) {
     const std::tuple<const char*, void (*)(), bool> endings[] = {
         {"window closed", [] { memory_screen::Get().inputs.push_back([](int) { standins::PostClose(); }); }, true},
@@ -182,7 +177,6 @@ TEST_F(AppTest, GivesTheFineTickBackHoweverTheLoopEnds) {
     }
 }
 
-// One screenshot per tick that follows an F12, however often it was pressed before the tick.
 TEST_F(AppTest, OneScreenshotPerTickThatFollowsF12) {
     const std::pair<const char*, size_t> inputs[] = {{"KKTTE", 1}, {"KTKTTE", 2}, {"TKE", 0}, {"TTE", 0}};
     for (const auto& [input, screenshots] : inputs) {

@@ -1,26 +1,23 @@
 #!/usr/bin/env bash
-# The real program under Xvfb as a user meets it: the pointer steers the spot, F12 saves a
-# screenshot, Esc quits; a start-up without its spot, or with a window nothing can be drawn in,
-# says why, in a box as well; and a close request ends the program while that box waits.
+# The real program under Xvfb: the pointer steers, F12 saves a screenshot, Esc quits; a start-up without its spot, or
+# in a window nothing draws in, says why in a box too; and a close request ends the program while that box waits.
 # usage: end_to_end.sh VARNELO VARNELO_RENDER ASSETS_DIR LSAN_SUPPRESSIONS REFUSE_DRAWING_LIBRARY
 set -uo pipefail
 source "$(dirname "$0")/../support/desktop.sh"
 program=$(readlink -f "$1") assets=$3
 export LSAN_OPTIONS="suppressions='$4':print_suppressions=0"
 work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-e2e-XXXXXX")
-# Without its X server a program left running ends at once.
 trap 'stop_xvfb; rm -rf "$work"' EXIT
 set -e
 
-# 960 x 720 letterboxes the frame at three times its size: 960 x 600 from row 60.
 start_xvfb "$work" 960x720x24
 mkdir "$work/run" && cp "$assets/spot.tga" "$assets/scr.tga" "$work/run/"
 reference_frame "$2" "$assets" "$work/expected.bmp"
-# The program reads no configuration: a file named where a benchmark hook once looked stays as is.
+# A file named where a benchmark hook once looked is not written.
 echo kept >"$work/kept"
 (cd "$work/run" && VARNELO_FLIP_TRACE="$work/kept" timeout -k 5 60 "$program" >stdout 2>stderr
  echo $? >"$work/exit") &
-# Once it has read the pictures, start-up puts the pointer in the middle of the frame.
+# Once the pictures are read, start-up centres the pointer.
 pointer_at() { [ "$(xdotool getmouselocation --shell | head -n 2 | tr '\n' ' ')" = "X=$1 Y=$2 " ]; }
 wait_for 20 pointer_at 481 361 || fail "the pointer was never centred"
 expected_log >"$work/expected.log"
@@ -30,8 +27,7 @@ play_session 0 60 960 600 "$work/expected.log" || { cat "$work/run/stderr" >&2; 
 # The error box, a window titled "varnelo" (the program's own is "Varnelo").
 box() { xwininfo -root -children | awk '$2 == "\"varnelo\":" { print $1 }' | grep .; }
 
-# start_fails FOLDER MESSAGE [ENV...]: a start-up in FOLDER says MESSAGE on stderr and in a box,
-# and ends with 1 once the box is answered.
+# start_fails FOLDER MESSAGE [ENV...]: a start-up in FOLDER says MESSAGE on stderr and in a box, and ends with 1.
 start_fails() {
     (set +e; cd "$1" && env "${@:3}" timeout -k 5 30 "$program" >stdout 2>stderr; echo $? >exit) &
     wait_for 20 box && [ ! -e "$1/exit" ] || fail "no box waits for an answer: $(cat "$1/stderr")"
@@ -41,20 +37,17 @@ start_fails() {
 }
 mkdir "$work/no-spot" && cp "$assets/scr.tga" "$work/no-spot/"
 start_fails "$work/no-spot" "varnelo: cannot read spot.tga: No such file or directory"
-# The log is written all the same.
 cmp -s "$work/no-spot/DirectX.log" <(expected_log) || fail "a start-up without its spot wrote no full log"
 
-# A window SDL offers no way to draw in (no window surface, no renderer) would never show a frame:
-# the start-up says so and ends, and the log shows DirectDraw refused for want of hardware. (The
-# library is preloaded from the scratch folder: LD_PRELOAD splits a path at its blanks.)
+# A window SDL offers no way to draw in (no surface, no renderer): the start-up says so, and the log shows DirectDraw
+# refused for want of hardware. (LD_PRELOAD splits a path at its blanks: the library is copied.)
 mkdir "$work/no-drawing" && cp "$assets/spot.tga" "$assets/scr.tga" "$work/no-drawing/"
 start_fails "$work/no-drawing" "varnelo: cannot show the picture: DirectDraw could not be started (DirectX.log says why)" \
     LD_PRELOAD="$(cp "$5" "$work/" && echo "$work/${5##*/}")" ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0"
 cmp -s "$work/no-drawing/DirectX.log" <(expected_log | head -n 3 && echo "Hardware nepodporuje DDraw !") ||
     fail "DirectX.log of a window nothing draws in: $(cat -A "$work/no-drawing/DirectX.log")"
 
-# A close request (SIGINT as from Ctrl+C, SIGTERM as from timeout or a logout) while the box waits
-# ends the program within a second with 1, and the child process SDL shows the box from too.
+# SIGINT (Ctrl+C) or SIGTERM (a logout) while the box waits ends the program within a second with 1, and the box's process.
 for signal in INT TERM; do
     (cd "$work/no-spot" && exec "$program" >stdout 2>stderr) &
     pid=$!
@@ -64,7 +57,6 @@ for signal in INT TERM; do
     kill -9 "$pid" 2>/dev/null && fail "SIG$signal did not end the program within a second while its box waited"
     code=0 && wait "$pid" || code=$?
     [ "$code" = 1 ] || fail "SIG$signal while the box waited: exit code $code, not 1"
-    # Ended (or a zombie left to whoever adopted it), and gone from the screen.
     wait_for 5 bash -c "! ps -o stat= -p $shows_box | grep -qv Z && ! xwininfo -root -children | grep -qF '\"varnelo\":'" ||
         fail "the box outlived the program"
 done

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The Linux program installed into a scratch prefix: its command line, and the folder it works
-# in when started from one without pictures. No display, so each start-up ends at the window.
+# The Linux program installed into a scratch prefix: its command line, and the folder it works in
+# when started from one without pictures. No display: each start-up ends at the window.
 # usage: installed_program.sh BUILD_DIR VERSION BUILT_PROGRAM NO_LINKS_LIBRARY
 set -uo pipefail
 source "$(dirname "$0")/../support/desktop.sh"
@@ -8,8 +8,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-installed-XXXXXX") && trap 'rm -rf "$w
 cmake --install "$1" --prefix "$work/usr" >/dev/null || fail "cmake --install $1" || exit 1
 program=$work/usr/bin/varnelo bundled=$work/usr/share/varnelo failures=0
 
-# start FOLDER [ENV...]: runs the program in FOLDER with no display, stdout and stderr kept there.
-# (SDL then picks a driver that draws into memory, which the program must refuse, not run on.)
+# start FOLDER [ENV...]: runs the program in FOLDER with no display (SDL's memory driver is refused).
 start() { (cd "$1" && exec env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_CONFIG_HOME "${@:2}" timeout -k 5 20 "$program" >out 2>err); }
 check() { "$@" || { echo "FAIL: $*" >&2 && failures=$((failures + 1)); }; }
 said() { grep -qxF "$2" "$1" || { echo "    $1 holds: $(cat "$1")" >&2 && return 1; }; }
@@ -28,8 +27,7 @@ done <<EOF
 picture.tga::2:err:varnelo: takes no argument such as picture.tga
 EOF
 
-# The pictures folder as xdg-user-dirs names it (a cut-off line before the real one is skipped),
-# where the user's own spot stays and the missing scene comes from the package.
+# The pictures folder xdg-user-dirs names (past a cut-off line): the user's spot stays, the scene is added.
 home=$work/home pictures=$work/home/Bilder/varnelo
 mkdir -p "$home/config" "$pictures" "$work/empty" && echo mine >"$pictures/spot.tga"
 printf 'XDG_PICTURES_DIR="$HOME/Cut\nXDG_PICTURES_DIR="$HOME/Bilder"\n' >"$home/config/user-dirs.dirs"
@@ -40,12 +38,8 @@ check test "$(cat "$pictures/spot.tga")" = mine
 check cmp "$pictures/scr.tga" "$bundled/scr.tga"
 check test "$(ls "$work/empty" | paste -sd' ')" = "err out"
 
-# The folder is the one xdg-user-dir names, for each form of record that tool reads; "$HOME"
-# alone (the desktop's way of turning the folder off) means a varnelo folder in home. The quoted
-# value is unescaped once and may be followed by a comment, as the shell reads it. Where the tool's
-# second expansion (eval echo) changes a value, the first reading holds (two blanks stay two, a *
-# is no pattern; the folder given after |); a line with a $ or ` the shell would expand, or with
-# text after the closing quote, is passed over (a # there starts no comment).
+# The folder xdg-user-dir names, for each form of record; where its second expansion (eval echo) changes
+# a value, the first reading holds (after |). Lines with $ or ` to expand, or text after the quote, are passed over.
 while IFS='|' read -r record folder; do
     printf '%b\n' "${record//WORK/$work}" >"$home/config/user-dirs.dirs"
     start "$work/empty" HOME="$home" XDG_CONFIG_HOME="$home/config"
@@ -71,8 +65,7 @@ XDG_PICTURES_DIR="$HOME/B"\nXDG_PICTURES_DIR="$HOME/x"#not a comment|B
 XDG_PICTURES_DIR="$HOME/B"\nXDG_PICTURES_DIR="$HOME/unclosed|B
 EOF
 
-# A first start that cannot copy the scene whole (here a size limit) leaves no scr.tga that a
-# later start would take for the user's own; the next one copies it whole and leaves no scraps.
+# A first start cut short (a size limit) leaves no part scr.tga to pass for the user's; the next one copies it whole.
 (trap '' XFSZ && ulimit -f 100 && start "$work/empty" HOME="$work/fresh")
 check said "$work/empty/err" "varnelo: cannot prepare $work/fresh/Pictures/varnelo/scr.tga: File too large"
 check test ! -s "$work/empty/out"  # it went no further
@@ -80,9 +73,8 @@ start "$work/empty" HOME="$work/fresh"
 check cmp "$work/fresh/Pictures/varnelo/scr.tga" "$bundled/scr.tga"
 check test "$(ls -A "$work/fresh/Pictures/varnelo" | paste -sd' ')" = "scr.tga spot.tga"
 
-# A file system that renames only by replacing and has no hard links (FUSE ones such as sshfs,
-# whatever error each gives) still gets the pictures, whole, and keeps one the user put there.
-# (Preloaded from the scratch folder: LD_PRELOAD splits a path at its blanks.)
+# A file system without hard links or plain renames (FUSE ones such as sshfs, whatever error each
+# gives) gets the pictures whole and keeps the user's. (LD_PRELOAD splits a path at blanks: copied.)
 cp "$4" "$work/" && no_links=(LD_PRELOAD="$work/${4##*/}" ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0")
 for errors in "22 1" "38 38" "22 95"; do
     fuse=$work/fuse-${errors/ /-} && mkdir -p "$fuse/Pictures/varnelo" && echo mine >"$fuse/Pictures/varnelo/spot.tga"
@@ -90,10 +82,7 @@ for errors in "22 1" "38 38" "22 95"; do
     check cmp "$fuse/Pictures/varnelo/scr.tga" "$bundled/scr.tga"
     check test "$(cat "$fuse/Pictures/varnelo/spot.tga") $(ls -A "$fuse/Pictures/varnelo" | paste -sd' ')" = "mine scr.tga spot.tga"
 done
-# There a picture is written under its own name and can be cut short; then it goes again, so
-# nothing is left that a later start would take for the user's. A tmpfs (in a mount namespace of
-# its own) with room for the pictures once, but not for a second copy of the scene, shows it;
-# renamed into place they fit. What the start left is listed before the tmpfs goes with the namespace.
+# There a picture cut short goes again: a tmpfs with room for the pictures once, not for a second scene, shows it.
 if unshare -rm true 2>/dev/null; then namespace=(unshare -rm); else namespace=(unshare -m); fi
 for way in renaming no-links; do
     preload=() && [ $way = renaming ] || preload=("${no_links[@]}" REFUSED_RENAME_ERRNO=22 REFUSED_LINK_ERRNO=1)
@@ -107,8 +96,7 @@ check said "$work/empty/err" "varnelo: cannot prepare $work/small-no-links/Pictu
 # The program as built, with no pictures beside it to give, stays where it was started, as it always has.
 mkdir "$work/built" && program=$3 start "$work/built" HOME="$work/builder"
 check test ! -e "$work/builder"
-# Without a home there is no pictures folder to go to: the start says where it looked, and why it
-# looked nowhere else, before it opens a window or writes anything.
+# Without a home there is no pictures folder: the start says where it looked, and why nowhere else.
 mkdir "$work/homeless"
 for home in "-u HOME" HOME= HOME=relative; do
     start "$work/homeless" $home

@@ -1,5 +1,4 @@
-// Preloaded into the program, makes file systems answer as many FUSE ones (sshfs) do: no rename that
-// refuses to replace, no hard links; with the errors REFUSED_RENAME_ERRNO and REFUSED_LINK_ERRNO name.
+// Preloaded, makes file systems answer as FUSE ones (sshfs) may: no replacing rename, no hard links (errors from env).
 #define _GNU_SOURCE
 #include <errno.h>
 #include <stdlib.h>

@@ -1,5 +1,4 @@
-// Preloaded into the program, makes SDL offer no way to draw in a window: no window surface and no
-// renderer, as on a display where SDL's driver has no surface and no renderer will start.
+// Preloaded, makes SDL offer no way to draw in a window: no window surface and no renderer.
 #include <stddef.h>
 #include <stdint.h>
 

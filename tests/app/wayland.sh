@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# The real program on sway's headless backend, 960 x 720, through XWayland and SDL's own Wayland
-# driver, also on an output scaled by 2: the window maps, the screen shows the lit frame at three
-# times its size in the output's real pixels, F12 saves varnelo-render's frame, Esc ends with 0.
-# On Wayland the pointer steers; a client cannot move it, so the light starts in the middle.
+# The real program on sway's headless 960 x 720 output, through XWayland and SDL's Wayland driver, also scaled by 2:
+# the frame shows at three times its size in real pixels, the pointer steers, F12 saves the frame, Esc ends with 0.
 # usage: wayland.sh VARNELO VARNELO_RENDER ASSETS_DIR LSAN_SUPPRESSIONS
 set -uo pipefail
 source "$(dirname "$0")/../support/desktop.sh"
@@ -11,7 +9,6 @@ render=$2 assets=$3
 work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-wayland-XXXXXX")
 trap 'stop_sway; rm -rf "$work"' EXIT
 set -e
-# Copied where the compositor's user can read them: the source and build trees may be closed to it.
 mkdir "$work/run" && user_owns "$work/run" && cp "$1" "$work/varnelo" && cp "$support/wayland_input.py" "$4" "$work/"
 start_sway "$work" 960x720 LSAN_OPTIONS="suppressions='$work/$(basename "$4")':print_suppressions=0" ASAN_OPTIONS="${ASAN_OPTIONS:-}"
 start_input "$work/wayland_input.py"
@@ -21,9 +18,7 @@ screen_shows_at() {
     [ -s "$work/at-$1.bmp" ] || "$render" --spot "$assets/spot.tga" --scene "$assets/scr.tga" --at "$1" -o "$work/at-$1.bmp" >/dev/null
     client grim "$work/run/screen.png" && picture_shows "$work/run/screen.png" 0 60 960 600 "$work/at-$1.bmp"
 }
-# play LEG CENTRED STEERED ENV...: the program in a folder of its own, on ENV. Its window maps; the
-# screen shows the light at CENTRED (the middle, before any pointer; unless empty), then at STEERED
-# once the pointer is over that frame pixel (unless empty); F12 saves that frame, Esc ends it with 0.
+# play LEG CENTRED STEERED ENV...: the light at CENTRED, then at STEERED under the pointer (unless empty); F12, Esc.
 play() {
     local leg=$1 run=$work/run/$1 shown=${3:-$2}
     echo "--- $leg" && mkdir "$run" && cp "$assets/spot.tga" "$assets/scr.tga" "$run/" && user_owns "$run"
@@ -44,15 +39,12 @@ play() {
     cmp -s "$run/DirectX.log" <(expected_log) || fail "$leg: DirectX.log: $(cat -A "$run/DirectX.log")"
 }
 
-# XWayland first and without a pointer: sway 1.7 crashes when a virtual pointer moves over an
-# XWayland window. The light shows where start-up put the pointer.
+# XWayland first and without a pointer: sway 1.7 crashes when a virtual pointer moves over an XWayland window.
 play xwayland 160,100 "" SDL_VIDEODRIVER=x11 DISPLAY="$x_display"
-# On Wayland the frame goes through Mesa's GL, whose driver is unloaded before a sanitizer's leak
-# check, so what it kept cannot be told from the program's own; those are checked on X11.
+# Mesa's GL driver is unloaded before the leak check, so its leaks hide the program's: those are checked on X11.
 on_wayland=(SDL_VIDEODRIVER=wayland LSAN_OPTIONS=detect_leaks=0)
 play wayland 160,100 100,70 "${on_wayland[@]}"
-# Scaled by 2, the window is 480 x 360 in the pointer's coordinates, and the frame is drawn at three
-# times its size in the output's 960 x 720 pixels, not doubled from one and a half.
+# Scaled by 2: 480 x 360 in the pointer's coordinates, the frame drawn three times as large in 960 x 720 pixels.
 client swaymsg output HEADLESS-1 scale 2 >/dev/null
 play wayland-scaled "" 37,181 "${on_wayland[@]}"
 echo PASS

@@ -1,5 +1,4 @@
-// The display: set-up and its log, each failing step, restore and release, presentation on a
-// busy, lost or odd display, and the Czech error texts.
+// The display: set-up and its log, each failing step, release, presentation on a busy, lost or odd display, the texts.
 #include <iconv.h>
 
 #include <array>
@@ -211,7 +210,6 @@ struct Incomplete {
     const char* flip;      // what FlipPages still touches
 };
 
-// With no way to show frames, nothing is locked or copied, and only what exists is touched.
 TEST_F(DisplayTest, AnIncompleteSetUpShowsNothingAndTouchesOnlyWhatExists) {
     const std::vector<HRESULT> refused = {DDERR_UNSUPPORTED}, pass = {DD_OK};
     const Incomplete cases[] = {
@@ -352,7 +350,6 @@ TEST_F(DisplayTest, ThePointerIsMappedThroughTheFrameOnScreenInAWindowOnly) {
     EXPECT_TRUE(Calls().empty());
 }
 
-// Texts are taken literally, not as formats, and a log that cannot be written costs nothing.
 TEST_F(DisplayTest, LogStartsAfreshTakesLinesLiterallyAndIsSkippedWhenUnwritable) {
     std::ofstream("DirectX.log") << "an older run\n";
     LogStart();

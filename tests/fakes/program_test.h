@@ -1,5 +1,4 @@
-// The ground the display and application tests stand on: a scratch working folder (the file
-// names are fixed), the program's globals cleared, and the recorder and its core as new.
+// The ground of the display and application tests: a scratch working folder, the globals cleared, the recorder new.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -40,9 +39,7 @@ protected:
             {"lpDDSOne", lpDDSOne != nullptr}, {"lpDDSTwo", lpDDSTwo != nullptr}, {"lpDDClipper", lpDDClipper != nullptr},
             {"bWindowed", bWindowed != 0}, {"FrameBuffer", FrameBuffer != nullptr}, {"Spot", Spot != nullptr},
             {"Scene", Scene != nullptr}};
-        for (const auto& [name, isHeld] : things) {
-            if (isHeld) held.append(held.empty() ? "" : " ").append(name);
-        }
+        for (const auto& [name, isHeld] : things) held.append(isHeld && !held.empty() ? " " : "").append(isHeld ? name : "");
         return held;
     }
     // A window of the core's, for the display to be set up on; its calls are forgotten.

@@ -1,10 +1,10 @@
-// The recording doubles: each wrapped function logs its call, answers a scripted result if one
-// is due, and otherwise hands the call to the core (__real_*); DirectDraw objects are proxies.
+// The recording doubles: each wrapped call is logged, then answered as scripted or by the core; DirectDraw by proxies.
 #include "tests/fakes/recorder.h"
 
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -221,9 +221,7 @@ void ForgetCalls() { state.calls.clear(); }
 
 std::vector<std::string> Calls(std::string_view prefix) {
     std::vector<std::string> calls;
-    for (const std::string& call : state.calls) {
-        if (call.rfind(prefix, 0) == 0) calls.push_back(call);
-    }
+    std::ranges::copy_if(state.calls, std::back_inserter(calls), [prefix](const std::string& call) { return call.starts_with(prefix); });
     return calls;
 }
 

@@ -1,5 +1,4 @@
-// The recording doubles: linked in front of the platform core (on the screen in memory), they log every Win32 and
-// DirectDraw call the program makes and answer scripted failures; other calls reach the core's own rules.
+// The recording doubles, linked in front of the core: they log every Win32 and DirectDraw call and script failures.
 #pragma once
 
 #include <cstdint>
@@ -18,8 +17,7 @@ namespace recorder {
 // A fresh process: no calls, scripts, window, classes or display; the screen as new.
 void Reset();
 void ForgetCalls();
-// "Function(args)" or "Object.Method(args)", handles and objects by name; optionally only the
-// calls whose text starts with prefix.
+// "Function(args)" or "Object.Method(args)", handles and objects by name; optionally only those starting with prefix.
 std::vector<std::string> Calls(std::string_view prefix = {});
 
 // The next calls of a function or method ("RegisterClassExA", "Lock", ...) fail with these results (a Win32

@@ -1,5 +1,4 @@
-// The files SaveBmp writes, byte by byte, its failures, and the names TakeScreenshot picks in
-// a working folder of its own.
+// The files SaveBmp writes, byte by byte, its failures, and the names TakeScreenshot picks.
 #ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
@@ -20,8 +19,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 namespace fs = std::filesystem;
 
-// Headers, then the rows bottom first (the pixel's low byte last), each padded with zeros to whole
-// words; the size fields count the padding, and alpha never reaches the file.
+// Headers, then rows bottom first, each padded to whole words (counted in the sizes); alpha never reaches the file.
 TEST(SaveBmp, FileHoldsTheHeadersThenPaddedRowsBottomFirst) {
     WorkingFolder folder;
     const uint32_t pixels[] = {0xFF010203, 0xFF040506, 0xFF070809, 0x000A0B0C, 0x000D0E0F, 0x00101112};
@@ -57,7 +55,6 @@ TEST(SaveBmp, FileCutShortIsRemovedAndTheSizeLimitIsExact) {
     EXPECT_FALSE(BmpCanHold(65535, 21846));
 }
 
-// No name is free in a folder that has gone away: the screenshot fails at once.
 TEST(TakeScreenshot, FailsAtOnceInAFolderThatHasGone) {
     WorkingFolder folder;
     const std::vector<uint32_t> frame(size_t{Width} * Height, 0);

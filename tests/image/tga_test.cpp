@@ -1,5 +1,4 @@
-// LoadTga and LoadTgaIndexed on files made byte by byte, hostile ones included, and on ImageMagick's and Pillow's with rows
-// across read blocks; what they refuse and why; the writer's packets. Under the sanitizers any stray access fails the case.
+// Both TGA loads on files made byte by byte, hostile ones too, and Pillow's and ImageMagick's; refusals; packets.
 #ifndef _WIN32
 #include <sys/resource.h>
 #endif
@@ -156,8 +155,8 @@ TEST(TgaIndexed, KeepsIndicesAndBlackensEntriesNoIndexCanName) {
 
 INSTANTIATE_TEST_SUITE_P(Tga, Load, testing::ValuesIn(LoadCases), [](const auto& p) { return p.param.name; });
 
-// Packets as the format has them: a run of two or more values is a header and one value, a raw stretch ends where a
-// run begins, and a run holds 128 values at most (raw stretches longer than 128 meet the block-edge cases below).
+// A run of two or more values is a header and one value, a raw stretch ends where a run begins, and a run holds 128
+// values at most (raw stretches over 128 meet the block-edge cases below).
 TEST(RunLengthEncode, PacksRunsOf128AtMostAndRawStretchesUpToTheNextRun) {
     const std::tuple<Bytes, size_t, Bytes> cases[] = {
         {{1, 2, 3}, 1, {0x02, 1, 2, 3}}, {{5, 5, 5, 1, 2}, 1, {0x82, 5, 0x01, 1, 2}}, {{1, 2, 2}, 1, {0x00, 1, 0x81, 2}},
@@ -246,8 +245,7 @@ TEST(Tga, RefusalsOutsideTheFile) {
     EXPECT_EQ(std::pair(asked[0], asked[1]), std::pair(65535, 65535));
 }
 
-// Windows and the web keep no address-space limit. The sanitizer needs all of its own: there each allocation is capped
-// at 1 GiB instead (tests/image/CMakeLists.txt), and its leak check sees anything a refused load kept.
+// Windows and the web keep no address-space limit; under the sanitizer each allocation is capped at 1 GiB instead.
 #if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
 TEST(Tga, RefusalsWithoutMemory) {
     const Bytes huge = TgaFile({.colourMapType = 1, .imageType = 1, .width = 65535, .height = 65535,
@@ -270,8 +268,8 @@ TEST(Tga, RefusalsWithoutMemory) {
 }
 #endif
 
-// Rows across the reader's 64 KiB read blocks in files of every kind from Pillow (ImageMagick at 16 bits): loads of the
-// file, from memory and of its pixels in our writer's packets give what Pillow reads. Neither runs on Windows or node.
+// Rows across the reader's 64 KiB blocks in every kind of file from Pillow (ImageMagick at 16 bits): loads of the
+// file, from memory and re-packed by our writer give what Pillow reads. Not on Windows or node.
 #if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
 struct EdgeCase { const char *name, *mode; bool rle, topFirst; uint8_t imageType, depth; size_t width, cut = 0; };
 void PrintTo(const EdgeCase& c, std::ostream* out) { *out << c.name; }
@@ -325,8 +323,7 @@ TEST_P(BlockEdge, LoadsGiveWhatPillowReads) {
     if (!c.rle && c.cut == 0) {
         Bytes& packed = loads.emplace_back("our packets", Bytes(file.begin(), file.begin() + start)).second;
         packed[2] |= 8;
-        const Bytes pixels(file.begin() + start, file.begin() + start + count * pixelBytes);
-        const Bytes packets = RunLengthEncode(pixels, pixelBytes);
+        const Bytes packets = RunLengthEncode(Bytes(file.begin() + start, file.begin() + start + count * pixelBytes), pixelBytes);
         packed.insert(packed.end(), packets.begin(), packets.end());
         EXPECT_LT(packed.size(), file.size()) << "runs of 64 pixels must take fewer bytes in packets";
     }

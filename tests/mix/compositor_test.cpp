@@ -1,5 +1,4 @@
-// The compositor against a plain per-pixel model of the frame: the channel multiply over
-// every value pair, the stamp clipped at every edge, short and wide scenes, the red/blue swap.
+// The compositor against a per-pixel model: every value pair's multiply, the stamp at every edge, odd scenes, swaps.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# A release rebuilt by someone else is the same release: the release command, run again on a true clone of the same
-# commit by another user on another host, on another day, in a folder whose path holds a blank and whose files only
-# their owner may read, must give DIST's SHA256SUMS; where a file differs, diffoscope says where.
+# The release command, rerun on a true clone by another user and host, on another day, in a path with a blank and
+# files only their owner reads, gives DIST's SHA256SUMS; diffoscope says where a file differs.
 # usage: rebuild.sh [DIST]; prints "N passed, N failed"
 set -uo pipefail
 root=$(readlink -f "$(dirname "$0")/../..")

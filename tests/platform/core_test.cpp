@@ -1,5 +1,4 @@
-// The platform core on the screen in memory: the message queue, timers on a drift-free grid, the cursor, what answers
-// without a display, and the DirectDraw rules of locks, copies, the flip chain and surfaces lost while it is away.
+// The platform core on the screen in memory: messages, timers, the cursor, windows, and DirectDraw's rules.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,5 +1,4 @@
-// The SDL2 screen on a real display under Xvfb, larger than the mode: keys and closes as Windows messages, the pointer
-// hidden and mapped through the scaling, repaints after an expose, and the display taken away by a focus loss.
+// The SDL2 screen under Xvfb: keys and closes as messages, the pointer through the scaling, exposes, focus loss.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -82,19 +81,19 @@ TEST_F(SdlScreenTest, KeysAndClosesArriveAsWindowsMessages) {
 }
 
 TEST_F(SdlScreenTest, ThePointerIsHiddenAndMappedInModePixelsWhateverTheScale) {
-    ShowCursor(FALSE);
-    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
-    ShowCursor(TRUE);
-    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+    for (const auto& [show, shown] : {std::pair(FALSE, SDL_DISABLE), std::pair(TRUE, SDL_ENABLE)}) {
+        ShowCursor(show);
+        EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), shown) << "after ShowCursor(" << show << ")";
+    }
     for (const POINT& position : {POINT{0, 0}, POINT{319, 199}, POINT{37, 181}, POINT{318, 1}}) {
         ASSERT_EQ(SetCursorPos(position.x, position.y), TRUE);
         ExpectPointerAt(position.x, position.y);
     }
     // The mode fills 960 x 600 from row 60: in the bands above and below, the nearest edge.
-    SDL_WarpMouseInWindow(Window(), 481, 0);
-    ExpectPointerAt(160, 0);
-    SDL_WarpMouseInWindow(Window(), 481, 719);
-    ExpectPointerAt(160, 199);
+    for (const auto& [windowY, frameY] : {std::pair(0, 0), std::pair(719, 199)}) {
+        SDL_WarpMouseInWindow(Window(), 481, windowY);
+        ExpectPointerAt(160, frameY);
+    }
 }
 
 // Also run on a 16-bit display, whose window surface SDL converts into.

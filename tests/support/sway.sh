@@ -1,13 +1,10 @@
-# Sourced after desktop.sh where the program runs on a Wayland desktop: sway on its headless
-# backend with one output and XWayland, as nobody when run as root (sway refuses root), and one
-# virtual keyboard and pointer for the whole session (wayland_input.py).
+# Sourced after desktop.sh: headless sway with XWayland (as nobody under root), one keyboard and pointer per session.
 as_user=()
 [ "$(id -u)" -ne 0 ] || as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
 # user_owns PATH...: the compositor's user may write there.
 user_owns() { [ "$(id -u)" -ne 0 ] || chown nobody:nogroup "$@"; }
 
-# start_sway FOLDER WIDTHxHEIGHT [ENV...]: sway with its runtime folder and home in FOLDER, which
-# must be open to its user; ENV reaches every client. Sets sway_pid and x_display.
+# start_sway FOLDER WIDTHxHEIGHT [ENV...]: sway at home in FOLDER; ENV reaches every client. Sets sway_pid, x_display.
 start_sway() {
     mkdir -p "$1/runtime" "$1/home" && chmod 755 "$1" && chmod 700 "$1/runtime" && user_owns "$1/runtime" "$1/home"
     printf 'output HEADLESS-1 mode %s position 0 0\ndefault_border none\nxwayland enable\n' "$2" >"$1/sway.conf"
@@ -18,7 +15,6 @@ start_sway() {
     listening() { ls "$1"/sway-ipc.*.sock "$1"/wayland-?; }  # the names are known once there
     wait_for 30 listening "$1/runtime" || fail "sway did not start: $(cat "$1/sway.log")" || return 1
     swaysock=$(ls "$1"/runtime/sway-ipc.*.sock) wayland_display=$(basename "$(ls -d "$1"/runtime/wayland-?)")
-    # XWayland's display is the one sway gives the programs it starts.
     client swaymsg exec "echo \$DISPLAY >'$1/runtime/x-display'" >/dev/null
     wait_for 10 test -s "$1/runtime/x-display" && x_display=$(cat "$1/runtime/x-display") || fail "sway names no XWayland display"
 }

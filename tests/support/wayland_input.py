@@ -1,9 +1,7 @@
 #!/usr/bin/env python3
-# One virtual keyboard (US layout) and pointer on a headless Wayland compositor for the session:
-# tools that make a device per key or move (wtype) let a client miss a pointer that came and went,
-# and each new keymap can crash Debian's SDL 2.26. Speaks the wire protocol (no binding is packaged).
-# Says "ready", then reads "key Escape|F12" or "point X Y W H" (X,Y of W x H spanning the outputs;
-# no pointer before the first) and answers "done" once the compositor has handled it.
+# One virtual keyboard (US) and pointer for the session, over the wire protocol: a device per key (wtype) brings a new
+# keymap each time, which can crash Debian's SDL 2.26. Says "ready", then reads "key Escape|F12" or "point X Y W H"
+# (X,Y of W x H spanning the outputs) and answers "done" once the compositor has handled it.
 import os
 import socket
 import struct

@@ -1,5 +1,4 @@
-// WorkingFolder: a fresh folder under the system's temporary one that is the working folder
-// while the object lives, then is left and removed with everything in it. Header-only.
+// WorkingFolder: a fresh temporary folder, the working folder while the object lives, then removed with its contents.
 #pragma once
 
 #include <algorithm>

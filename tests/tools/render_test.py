@@ -119,8 +119,7 @@ class Render(unittest.TestCase):
             cut.write(f.read(10))
             text.write("Hello, this is no picture\n")
         os.mkdir(self.path("folder.bmp"))
-        # The full device through a link of our own: a writer that wrongly removed its failed
-        # output would take the link, not the system's /dev/full.
+        # The full device through a link: a writer that removed its failed output would take the link, not /dev/full.
         os.symlink("/dev/full", self.path("full.bmp"))
         os.symlink("cut.tga", self.path("link.bmp"))
         Image.new("1", (8000, 7000)).save(self.path("huge.png"))  # refused before its 56 million pixels are decoded
@@ -175,8 +174,7 @@ class Render(unittest.TestCase):
         feeder.join()
 
     def test_an_output_is_replaced_only_once_whole(self):
-        # On a disk too small for the new file the old one keeps its bytes, and nothing else is left; the disk is
-        # a tmpfs in a mount namespace of the test's own.
+        # On a disk (a tmpfs of the test's own) too small for the new file the old one stays whole, and nothing else.
         namespace = ["unshare", "-rm"] if subprocess.run(["unshare", "-rm", "true"]).returncode == 0 else ["unshare", "-m"]
         small = self.path("small")
         os.mkdir(small)
@@ -233,20 +231,17 @@ class Render(unittest.TestCase):
         self.assertRegex(run(["--version"], self.dir).stdout, r"^varnelo-render \d+\.\d+\.\d+\n$")
 
     def test_pictures_answers_help_and_version_and_refuses_options(self):
-        usage = "\nusage: varnelo-pictures FOLDER\n"
-        for args, code, out, err in [("--help", 0, "usage: varnelo-pictures FOLDER\n", ""), ("--version", 0, "varnelo-pictures 1.", ""),
-                                     ("--frobnicate", 2, "", "varnelo-pictures: unknown option --frobnicate" + usage),
-                                     ("", 2, "", "usage: varnelo-pictures"), ("a b", 2, "", "varnelo-pictures: unexpected argument b" + usage),
-                                     ("''", 2, "", "varnelo-pictures: empty folder name" + usage),
-                                     ("--icons ''", 2, "", "varnelo-pictures: empty folder name" + usage),
-                                     ("/absent", 1, "", "varnelo-pictures: cannot write /absent/spot.tga: No such file or directory\n"),
-                                     ("--tga w.tga width=70000", 2, "", "varnelo-pictures: width=70000: not a whole number from 0 to 65535\n"),
-                                     ("--tga w.tga width=1 height=abc", 2, "", "varnelo-pictures: height=abc: not a whole number from 0 to 65535\n"),
-                                     ("--tga w.tga width=-1", 2, "", "varnelo-pictures: width=-1: not a whole number from 0 to 65535\n"),
-                                     ("--tga w.tga type=999", 2, "", "varnelo-pictures: type=999: not a whole number from 0 to 255\n"),
-                                     ("--tga w.tga depth=", 2, "", "varnelo-pictures: depth=: not a whole number from 0 to 255\n")]:
-            result = subprocess.run([PICTURES] + [word.strip("'") for word in args.split()], cwd=self.dir,
-                                    capture_output=True, text=True, timeout=30)
+        usage, me, field = "\nusage: varnelo-pictures FOLDER\n", "varnelo-pictures: ", ": not a whole number from 0 to "
+        for args, code, out, err in [
+                ("--help", 0, "usage: varnelo-pictures FOLDER\n", ""), ("--version", 0, "varnelo-pictures 1.", ""),
+                ("", 2, "", "usage: varnelo-pictures"), ("--frobnicate", 2, "", me + "unknown option --frobnicate" + usage),
+                ("a b", 2, "", me + "unexpected argument b" + usage), ("''", 2, "", me + "empty folder name" + usage),
+                ("--icons ''", 2, "", me + "empty folder name" + usage),
+                ("/absent", 1, "", me + "cannot write /absent/spot.tga: No such file or directory\n"),
+                ("--tga w.tga width=70000", 2, "", me + "width=70000" + field + "65535\n"), ("--tga w.tga depth=", 2, "", me + "depth=" + field + "255\n"),
+                ("--tga w.tga width=1 height=abc", 2, "", me + "height=abc" + field + "65535\n"),
+                ("--tga w.tga width=-1", 2, "", me + "width=-1" + field + "65535\n"), ("--tga w.tga type=999", 2, "", me + "type=999" + field + "255\n")]:
+            result = subprocess.run([PICTURES] + [word.strip("'") for word in args.split()], cwd=self.dir, capture_output=True, text=True, timeout=30)
             self.assertEqual((result.returncode, result.stdout[:len(out)], result.stderr[:len(err)]), (code, out, err), args)
         self.assertEqual(os.listdir(self.dir), [])
         for program in (RENDER, PICTURES):  # what cannot be written is not answered

@@ -1,5 +1,4 @@
-// Serves a page folder on 127.0.0.1 and opens it in Debian's headless Chromium, for the page's
-// checks and its benchmark.
+// Serves a page folder on 127.0.0.1 and opens it in Debian's headless Chromium, for the page's checks and benchmark.
 import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
@@ -9,8 +8,7 @@ import puppeteer from 'puppeteer-core';
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png',
   '.webmanifest': 'application/manifest+json' };
 
-// A plain static server, or with gzip one that compresses what the browser accepts compressed.
-// It reads the folder at every request, so a test may deploy to it between visits.
+// A static server (gzip: compressing where accepted) reading the folder at every request, so tests may deploy to it.
 function serve(folder, gzip) {
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://host').pathname).replace(/^\/$/, '/index.html');
@@ -35,8 +33,7 @@ export function launch(scratch) {
   });
 }
 
-// Safari's documented canvas limit, for a page's init script: a canvas of more than 16,777,216
-// pixels gives no context (Chromium's have no such limit).
+// Safari's documented limit, for an init script: a canvas over 16,777,216 pixels gives no context (Chromium's does).
 export function capCanvases() {
   for (const Canvas of [self.OffscreenCanvas, self.HTMLCanvasElement].filter(Boolean)) {
     const getContext = Canvas.prototype.getContext;
@@ -49,9 +46,8 @@ export const outcome = (page) => page.waitForFunction(() => (window.framedAt && 
   (document.getElementById('message')?.checkVisibility({ visibilityProperty: true }) &&
    document.getElementById('message-text').textContent), { timeout: 15000 }).then((result) => result.jsonValue());
 
-// Resolves once the page has loaded and, on the program's page, shown its first frame or said why
-// not; its downloads go to a folder of its own in scratch. `bytes` counts what came over
-// the network until then; `before(page)` runs ahead of the load, `stop()` takes the server away.
+// Resolves once the page has shown its first frame or said why not, downloads going to its own folder; `bytes` is
+// what came over the network by then, `before(page)` runs ahead of the load, `stop()` takes the server away.
 export async function openPage(pageDir, scratch, { viewport = { width: 1100, height: 600 }, gzip = false, before } = {}) {
   const server = await serve(path.resolve(pageDir), gzip);
   const browser = await launch(scratch);

@@ -1,6 +1,5 @@
-// Lighthouse's verdict on the served page as a phone meets it, in three fresh headless Chromiums:
-// accessibility, best practices and SEO must score 100 in every run; performance, which the load
-// of this shared machine sways, is reported (the median), not judged.
+// Lighthouse on the served page as a phone meets it, in three fresh Chromiums: accessibility, best practices and SEO
+// score 100 every run; performance, which this machine's load sways, is reported (the median), not judged.
 // usage: node lighthouse.mjs URL
 import fs from 'node:fs';
 import os from 'node:os';

@@ -31,8 +31,7 @@ let { page, downloads } = desktop, box;
 
 const near = (a, b, tolerance) => a.length === b.length && a.every((value, i) => Math.abs(value - b[i]) <= tolerance);
 
-// Moves the pointer to page point (left, top), unless null, and after two more frames compares
-// the canvas, as the pixel rows of a 24-bit bottom-up BMP, with the offline frame at (x, y).
+// Moves the pointer to (left, top) unless null; two frames on, the canvas as BMP rows must be the offline frame at (x, y).
 async function pointAndCompare(left, top, x, y, tolerance = 0) {
   if (left !== null) await page.mouse.move(left, top);
   const rows = await page.evaluate(async (width, height) => {
@@ -52,7 +51,6 @@ async function pointAndCompare(left, top, x, y, tolerance = 0) {
 const measure = async () => { box = await page.$eval('#screen', (canvas) => canvas.getBoundingClientRect().toJSON()); };
 const at = (x, y) => [box.left + (x + 0.5) * box.width / Width, box.top + (y + 0.5) * box.height / Height];
 
-// Waits for the download of that name and compares it with the expected bytes.
 async function downloaded(name, expected) {
   const file = path.join(downloads, name);
   for (let tries = 0; tries < 100 && !fs.existsSync(file); ++tries) await new Promise((r) => setTimeout(r, 50));
@@ -279,8 +277,7 @@ function build(name, changed = {}) {
 const wasm = fs.readFileSync(path.join(pageDir, 'varnelo.wasm'));
 const live = build('live'), retitled = build('retitled', {
   'index.html': fs.readFileSync(path.join(pageDir, 'index.html'), 'utf8').replace('</title>', ' retitled</title>') });
-// Asks the browser for the server's sw.js and tells what became of the build it found; with
-// `takeOver`, has that build take over at once, as another page of the site may.
+// Has the browser check the server's sw.js: what became of the build it found (with `takeOver`, it takes over at once).
 const update = (takeOver = false) => page.evaluate(async (takeOver) => {
   const registration = await navigator.serviceWorker.getRegistration(), { serviceWorker } = navigator;
   await registration.update();

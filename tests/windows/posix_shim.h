@@ -1,5 +1,4 @@
-// The one POSIX call the shared picture tests use that the Windows C runtime lacks;
-// forced into their Windows build so the same test sources run there unchanged.
+// The one POSIX call the shared picture tests use that the Windows C runtime lacks, forced into their Windows build.
 #pragma once
 
 #include <direct.h>

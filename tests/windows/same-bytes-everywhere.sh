@@ -6,26 +6,21 @@ set -uo pipefail
 source "$(dirname "$0")/wine.sh"
 assets=$(readlink -f "$1") && shift
 work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-same-bytes.XXXXXX")
-# A prefix of its own, so that stopping its wineserver at the end touches no one else's.
 export WINEPREFIX="$work/prefix"
 trap 'wine_stop; rm -rf "$work"' EXIT
 
-# The pictures, written by ImageMagick: the bundled pair, a 64 x 64 spot whose bytes run
-# through every value 48 times (a different value in each channel of a pixel), and a
-# run-length scene of seeded noise to mix it with.
+# By ImageMagick: the bundled pair, a 64 x 64 spot running through every byte value, a run-length noise scene.
 mkdir "$work/in" && cp "$assets/spot.tga" "$assets/scr.tga" "$work/in/" || exit 1
 /usr/bin/python3 -c 'import sys; sys.stdout.buffer.write(bytes(i % 256 for i in range(64 * 64 * 3)))' |
     convert -size 64x64 -depth 8 rgb:- -type TrueColor -orient TopLeft "$work/in/bytes.tga" || exit 1
 convert -seed 9 -size 320x200 xc:gray +noise Random -type TrueColor -orient TopLeft -compress RLE \
     "$work/in/noise.tga" || exit 1
-# Photos to fit: a JPEG stored on its side with the Exif orientation that turns it upright, and a
-# PNG with an alpha channel.
+# Photos to fit: a JPEG on its side with Exif orientation 6, and a PNG with alpha.
 convert -seed 9 -size 600x400 plasma: "$work/in/photo.png" && /usr/bin/python3 -c 'import sys; from PIL import Image
 exif = Image.Exif(); exif[0x0112] = 6; Image.open(sys.argv[1]).save(sys.argv[2], quality=90, exif=exif)' "$work/in/photo.png" "$work/in/photo.jpg" &&
     convert -seed 9 -size 500x420 xc:gray +noise Random -alpha set -channel A +noise Random +channel "$work/in/photo.png" || exit 1
 
-# Each job: the file it writes, then its options. Spot centres inside, on and across every
-# edge and corner, and far outside the frame.
+# Each job: the file it writes, then its options; spots inside, across every edge and corner, far outside.
 jobs=()
 for at in 160,100 100,60 0,0 319,0 0,199 319,199 -47,-47 367,247 -30,100 350,100 160,-30 160,230 \
     -48,100 160,248 5000,5000 -2147483648,2147483647; do
@@ -41,17 +36,14 @@ for size in 640x400 160x100 1x1 321x200 333x211; do
     jobs+=("frame-$size.bmp --scene scene-$size.tga --at 100,70")
 done
 
-# render_all RENDER: runs every job in the current folder and prints the files of failed ones.
-# A .exe runs in cmd.exe under Wine (whose || does not look at the exit code), the others in bash.
+# render_all RENDER: runs every job here, printing failed ones' files; a .exe in Wine's cmd.exe (its || ignores codes).
 render_all() {
-    # The program as the script that runs the jobs names it: quoted, as its path may hold blanks.
     local job program shell=bash or="||"
     program=$(printf %q "$1")
     if [[ "$1" == *.exe ]]; then
         [ -d "$WINEPREFIX" ] || wine_make_prefix "$WINEPREFIX" || echo "(no Wine prefix)"
         cp "$1" . && program=${1##*/} shell="wine_run cmd /q /c" or="& if errorlevel 1"
     else
-        # By the machine in the ELF header: i386 or AArch64.
         case $(od -An -j18 -N2 -tu2 "$1" | tr -d ' ') in
             3) program="qemu-i386 $program" ;;
             183) program="qemu-aarch64 $program" ;;

@@ -3,16 +3,12 @@
 # `wine.sh PROGRAM.exe ARGS...` runs one program (the Windows builds' test runner), and `wine.sh --prefix
 # COMMAND ARGS...` runs a command such as ctest with a throwaway prefix that its programs share.
 
-# One 64-bit prefix serves both builds: wine64 runs the PE32+ programs itself and hands each
-# PE32 program to the 32-bit loader beside it (/usr/lib/wine/wine, from wine32:i386).
+# One 64-bit prefix serves both builds: wine64 hands PE32 programs to the 32-bit loader (wine32:i386).
 export WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64 WINEARCH=win64 WINEDEBUG=-all
-# Without Mono and Gecko a fresh prefix would stop to offer their download.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-# Seconds that one program may run before it is killed; a hung Wine must not hang the tests.
-: "${VARNELO_WINE_TIMEOUT:=120}"
+export WINEDLLOVERRIDES="mscoree,mshtml="  # else a fresh prefix stops to offer Mono and Gecko
+: "${VARNELO_WINE_TIMEOUT:=120}"  # seconds: a hung Wine must not hang the tests
 
-# Whether this machine runs the PE32 programs at all: Wine's 32-bit loader is itself a 32-bit x86
-# program, which a kernel built without 32-bit support refuses ("Exec format error").
+# Wine's 32-bit loader is a 32-bit x86 program, which some kernels refuse ("Exec format error").
 wine_runs_pe32() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
 no_pe32_reason="this machine's kernel runs no 32-bit x86 code"
 
