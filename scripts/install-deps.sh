@@ -31,7 +31,7 @@ packages+=(grim xwayland)
 # menu and wallpapers that a compositor without a screen has no use for.
 bare=(qemu-user diffoscope-minimal sway)
 case "$set_name" in
-    run) packages=(cmake g++ libsdl2-dev) bare=() ;;
+    run) packages=(cmake g++ libsdl2-dev libstb-dev) bare=() ;;
     web) packages=(cmake emscripten terser googletest python3) bare=() ;;
     all) ;;
     *) echo "usage: install-deps.sh [run | web | all]" >&2 && exit 2 ;;
