@@ -5,6 +5,7 @@ import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
+import { fileURLToPath } from 'node:url';
 import assert from 'node:assert/strict';
 import { after, test } from 'node:test';
 import { capCanvases, openPage, outcome } from './browser.mjs';
@@ -15,7 +16,7 @@ const Width = 320, Height = 200, FirstLoadBytes = 250000;
 let spot = path.join(assets, 'spot.tga'), scene = path.join(assets, 'scr.tga');
 // The user's pictures, each with the bytes its fitting must give.
 const made = (name) => path.join(scratch, 'pictures', name);
-execFileSync('/usr/bin/python3', [new URL('pictures.py', import.meta.url).pathname, made('')]);
+execFileSync('/usr/bin/python3', [fileURLToPath(new URL('pictures.py', import.meta.url)), made('')]);
 
 let rendered = 0;
 function offlineFrame(x, y) {
@@ -267,7 +268,7 @@ test('an older browser (no SIMD, OffscreenCanvas or imageOrientation, Safari\'s 
 
 // Another build of the page: a copy with some files of other contents and its sw.js stamped anew.
 function build(name, changed = {}) {
-  const dir = path.join(scratch, name), source = new URL('../../platform/web/', import.meta.url).pathname;
+  const dir = path.join(scratch, name), source = fileURLToPath(new URL('../../platform/web/', import.meta.url));
   const files = fs.readdirSync(pageDir).filter((file) => file !== 'sw.js').join(';');
   fs.cpSync(pageDir, dir, { recursive: true });
   for (const [file, contents] of Object.entries(changed)) fs.writeFileSync(path.join(dir, file), contents);
