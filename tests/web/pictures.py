@@ -50,7 +50,9 @@ made = {'blocks.fit': tga(320, 200, bgr(colours)), 'same.fit': tga(320, 200, bgr
         'no-picture.png': b'This is a note, not a picture.\n', 'corrupt.jpg': jpeg[:jpeg.index(b'\xff\xda')], 'empty.jpg': b'',
         'notes.tga': b'This is a note, not a picture.\n'}
 for name, image, rule in [('tall', blocks(401, 877, 1)[0], scene), ('small', blocks(97, 61, 1)[0], scene),
-                          ('Spot-photo', blocks(500, 420, 1)[0], light), ('glow', blocks(60, 40, 1)[0], light)]:
+                          ('Spot-photo', blocks(500, 420, 1)[0], light), ('glow', blocks(60, 40, 1)[0], light),
+                          ('alpha', Image.merge('RGBA', [*blocks(333, 211, 1)[0].split(), Image.frombytes('L', (333, 211), bytes(
+                              noise.choice((0, 1, 128, 254, 255, noise.randrange(256))) for _ in range(333 * 211)))]), scene)]:
     image.save(at(f'{name}.png'))
     made[f'{name}.fit'] = rule(image)
 for name, data in made.items():
