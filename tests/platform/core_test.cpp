@@ -199,6 +199,9 @@ TEST_F(CoreTest, LocksAreExclusiveAndTheFlipShowsWhatWasCopied) {
     for (size_t row = 0; row < 2; ++row) std::copy_n(&frame[((2 + row) * Width + 1) * 4], 8, &expected[((6 + row) * Width + 5) * 4]);
     EXPECT_EQ(Screen().shown32, expected);
     EXPECT_EQ(page_->Flip(nullptr, 0), DDERR_NOTFLIPPABLE);
+    DDSCAPS2 caps{DDSCAPS_BACKBUFFER, 0, 0, 0};
+    EXPECT_EQ((std::pair{primary_->Flip(page_, 0), page_->GetAttachedSurface(&caps, &back_)}), std::pair(DDERR_INVALIDPARAMS, DDERR_INVALIDPARAMS))
+        << "a flip to a surface outside the chain, and a page's back buffer";
     ASSERT_EQ(page_->Lock(nullptr, &desc, 0, nullptr), DD_OK);
     const auto* base = static_cast<uint8_t*>(desc.lpSurface);
     ASSERT_EQ((std::pair{page_->Unlock(nullptr), page_->Lock(&part, &desc, 0, nullptr)}), std::pair(DD_OK, DD_OK));
@@ -221,6 +224,9 @@ TEST_F(CoreTest, SurfacesAreMadeOnlyFromSoundDescriptions) {
     desc = ChainDescription();
     ASSERT_EQ(directDraw_->RestoreDisplayMode(), DD_OK);
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DDERR_WRONGMODE) << "the mode given back";
+    POINT at{};
+    SetWindowPos(window_, HWND_TOP, 0, 0, 640, 480, 0);
+    EXPECT_EQ((std::tuple{SetCursorPos(600, 400), GetCursorPos(&at), at.x}), (std::tuple{TRUE, TRUE, LONG{600}})) << "the pointer no longer in the mode";
     // A page of one pixel, after a description with no width, no height, a side too long, or of another size.
     desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
     desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;

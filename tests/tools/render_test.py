@@ -239,7 +239,7 @@ class Render(unittest.TestCase):
                 ("--icons ''", 2, "", me + "empty folder name" + usage),
                 ("/absent", 1, "", me + "cannot write /absent/spot.tga: No such file or directory\n"),
                 ("--tga w.tga width=70000", 2, "", me + "width=70000" + field + "65535\n"), ("--tga w.tga depth=", 2, "", me + "depth=" + field + "255\n"),
-                ("--tga w.tga width=1 height=abc", 2, "", me + "height=abc" + field + "65535\n"),
+                ("--tga w.tga width=1 height=abc", 2, "", me + "height=abc" + field + "65535\n"), ("--tga w.tga size=1", 2, "", me + "unknown field size=1\n"),
                 ("--tga w.tga width=-1", 2, "", me + "width=-1" + field + "65535\n"), ("--tga w.tga type=999", 2, "", me + "type=999" + field + "255\n")]:
             result = subprocess.run([PICTURES] + [word.strip("'") for word in args.split()], cwd=self.dir, capture_output=True, text=True, timeout=30)
             self.assertEqual((result.returncode, result.stdout[:len(out)], result.stderr[:len(err)]), (code, out, err), args)
