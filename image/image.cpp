@@ -12,6 +12,7 @@ bool IsFolder(const char* path) {
 
 Image* NewImage(int32_t width, int32_t height) {
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    if (count > SIZE_MAX / sizeof(uint32_t)) return nullptr;  // a 32-bit size would wrap to a small block
     auto* image = static_cast<Image*>(std::malloc(sizeof(Image)));
     auto* pixels = static_cast<uint32_t*>(std::malloc((count != 0 ? count : 1) * sizeof(uint32_t)));
     if (image == nullptr || pixels == nullptr) {

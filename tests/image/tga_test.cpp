@@ -259,7 +259,9 @@ TEST(Tga, RefusalsWithoutMemory) {
     Image* image = LoadTgaFromMemory(huge.data(), huge.size());
     const std::string reason = TgaFailureReason();
     IndexedImage* indexed = LoadTgaIndexedFromMemory(huge.data(), huge.size());
+    Image* blank = NewImage(65535, 65535);
     setrlimit(RLIMIT_AS, &previous);
+    EXPECT_EQ(blank, nullptr) << "a blank picture larger than memory";
     EXPECT_EQ(image, nullptr);
     EXPECT_EQ(indexed, nullptr);
     // In a 32-bit address space the true-colour pixels' size does not even fit in size_t.
