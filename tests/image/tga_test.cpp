@@ -155,8 +155,7 @@ TEST(TgaIndexed, KeepsIndicesAndBlackensEntriesNoIndexCanName) {
 
 INSTANTIATE_TEST_SUITE_P(Tga, Load, testing::ValuesIn(LoadCases), [](const auto& p) { return p.param.name; });
 
-// A run of two or more values is a header and one value, a raw stretch ends where a run begins, and a run holds 128
-// values at most (raw stretches over 128 meet the block-edge cases below).
+// A run of two or more values is a header and one value, a raw stretch ends where a run begins; 128 values at most.
 TEST(RunLengthEncode, PacksRunsOf128AtMostAndRawStretchesUpToTheNextRun) {
     const std::tuple<Bytes, size_t, Bytes> cases[] = {
         {{1, 2, 3}, 1, {0x02, 1, 2, 3}}, {{5, 5, 5, 1, 2}, 1, {0x82, 5, 0x01, 1, 2}}, {{1, 2, 2}, 1, {0x00, 1, 0x81, 2}},

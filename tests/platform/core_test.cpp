@@ -36,7 +36,6 @@ protected:
         EXPECT_EQ(GetMessageA(&message, nullptr, 0, 0), TRUE);
         return message;
     }
-    // A flipping primary with one back buffer.
     static DDSURFACEDESC2 ChainDescription() {
         DDSURFACEDESC2 desc{};
         desc.dwSize = sizeof desc;
