@@ -145,11 +145,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int cmdShow) {
     }
     // The frame step pairs the scene's pixels with the frame's by index: a scene of another size
     // would show its rows wrapped, so it is fitted to the frame as a photo is.
+    const char* unfit = FitFailureReason(*Scene);
     Scene = SceneForFrame(Scene);
     if (Scene == nullptr) {
         FreePicture(Spot);
         FreeFrameBuffer();
-        return FailStart(window, "cannot read scr.tga", "out of memory");
+        return FailStart(window, "cannot read scr.tga", unfit);
     }
 
     // Only now: every tick reads the frame buffer and both pictures without asking. The fine

@@ -154,6 +154,10 @@ Image* FitLight(const Image& picture) {
     return FinishFitting(fitting);
 }
 
+const char* FitFailureReason(const Image& picture) {
+    return Fittable(picture.width, picture.height) ? "out of memory" : "no pixels to fit";
+}
+
 Image* SceneForFrame(Image* scene) {
     if (scene == nullptr || (scene->width == Width && scene->height == Height)) return scene;
     Image* fitted = FitScene(*scene, FitAlpha::Ignored);

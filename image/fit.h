@@ -53,6 +53,8 @@ Image* FinishFitting(Fitting& fitting);
 // A whole picture at once.
 Image* FitScene(const Image& picture, FitAlpha alpha);
 Image* FitLight(const Image& picture);
+// Why a picture gave no fitted one: it has no pixels (a TGA header may say 0 x 5), or the memory ran out.
+const char* FitFailureReason(const Image& picture);
 
 // The scene as the frame step takes it, which pairs the scene's pixels with the frame's by their
 // place in memory: the scene itself when it is the frame's size, else fitted with its alpha

@@ -108,6 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
         EarlyReturn{"NoSpot", [] { fs::remove("spot.tga"); }, true, "cannot read spot.tga: No such file or directory", 17},
         EarlyReturn{"NoScene", [] { fs::remove("scr.tga"); }, true, "cannot read scr.tga: No such file or directory", 17},
         EarlyReturn{"SpotNotAPicture", [] { std::ofstream("spot.tga") << "not a picture"; }, true, "cannot read spot.tga: not a TGA file", 17},
+        EarlyReturn{"SceneOfNoPixels", [] { WriteFileBytes("scr.tga", TgaHeaderBytes({0, 0, 2, 0, 5, 0, 0, 24, 0})); }, true, "cannot read scr.tga: no pixels to fit", 17},
         EarlyReturn{"ClassRefused", [] { recorder::Script("RegisterClassExA", {DDERR_GENERIC}); }, false, "cannot register the window class", 0},
         EarlyReturn{"NoDisplay", [] { memory_screen::Get().noDisplay = true; }, false, "cannot create the window", 0},
         EarlyReturn{"NoDirectDraw", [] { recorder::Script("DirectDrawCreateEx", {DDERR_GENERIC}); }, true,
@@ -126,9 +127,8 @@ INSTANTIATE_TEST_SUITE_P(
         }, true, NO_PICTURE("the display gave a window but no pages for the frames"), 22}),
     CaseName<EarlyReturn>);
 
-// A scene of another size shows fitted to the frame. Each is made from one 320 x 200 picture, so
-// that what every sane fitting gives is known without the rule: its blocks doubled, every second
-// pixel of it, its first pixel alone, it with one column more on the left.
+// A scene of another size shows fitted, each made from one 320 x 200 picture so that any sane fitting's result is
+// known without the rule: its blocks doubled, every second pixel, its first pixel alone, one column more on the left.
 TEST_F(AppTest, ASceneOfAnotherSizeShowsFittedToTheFrame) {
     using Place = std::function<std::pair<int32_t, int32_t>(int32_t, int32_t)>;  // a pixel's place in the picture
     const struct {

@@ -115,6 +115,7 @@ class Render(unittest.TestCase):
         tga("type4.tga", b"\0", type=4, depth=8)
         tga("entry8.tga", b"\1\2\0", type=1, map=2, entry=8, depth=8)
         tga("huge.tga", type=3, width=65535, height=65535, depth=8)
+        tga("flat.tga", type=2, width=0, height=5, depth=32)
         with open(self.path("huge.tga"), "rb") as f, open(self.path("cut.tga"), "wb") as cut, \
                 open(self.path("text.tga"), "w") as text:
             cut.write(f.read(10))
@@ -131,9 +132,9 @@ class Render(unittest.TestCase):
                 open(self.path("tables.jpg"), "wb") as wide_tables, open(self.path("note.txt"), "w") as note, open(self.path("empty.png"), "w"):
             cut_png.write(png.getvalue()[:60])
             cut_jpeg.write(jpeg.getvalue()[:jpeg.getvalue().index(b"\xff\xda")])
-            tables = bytearray(jpeg.getvalue())  # a Huffman table of 512 codes, where one holds 256
-            at = tables.index(b"\xff\xc4") + 5
-            tables[at:at + 16] = b"\x20" * 16
+            tables = bytearray(jpeg.getvalue())  # a whole Huffman table of 300 codes, where one holds 256, for no scan
+            at = tables.index(b"\xff\xc4")
+            tables[at:at] = b"\xff\xc4\x01\x3f\x03" + bytes(14) + b"\x96\x96" + bytes(300)
             wide_tables.write(tables)
             note.write("Hello, this is no picture\n")
         damaged = "a %s that could not be decoded, as if damaged or cut short"
@@ -146,6 +147,8 @@ class Render(unittest.TestCase):
             forms = (["--picture", name], ["--indexed", name], ["--spot", name, "--at", "1,2"]) if name.endswith(".tga") else ()
             for args in forms + (["--fit-scene", name], ["--fit-light", name]):
                 self.assertFails(args + ["-o", "out.bmp"], 1, "varnelo-render: cannot read %s: %s" % (name, reason))
+        for args in (["--fit-scene", "flat.tga"], ["--fit-light", "flat.tga"], ["--scene", "flat.tga", "--spot", SCENE, "--at", "1,2"]):
+            self.assertFails(args + ["-o", "out.bmp"], 1, "varnelo-render: cannot read flat.tga: no pixels to fit")
         huge, mine = "a picture of 65535 x 65535 is too large for BMP", "it is the input picture"
         for args, output, reason in [
                 (["--picture", SCENE], "full.bmp", "No space left on device"),

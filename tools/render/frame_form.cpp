@@ -82,7 +82,12 @@ int Render(const FrameOptions& options) {
         return 1;
     }
     // As the program does: a scene of another size is fitted to the frame.
-    if ((Scene = SceneForFrame(Scene)) == nullptr || !AllocateFrameBuffer()) {
+    const char* unfit = FitFailureReason(*Scene);
+    if ((Scene = SceneForFrame(Scene)) == nullptr) {
+        std::fprintf(stderr, "varnelo-render: cannot read %s: %s\n", options.scenePath, unfit);
+        return 1;
+    }
+    if (!AllocateFrameBuffer()) {
         std::fputs("varnelo-render: out of memory for the frame\n", stderr);
         return 1;
     }

@@ -77,9 +77,10 @@ int FitPhoto(const PictureOptions& options, PictureForm form) {
         return 1;
     }
     Image* fitted = form == PictureForm::FitScene ? FitScene(*photo, FitAlpha::OverBlack) : FitLight(*photo);
+    const char* unfit = FitFailureReason(*photo);
     FreeImage(photo);
     if (fitted == nullptr) {
-        ReportUnwritable(options.outputPath, "out of memory");
+        std::fprintf(stderr, "varnelo-render: cannot read %s: %s\n", options.inputPath, unfit);
         return 1;
     }
     const std::vector<uint8_t> bytes = FittedTga(*fitted);
