@@ -247,8 +247,7 @@ TEST_F(DisplayTest, AnIncompleteSetUpShowsNothingAndTouchesOnlyWhatExists) {
     }
 }
 
-// In a window the page is stretched onto the desktop: twice as large amid 640 x 480, then only what changed, if anything;
-// nothing while minimised; all again to a lost primary once restored.
+// In a window: twice as large amid 640 x 480, then only what changed; nothing while minimised; all again once restored.
 TEST_F(DisplayTest, AWindowGetsTheFrameStretchedBetweenBlackBands) {
     recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
     ASSERT_EQ(SetUpDisplay(), DDERR_UNSUPPORTED);

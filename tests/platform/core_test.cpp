@@ -235,6 +235,7 @@ TEST_F(CoreTest, SurfacesAreMadeOnlyFromSoundDescriptions) {
     }
     desc.dwSize = sizeof desc;
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &page_, reinterpret_cast<IUnknown*>(&desc)), DDERR_INVALIDPARAMS) << "aggregation";
+    EXPECT_EQ(directDraw_->CreateSurface(&desc, nullptr, nullptr), DDERR_INVALIDPARAMS) << "nowhere to put it";
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &page_, nullptr), DD_OK) << "one pixel is a page";
     // A page described with a pixel format must be in the display's own, XRGB 8888.
     desc.dwFlags |= DDSD_PIXELFORMAT;

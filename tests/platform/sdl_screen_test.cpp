@@ -91,9 +91,18 @@ TEST_F(SdlScreenTest, ThePointerIsHiddenAndMappedInModePixelsWhateverTheScale) {
     }
     // The mode fills 960 x 600 from row 60: in the bands above and below, the nearest edge.
     for (const auto& [windowY, frameY] : {std::pair(0, 0), std::pair(719, 199)}) {
-        SDL_WarpMouseInWindow(Window(), 481, windowY);
-        ExpectPointerAt(160, frameY);
+        SDL_WarpMouseInWindow(Window(), 483, windowY);
+        ExpectPointerAt(161, frameY);
     }
+    // A window at 100, 50 on the 960 x 720 display: the pointer above and left of it reads as the frame's corner.
+    screen::LeaveFullScreen();
+    SDL_SetWindowPosition(Window(), 100, 50);
+    SDL_SetWindowSize(Window(), 320, 200);
+    SDL_WarpMouseGlobal(40, 20);
+    ExpectPointerAt(0, 0);
+    int desktopWidth = 0, desktopHeight = 0;
+    screen::DesktopSize(desktopWidth, desktopHeight);
+    EXPECT_EQ(std::pair(desktopWidth, desktopHeight), std::pair(960, 720)) << "the display's size";
 }
 
 // Also run on a 16-bit display, whose window surface SDL converts into.
@@ -112,9 +121,9 @@ TEST_F(SdlScreenTest, AnExposeRepaintsTheLastFrame) {
     SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 255, 255, 255));  // what another window left there
     Deliver({Event(SDL_WINDOWEVENT, 0, SDL_WINDOWEVENT_EXPOSED)});
     EXPECT_EQ(colourAt(surface->w / 2, surface->h / 2), 0u) << "before any frame: black";
-    const std::vector<uint32_t> frame(size_t{Width} * Height, 0x00336699);
-    screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), Width, Height, Width * 4);
-    // A mode of 32 x 20 fills the same 960 x 600 from row 60; the band below it stays black.
+    const std::vector<uint32_t> frame(size_t{Width} * 240, 0x00336699);
+    screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), Width, 240, Width * 4);
+    // After 320 x 240, which fills the display, a mode of 32 x 20 fills 960 x 600 from row 60: the band below is black.
     screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), 32, 20, 32 * 4);
     for (int x = 0; x < surface->w; ++x) ASSERT_EQ(colourAt(x, 660), 0u) << "lit pixel in row 660 at " << x;
     SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 255, 255, 255));
