@@ -39,8 +39,7 @@ mkdir "$work/no-spot" && cp "$assets/scr.tga" "$work/no-spot/"
 start_fails "$work/no-spot" "varnelo: cannot read spot.tga: No such file or directory"
 cmp -s "$work/no-spot/DirectX.log" <(expected_log) || fail "a start-up without its spot wrote no full log"
 
-# A window SDL offers no way to draw in (no surface, no renderer): the start-up says so, and the log shows DirectDraw
-# refused for want of hardware. (LD_PRELOAD splits a path at its blanks: the library is copied.)
+# A window SDL cannot draw in: the start-up says so, the log says no hardware. (LD_PRELOAD splits paths at blanks: copied.)
 mkdir "$work/no-drawing" && cp "$assets/spot.tga" "$assets/scr.tga" "$work/no-drawing/"
 start_fails "$work/no-drawing" "varnelo: cannot show the picture: DirectDraw could not be started (DirectX.log says why)" \
     LD_PRELOAD="$(cp "$5" "$work/" && echo "$work/${5##*/}")" ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0"

@@ -73,8 +73,7 @@ start "$work/empty" HOME="$work/fresh"
 check cmp "$work/fresh/Pictures/varnelo/scr.tga" "$bundled/scr.tga"
 check test "$(ls -A "$work/fresh/Pictures/varnelo" | paste -sd' ')" = "scr.tga spot.tga"
 
-# A file system without hard links or plain renames (FUSE ones such as sshfs, whatever error each
-# gives) gets the pictures whole and keeps the user's. (LD_PRELOAD splits a path at blanks: copied.)
+# Without hard links or plain renames (FUSE, e.g. sshfs): pictures whole, the user's kept. LD_PRELOAD splits at blanks: copied.
 cp "$4" "$work/" && no_links=(LD_PRELOAD="$work/${4##*/}" ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0")
 for errors in "22 1" "38 38" "22 95"; do
     fuse=$work/fuse-${errors/ /-} && mkdir -p "$fuse/Pictures/varnelo" && echo mine >"$fuse/Pictures/varnelo/spot.tga"

@@ -30,8 +30,7 @@ protected:
         Spot = Scene = nullptr;
         recorder::Reset();
     }
-    // The names of the display objects and program pictures still held, in the order declared:
-    // what a check of a set-up or a shutdown compares.
+    // The display objects and program pictures still held, in the order declared: what set-up and shutdown checks compare.
     static std::string Held() {
         std::string held;
         const std::pair<const char*, bool> things[] = {

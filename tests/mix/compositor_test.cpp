@@ -33,8 +33,7 @@ uint32_t ModelMix(uint32_t a, uint32_t b) {
     return out;
 }
 
-// The lit frame as defined: black, the spot centred on (x, y) and clipped pixel by pixel, each
-// frame pixel mixed with the scene pixel of the same index or black past the scene's end.
+// The lit frame as defined: black, the spot centred on (x, y) and clipped, each pixel mixed with the scene's of its index.
 Pixels ModelFrame(const Image* spot, const Image* scene, int64_t x, int64_t y, bool mix = true) {
     Pixels frame(FramePixels, 0);
     for (int64_t r = 0; spot && r < spot->height; ++r) {
