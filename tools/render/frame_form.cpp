@@ -73,18 +73,18 @@ int Render(const FrameOptions& options) {
     }
     Spot = LoadTga(options.spotPath);
     if (Spot == nullptr) {
-        ReportUnreadable(options.spotPath);
+        ReportUnreadable(options.spotPath, TgaFailureReason());
         return 1;
     }
     Scene = LoadTga(options.scenePath);
     if (Scene == nullptr) {
-        ReportUnreadable(options.scenePath);
+        ReportUnreadable(options.scenePath, TgaFailureReason());
         return 1;
     }
     // As the program does: a scene of another size is fitted to the frame.
     const char* unfit = FitFailureReason(*Scene);
     if ((Scene = SceneForFrame(Scene)) == nullptr) {
-        std::fprintf(stderr, "varnelo-render: cannot read %s: %s\n", options.scenePath, unfit);
+        ReportUnreadable(options.scenePath, unfit);
         return 1;
     }
     if (!AllocateFrameBuffer()) {

@@ -73,14 +73,14 @@ Image* Load(const char* path, PictureForm load) {
 int FitPhoto(const PictureOptions& options, PictureForm form) {
     Image* photo = LoadPhoto(options.inputPath);
     if (photo == nullptr) {
-        std::fprintf(stderr, "varnelo-render: cannot read %s: %s\n", options.inputPath, PhotoFailureReason());
+        ReportUnreadable(options.inputPath, PhotoFailureReason());
         return 1;
     }
     Image* fitted = form == PictureForm::FitScene ? FitScene(*photo, FitAlpha::OverBlack) : FitLight(*photo);
     const char* unfit = FitFailureReason(*photo);
     FreeImage(photo);
     if (fitted == nullptr) {
-        std::fprintf(stderr, "varnelo-render: cannot read %s: %s\n", options.inputPath, unfit);
+        ReportUnreadable(options.inputPath, unfit);
         return 1;
     }
     const std::vector<uint8_t> bytes = FittedTga(*fitted);
@@ -111,7 +111,7 @@ int RunPictureForm(int argc, char** argv, PictureForm form) {
                           checkedHeight);
             ReportUnwritable(options.outputPath, reason);
         } else {
-            ReportUnreadable(options.inputPath);
+            ReportUnreadable(options.inputPath, TgaFailureReason());
         }
         return 1;
     }

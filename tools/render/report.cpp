@@ -5,8 +5,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "image/tga.h"
-
 int UsageError(const char* format, ...) {
     std::va_list arguments;
     va_start(arguments, format);
@@ -29,8 +27,8 @@ void PrintUsage(FILE* stream) {
         stream);
 }
 
-void ReportUnreadable(const char* path) {
-    std::fprintf(stderr, "varnelo-render: cannot read %s: %s\n", path, TgaFailureReason());
+void ReportUnreadable(const char* path, const char* reason) {
+    std::fprintf(stderr, "varnelo-render: cannot read %s: %s\n", path, reason);
 }
 
 void ReportUnwritable(const char* path, const char* reason) {

@@ -7,8 +7,8 @@ void PrintUsage(FILE* stream);
 // Bad usage: one line on stderr that names what was wrong, then the usage; returns 2.
 [[gnu::format(printf, 1, 2)]] int UsageError(const char* format, ...);
 
-// One line on stderr for a picture the loaders refused, with the reason the reader gave.
-void ReportUnreadable(const char* path);
+// One line on stderr for a picture that could not be read or fitted, with the reason.
+void ReportUnreadable(const char* path, const char* reason);
 // One line on stderr for an output that could not be written, with the reason.
 void ReportUnwritable(const char* path, const char* reason);
 
