@@ -215,7 +215,9 @@ TEST_F(CoreTest, SurfacesAreMadeOnlyFromSoundDescriptions) {
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DDERR_NOEXCLUSIVEMODE);
     ASSERT_EQ(directDraw_->SetCooperativeLevel(window_, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DDERR_WRONGMODE) << "no mode set yet";
-    ASSERT_EQ(directDraw_->SetDisplayMode(Width, Height, 32, 0, 0), DD_OK);
+    EXPECT_EQ((std::vector<HRESULT>{directDraw_->SetDisplayMode(Width, Height, 16, 0, 0), directDraw_->SetDisplayMode(Width, Height + 1, 32, 0, 0),
+                                    directDraw_->SetDisplayMode(Width + 1, Height, 32, 0, 0), directDraw_->SetDisplayMode(Width, Height, 32, 0, 0)}),
+              (std::vector<HRESULT>{DDERR_INVALIDMODE, DDERR_INVALIDMODE, DDERR_INVALIDMODE, DD_OK})) << "16 bits, a row more, a column more, the demo's";
     desc.dwBackBufferCount = 2;
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DDERR_INVALIDPARAMS) << "one back buffer is on offer";
     desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP;

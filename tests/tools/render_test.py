@@ -107,6 +107,19 @@ class Render(unittest.TestCase):
                 got = fitted.read()
             self.assertEqual(got[:18], expected[:18], orientation)
             self.assertLessEqual(max(abs(a - b) for a, b in zip(got[18:], expected[18:])), 8, "largest difference, orientation %d" % orientation)
+        # An Exif block counts after the tables too, up to the scan; once the scan has begun (here it ends at once, after
+        # the header of its three colours) it counts for as little as an APP2 block.
+        stored = io.BytesIO()
+        colours.resize((96, 64)).save(stored, "JPEG")
+        jpeg, app1 = stored.getvalue(), (len(exif.tobytes()) + 2).to_bytes(2, "big") + exif.tobytes()
+        scan = jpeg.index(b"\xff\xda")
+        for where, pair in [("after the tables", (jpeg[:scan] + b"\xff\xe1" + app1 + jpeg[scan:], jpeg[:2] + b"\xff\xe1" + app1 + jpeg[2:])),
+                            ("in the scan", [jpeg[:scan + 14] + b"\xff" + marker + app1 + b"\xff\xd9" for marker in (b"\xe1", b"\xe2")])]:
+            for n, photo in enumerate(pair):
+                with open(self.path("moved%d.jpg" % n), "wb") as moved:
+                    moved.write(photo)
+                self.assertEqual(run(["--fit-scene", "moved%d.jpg" % n, "-o", "moved%d.tga" % n], self.dir).returncode, 0)
+            self.assertEqual(*(Image.open(self.path("moved%d.tga" % n)).tobytes() for n in (0, 1)), where)
 
     def test_refusals_say_why_in_one_line(self):
         def tga(name, body=b"", **fields):  # odd files come from varnelo-pictures, header fields and the bytes after
@@ -127,14 +140,14 @@ class Render(unittest.TestCase):
         Image.new("1", (8000, 7000)).save(self.path("huge.png"))  # refused before its 56 million pixels are decoded
         png, jpeg = io.BytesIO(), io.BytesIO()
         Image.new("RGB", (50, 40)).save(png, "PNG")
-        Image.new("RGB", (50, 40)).save(jpeg, "JPEG")
+        Image.frombytes("RGB", (50, 40), bytes(i * 7919 >> 5 & 255 for i in range(6000))).save(jpeg, "JPEG")  # stuffed 0xFF 0x00 in its scan
         with open(self.path("cut.png"), "wb") as cut_png, open(self.path("cut.jpg"), "wb") as cut_jpeg, \
                 open(self.path("tables.jpg"), "wb") as wide_tables, open(self.path("note.txt"), "w") as note, open(self.path("empty.png"), "w"):
             cut_png.write(png.getvalue()[:60])
             cut_jpeg.write(jpeg.getvalue()[:jpeg.getvalue().index(b"\xff\xda")])
-            tables = bytearray(jpeg.getvalue())  # a whole Huffman table of 300 codes, where one holds 256, for no scan
-            at = tables.index(b"\xff\xc4")
-            tables[at:at] = b"\xff\xc4\x01\x3f\x03" + bytes(14) + b"\x96\x96" + bytes(300)
+            tables = bytearray(jpeg.getvalue())  # after the scan, a note of zeros, then Huffman tables of 4 codes and of 300, where one holds 256
+            at = tables.index(b"\xff\xd9")
+            tables[at:at] = b"\xff\xfe\x01\x92" + bytes(400) + b"\xff\xc4\x01\x54\x13\x00\x04" + bytes(18) + b"\x03" + bytes(14) + b"\x96\x96" + bytes(300)
             wide_tables.write(tables)
             note.write("Hello, this is no picture\n")
         damaged = "a %s that could not be decoded, as if damaged or cut short"
