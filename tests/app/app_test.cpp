@@ -71,8 +71,7 @@ TEST_F(AppTest, StartsUpInOrderRunsTheLoopAndEndsWithEscape) {
                          "Primary.Release()", "Offscreen1.Release()", "Offscreen2.Release()", "DirectDraw.Release()",
                          "PostQuitMessage(0)", "GetMessageA(message, null, 0, 0)", "timeEndPeriod(1)"}));
     EXPECT_TRUE(memory_screen::Get().pointerShown) << "Esc shows the cursor that start-up hid";
-    EXPECT_EQ(memory_screen::Get().blackPaints, 1);
-    EXPECT_EQ(Held(), "");
+    EXPECT_EQ(std::pair(memory_screen::Get().blackPaints, Held()), std::pair(1, std::string())) << "black paints, objects held";
 }
 
 struct EarlyReturn {

@@ -103,8 +103,7 @@ TEST_P(SetUpFailure, LogsTheTextThenSetsUpAWindowOrStops) {
     if (modeSet) windowLog.insert(windowLog.find('\n') + 1, "RestoreDisplayMode();\n    OK\n");
     if (step.windowed) log += windowLog;
     EXPECT_EQ(ReadFileText("DirectX.log"), log);
-    EXPECT_EQ(PresentationReady(), step.windowed);
-    EXPECT_EQ(bWindowed, step.windowed ? 1 : 0);
+    EXPECT_EQ(std::pair(PresentationReady(), bWindowed), std::pair(step.windowed, step.windowed ? 1 : 0)) << "ready, windowed";
     recorder::ForgetCalls();
     ReleaseDirectDraw();
     EXPECT_EQ(Targets(), step.released);

@@ -123,8 +123,7 @@ TEST_P(Load, GivesThePixelsOfTheFile) {
     // Only a picture too large for this machine's memory may come back null.
     if (image == nullptr && c.layout.width == 65535) return;
     ASSERT_NE(image, nullptr) << TgaFailureReason();
-    EXPECT_EQ(image->width, c.layout.width);
-    EXPECT_EQ(image->height, c.layout.height);
+    EXPECT_EQ(std::pair(image->width, image->height), (std::pair<int32_t, int32_t>(c.layout.width, c.layout.height)));
     for (size_t i : PixelsToCheck(count)) {
         ASSERT_EQ(image->pixels[i], i < c.pixels.size() ? c.pixels[i] : 0) << "pixel " << i;
     }
@@ -261,8 +260,7 @@ TEST(Tga, RefusalsWithoutMemory) {
     Image* blank = NewImage(65535, 65535);
     setrlimit(RLIMIT_AS, &previous);
     EXPECT_EQ(blank, nullptr) << "a blank picture larger than memory";
-    EXPECT_EQ(image, nullptr);
-    EXPECT_EQ(indexed, nullptr);
+    EXPECT_EQ(std::pair(image, indexed), (std::pair<Image*, IndexedImage*>(nullptr, nullptr))) << "true-colour, indexed";
     // In a 32-bit address space the true-colour pixels' size does not even fit in size_t.
     const std::string trueColour = sizeof(size_t) < 8 ? "too large to hold in memory" : "out of memory";
     EXPECT_EQ(reason + ", " + TgaFailureReason(), trueColour + ", out of memory");

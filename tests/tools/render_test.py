@@ -4,6 +4,7 @@ the shipped build clean under memcheck.
 Usage: render_test.py VARNELO_RENDER VARNELO_PICTURES ASSETS_DIR [TEST...]"""
 import io
 import os
+import pathlib
 import re
 import resource
 import signal
@@ -39,6 +40,12 @@ class Render(unittest.TestCase):
     def path(self, name):
         return os.path.join(self.dir, name)
 
+    def read(self, name):
+        return pathlib.Path(self.path(name)).read_bytes()
+
+    def write(self, name, data):
+        pathlib.Path(self.path(name)).write_bytes(data)
+
     def assertFails(self, args, code, line, **options):
         result = run(args, self.dir, **options)
         self.assertEqual((result.returncode, result.stdout, result.stderr), (code, "", line + "\n"), args)
@@ -58,8 +65,7 @@ class Render(unittest.TestCase):
                                 "-orient", ["BottomLeft", "TopLeft"][top], "im%d.tga" % n], cwd=self.dir, check=True)
                 files.append(("im%d.tga" % n, n == 2))
             for name, five_bits in files:
-                with open(self.path(name), "rb") as f:
-                    header = f.read(18)
+                header = self.read(name)[:18]
                 self.assertEqual((header[2] >> 3, header[17] >> 5 & 1), (rle, top), name)
                 expected = magick_rgb(self.path(name), "-auto-orient")
                 if five_bits:  # the reader widens 5 bits by a shift (31 to 248), ImageMagick by scaling
@@ -82,20 +88,17 @@ class Render(unittest.TestCase):
             for form, rule in ("--fit-scene", fitting.scene), ("--fit-light", fitting.light):
                 with self.subTest(size=size, mode=mode, form=form):
                     self.assertEqual(run([form, "photo.png", "-o", form + ".tga"], self.dir).returncode, 0)
-                    with open(self.path(form + ".tga"), "rb") as fitted:
-                        self.assertEqual(fitted.read(), rule(picture))
+                    self.assertEqual(self.read(form + ".tga"), rule(picture))
                     if size == (320, 200):  # the frame's own size is kept byte for byte
                         self.assertEqual(Image.open(self.path(form + ".tga")).tobytes(), picture.tobytes())
             if mode == "RGB":  # as a scene of its own size, the frame form fits it as a photo is fitted
                 picture.save(self.path("scene.tga"))
                 for scene in ("scene.tga", "--fit-scene.tga"):
                     run(["--spot", os.path.join(ASSETS, "spot.tga"), "--scene", scene, "--at", "100,70", "-o", scene + ".bmp"], self.dir)
-                with open(self.path("scene.tga.bmp"), "rb") as odd, open(self.path("--fit-scene.tga.bmp"), "rb") as fitted:
-                    self.assertEqual(odd.read(), fitted.read(), size)
+                self.assertEqual(self.read("scene.tga.bmp"), self.read("--fit-scene.tga.bmp"), size)
 
     def test_fit_forms_turn_jpeg_photos_upright(self):
-        # Blocks of 16 pixels in colours far apart: any other turn or mirror shows at once, while the two JPEG decoders
-        # (stb_image here, libjpeg in Pillow and the browsers) differ by a few levels at most.
+        # Blocks in colours far apart: a wrong turn or mirror shows, while JPEG decoders (stb_image, libjpeg) differ by a few levels.
         colours = Image.frombytes("RGB", (6, 4), bytes(255 * (b >> 7) for b in __import__("random").Random(9).randbytes(72)))
         for orientation in range(1, 9):
             exif = Image.Exif()
@@ -103,21 +106,17 @@ class Render(unittest.TestCase):
             colours.resize((96, 64), Image.NEAREST).save(self.path("photo.jpg"), quality=100, subsampling=0, exif=exif)
             self.assertEqual(run(["--fit-scene", "photo.jpg", "-o", "scene.tga"], self.dir).returncode, 0)
             expected = fitting.scene(ImageOps.exif_transpose(Image.open(self.path("photo.jpg"))))
-            with open(self.path("scene.tga"), "rb") as fitted:
-                got = fitted.read()
+            got = self.read("scene.tga")
             self.assertEqual(got[:18], expected[:18], orientation)
             self.assertLessEqual(max(abs(a - b) for a, b in zip(got[18:], expected[18:])), 8, "largest difference, orientation %d" % orientation)
-        # An Exif block counts after the tables too, up to the scan; once the scan has begun (here it ends at once, after
-        # the header of its three colours) it counts for as little as an APP2 block.
-        stored = io.BytesIO()
-        colours.resize((96, 64)).save(stored, "JPEG")
+        # An Exif block after the tables counts; once the scan has begun (here it ends at once) it counts as little as APP2.
+        colours.resize((96, 64)).save(stored := io.BytesIO(), "JPEG")
         jpeg, app1 = stored.getvalue(), (len(exif.tobytes()) + 2).to_bytes(2, "big") + exif.tobytes()
-        scan = jpeg.index(b"\xff\xda")
+        scan = jpeg.index(b"\xff\xda")  # its header, for three colours, takes 14 bytes
         for where, pair in [("after the tables", (jpeg[:scan] + b"\xff\xe1" + app1 + jpeg[scan:], jpeg[:2] + b"\xff\xe1" + app1 + jpeg[2:])),
                             ("in the scan", [jpeg[:scan + 14] + b"\xff" + marker + app1 + b"\xff\xd9" for marker in (b"\xe1", b"\xe2")])]:
             for n, photo in enumerate(pair):
-                with open(self.path("moved%d.jpg" % n), "wb") as moved:
-                    moved.write(photo)
+                self.write("moved%d.jpg" % n, photo)
                 self.assertEqual(run(["--fit-scene", "moved%d.jpg" % n, "-o", "moved%d.tga" % n], self.dir).returncode, 0)
             self.assertEqual(*(Image.open(self.path("moved%d.tga" % n)).tobytes() for n in (0, 1)), where)
 
@@ -129,27 +128,21 @@ class Render(unittest.TestCase):
         tga("entry8.tga", b"\1\2\0", type=1, map=2, entry=8, depth=8)
         tga("huge.tga", type=3, width=65535, height=65535, depth=8)
         tga("flat.tga", type=2, width=0, height=5, depth=32)
-        with open(self.path("huge.tga"), "rb") as f, open(self.path("cut.tga"), "wb") as cut, \
-                open(self.path("text.tga"), "w") as text:
-            cut.write(f.read(10))
-            text.write("Hello, this is no picture\n")
+        self.write("cut.tga", self.read("huge.tga")[:10])
+        self.write("text.tga", b"Hello, this is no picture\n")
         os.mkdir(self.path("folder.bmp"))
         # The full device through a link: a writer that removed its failed output would take the link, not /dev/full.
         os.symlink("/dev/full", self.path("full.bmp"))
         os.symlink("cut.tga", self.path("link.bmp"))
         Image.new("1", (8000, 7000)).save(self.path("huge.png"))  # refused before its 56 million pixels are decoded
-        png, jpeg = io.BytesIO(), io.BytesIO()
-        Image.new("RGB", (50, 40)).save(png, "PNG")
-        Image.frombytes("RGB", (50, 40), bytes(i * 7919 >> 5 & 255 for i in range(6000))).save(jpeg, "JPEG")  # stuffed 0xFF 0x00 in its scan
-        with open(self.path("cut.png"), "wb") as cut_png, open(self.path("cut.jpg"), "wb") as cut_jpeg, \
-                open(self.path("tables.jpg"), "wb") as wide_tables, open(self.path("note.txt"), "w") as note, open(self.path("empty.png"), "w"):
-            cut_png.write(png.getvalue()[:60])
-            cut_jpeg.write(jpeg.getvalue()[:jpeg.getvalue().index(b"\xff\xda")])
-            tables = bytearray(jpeg.getvalue())  # after the scan, a note of zeros, then Huffman tables of 4 codes and of 300, where one holds 256
-            at = tables.index(b"\xff\xd9")
-            tables[at:at] = b"\xff\xfe\x01\x92" + bytes(400) + b"\xff\xc4\x01\x54\x13\x00\x04" + bytes(18) + b"\x03" + bytes(14) + b"\x96\x96" + bytes(300)
-            wide_tables.write(tables)
-            note.write("Hello, this is no picture\n")
+        Image.new("RGB", (50, 40)).save(png := io.BytesIO(), "PNG")
+        # Stuffed 0xFF 0x00 in its scan; after the scan a note of zeros, then Huffman tables of 4 codes and of 300 (one holds 256).
+        Image.frombytes("RGB", (50, 40), bytes(i * 7919 >> 5 & 255 for i in range(6000))).save(jpeg := io.BytesIO(), "JPEG")
+        tables = b"\xff\xfe\x01\x92" + bytes(400) + b"\xff\xc4\x01\x54\x13\x00\x04" + bytes(18) + b"\x03" + bytes(14) + b"\x96\x96" + bytes(300)
+        jpeg = jpeg.getvalue()
+        for name, data in [("cut.png", png.getvalue()[:60]), ("cut.jpg", jpeg[:jpeg.index(b"\xff\xda")]), ("empty.png", b""),
+                           ("tables.jpg", jpeg[:-2] + tables + jpeg[-2:]), ("note.txt", b"Hello, this is no picture\n")]:
+            self.write(name, data)
         damaged = "a %s that could not be decoded, as if damaged or cut short"
         for name, reason in [("absent.tga", "No such file or directory"), ("type4.tga", "unsupported image type 4"),
                              ("entry8.tga", "colour map entry size 8 not supported"),
@@ -201,8 +194,7 @@ class Render(unittest.TestCase):
         self.assertEqual((result.stdout, result.stderr), (" 1\nkept\nkeep.bmp\n", "varnelo-render: cannot write %s/keep.bmp: "
                                                           "No space left on device\n" % small))
         # A link is written through to the file it names, which keeps its permissions.
-        with open(self.path("target.bmp"), "w") as target:
-            target.write("old")
+        self.write("target.bmp", b"old")
         os.chmod(self.path("target.bmp"), 0o600)
         os.symlink("target.bmp", self.path("link.bmp"))
         self.assertEqual(run(["--picture", SCENE, "-o", "link.bmp"], self.dir).returncode, 0)
