@@ -109,7 +109,7 @@ class Render(unittest.TestCase):
             got = self.read("scene.tga")
             self.assertEqual(got[:18], expected[:18], orientation)
             self.assertLessEqual(max(abs(a - b) for a, b in zip(got[18:], expected[18:])), 8, "largest difference, orientation %d" % orientation)
-        # An Exif block after the tables counts; once the scan has begun (here it ends at once) it counts as little as APP2.
+        # The loop's last Exif block (8) counts after the tables; once the scan has begun (here it ends at once), as little as APP2.
         colours.resize((96, 64)).save(stored := io.BytesIO(), "JPEG")
         jpeg, app1 = stored.getvalue(), (len(exif.tobytes()) + 2).to_bytes(2, "big") + exif.tobytes()
         scan = jpeg.index(b"\xff\xda")  # its header, for three colours, takes 14 bytes
