@@ -5,14 +5,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include <timeapi.h>
 
 #include "display/display.h"
 #include "display/window.h"
 #include "image/bmp.h"
-#include "image/fit.h"
-#include "image/tga.h"
+#include "image/pictures.h"
 #include "mix/compositor.h"
 
 int32_t bScreenshot = 0;
@@ -132,25 +132,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int cmdShow) {
     }
 
     if (!AllocateFrameBuffer()) return FailStart(window, "out of memory for the frame");
-    Spot = LoadTga("spot.tga");
-    if (Spot == nullptr) {
+    // A scene of another size is fitted to the frame: the frame step pairs the scene's pixels with
+    // the frame's by index, so it would show its rows wrapped.
+    const char* failedPath = nullptr;
+    if (const char* why = LoadSpotAndScene("spot.tga", "scr.tga", Spot, Scene, failedPath)) {
         FreeFrameBuffer();
-        return FailStart(window, "cannot read spot.tga", TgaFailureReason());
-    }
-    Scene = LoadTga("scr.tga");
-    if (Scene == nullptr) {
-        FreePicture(Spot);
-        FreeFrameBuffer();
-        return FailStart(window, "cannot read scr.tga", TgaFailureReason());
-    }
-    // The frame step pairs the scene's pixels with the frame's by index: a scene of another size
-    // would show its rows wrapped, so it is fitted to the frame as a photo is.
-    const char* unfit = FitFailureReason(*Scene);
-    Scene = SceneForFrame(Scene);
-    if (Scene == nullptr) {
-        FreePicture(Spot);
-        FreeFrameBuffer();
-        return FailStart(window, "cannot read scr.tga", unfit);
+        return FailStart(window, (std::string("cannot read ") + failedPath).c_str(), why);
     }
 
     // Only now: every tick reads the frame buffer and both pictures without asking. The fine

@@ -10,8 +10,7 @@
 #include <string>
 
 #include "image/bmp.h"
-#include "image/fit.h"
-#include "image/tga.h"
+#include "image/pictures.h"
 #include "mix/compositor.h"
 #include "tools/output/output_file.h"
 #include "tools/render/frame_form.h"
@@ -71,20 +70,10 @@ int Render(const FrameOptions& options) {
     if (OutputIsInput(options.outputPath, options.spotPath) || OutputIsInput(options.outputPath, options.scenePath)) {
         return 1;
     }
-    Spot = LoadTga(options.spotPath);
-    if (Spot == nullptr) {
-        ReportUnreadable(options.spotPath, TgaFailureReason());
-        return 1;
-    }
-    Scene = LoadTga(options.scenePath);
-    if (Scene == nullptr) {
-        ReportUnreadable(options.scenePath, TgaFailureReason());
-        return 1;
-    }
-    // As the program does: a scene of another size is fitted to the frame.
-    const char* unfit = FitFailureReason(*Scene);
-    if ((Scene = SceneForFrame(Scene)) == nullptr) {
-        ReportUnreadable(options.scenePath, unfit);
+    // As the program takes them: a scene of another size is fitted to the frame.
+    const char* failedPath = nullptr;
+    if (const char* why = LoadSpotAndScene(options.spotPath, options.scenePath, Spot, Scene, failedPath)) {
+        ReportUnreadable(failedPath, why);
         return 1;
     }
     if (!AllocateFrameBuffer()) {
