@@ -1,5 +1,6 @@
-// Reading photos: the format named by the file's first bytes, its size checked before decoding,
-// stb_image's pixels turned upright, and TGA files by name through the project's reader.
+// Reading photos: the format named by the file's first bytes, what the decoder cannot take and
+// the size the header states checked before decoding, stb_image's pixels turned upright, and TGA
+// files by name through the project's reader.
 #include "image/photo.h"
 
 #include <cctype>
@@ -8,13 +9,26 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "stb_image.h"
 
+#if __has_include("image/jpeg_check.h")
+#include "image/jpeg_check.h"
+#else  // TEMPORARY until the JPEG check lands
+static const char* JpegProblem(const uint8_t*, size_t) { return nullptr; }
+static bool JpegFrameSize(const uint8_t* data, size_t size, int64_t& width, int64_t& height) {
+    int w = 0, h = 0, c = 0;
+    if (stbi_info_from_memory(data, static_cast<int>(size), &w, &h, &c) == 0) return false;
+    width = w, height = h;
+    return true;
+}
+#endif
 #include "image/orientation.h"
-#include "image/tga.h"
+#include "image/pictures.h"
 
 namespace {
 
@@ -25,10 +39,12 @@ Image* Fail(std::string reason) {
     return nullptr;
 }
 
-std::string TooLarge(int64_t width, int64_t height, int64_t maxPixels) {
-    return std::to_string(width) + " x " + std::to_string(height) + " pixels, more than the " +
-           (maxPixels == MaxPhotoPixels ? "50 million" : std::to_string(maxPixels)) + " taken";
-}
+// The most columns or rows stb_image takes.
+constexpr int64_t MaxSide = int64_t{1} << 24;
+
+uint32_t Be32(const uint8_t* at) { return uint32_t{at[0]} << 24 | uint32_t{at[1]} << 16 | uint32_t{at[2]} << 8 | at[3]; }
+uint32_t Le32(const uint8_t* at) { return uint32_t{at[3]} << 24 | uint32_t{at[2]} << 16 | uint32_t{at[1]} << 8 | at[0]; }
+uint32_t Le16(const uint8_t* at) { return uint32_t{at[1]} << 8 | at[0]; }
 
 // The format a file's first bytes name, whether or not the rest is whole.
 const char* FormatOf(const uint8_t* data, size_t size) {
@@ -42,45 +58,49 @@ const char* FormatOf(const uint8_t* data, size_t size) {
     return nullptr;
 }
 
-int64_t tgaWidth = 0, tgaHeight = 0;
-bool TgaFits(int32_t width, int32_t height) {
-    tgaWidth = width;
-    tgaHeight = height;
-    return int64_t{width} * height <= MaxPhotoPixels;
+// Why the first bytes alone refuse a file: empty, or no format the decoder takes.
+const char* FirstBytesRefusal(const uint8_t* data, size_t size) {
+    if (size == 0) return "empty file";
+    if (size >= 12 && std::memcmp(data, "RIFF", 4) == 0 && std::memcmp(data + 8, "WEBP", 4) == 0) {
+        return "a WebP picture is not supported: save it as PNG or JPEG";
+    }
+    return FormatOf(data, size) == nullptr ? "not a PNG, JPEG, GIF, BMP or TGA picture" : nullptr;
 }
 
-// Whether a JPEG's Huffman tables stay within the 256 codes a table holds. stb_image 2.27,
-// Debian 12's, trusts the counts and writes past its tables where they add up to more. Tables
-// may come between the scans of a progressive JPEG, so the whole file is walked, and read as the
-// decoder reads it: a length that cuts a table short does not stop it, the end of the file gives 0.
-bool JpegTablesFit(const uint8_t* data, size_t size) {
-    const auto byte = [data, size](size_t at) -> size_t { return at < size ? data[at] : 0; };
-    for (size_t at = 2; at + 1 < size;) {
-        const size_t marker = byte(at + 1);
-        // Entropy-coded data, fill bytes, and the markers that have no length.
-        if (byte(at) != 0xFF || marker == 0xFF) {
-            ++at;
-            continue;
-        }
-        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
-            at += 2;
-            continue;
-        }
-        if (marker == 0xD9) break;
-        const int64_t length = static_cast<int64_t>(byte(at + 2) << 8 | byte(at + 3));
-        if (marker == 0xC4) {
-            size_t table = at + 4;
-            for (int64_t left = length - 2; left > 0;) {
-                size_t codes = 0;
-                for (size_t i = 1; i <= 16; ++i) codes += byte(table + i);
-                if (codes > 256) return false;
-                table += 17 + codes;
-                left -= 17 + static_cast<int64_t>(codes);
-            }
-        }
-        at += 2 + static_cast<size_t>(length);
+// The size a header states, read as the decoder reads it (a BMP's rows may run top down, which a
+// negative height says); false where the bytes end before it.
+bool StatedSize(const char* format, const uint8_t* data, size_t size, int64_t& width, int64_t& height) {
+    if (std::strcmp(format, "JPEG") == 0) return JpegFrameSize(data, size, width, height);
+    if (std::strcmp(format, "PNG") == 0 && size >= 24) {
+        width = Be32(data + 16), height = Be32(data + 20);
+    } else if (std::strcmp(format, "GIF") == 0 && size >= 10) {
+        width = Le16(data + 6), height = Le16(data + 8);
+    } else if (std::strcmp(format, "BMP") == 0 && size >= 26 && Le32(data + 14) == 12) {
+        width = Le16(data + 18), height = Le16(data + 20);
+    } else if (std::strcmp(format, "BMP") == 0 && size >= 26) {
+        width = static_cast<int32_t>(Le32(data + 18)), height = std::llabs(static_cast<int32_t>(Le32(data + 22)));
+    } else {
+        return false;
     }
     return true;
+}
+
+// Why a stated size is refused: more pixels than taken, or a side longer than the decoder's.
+std::string SizeRefusal(int64_t width, int64_t height, int64_t maxPixels) {
+    if (width > 0 && height > maxPixels / width) return TooManyPixels(width, height, maxPixels);
+    if (width > MaxSide || height > MaxSide) {
+        return std::to_string(width) + " x " + std::to_string(height) + " pixels, a side longer than the " +
+               std::to_string(MaxSide) + " taken";
+    }
+    return {};
+}
+
+// What the decoder does not take, said by name rather than as damage.
+const char* Unsupported(const char* format, const uint8_t* data, size_t size) {
+    if (std::strcmp(format, "JPEG") == 0) return JpegProblem(data, size);
+    const bool runLength = std::strcmp(format, "BMP") == 0 && size >= 34 && Le32(data + 14) >= 40 &&
+                           (Le32(data + 30) == 1 || Le32(data + 30) == 2);
+    return runLength ? "a run-length BMP is not supported" : nullptr;
 }
 
 bool NamedTga(const char* path) {
@@ -89,23 +109,51 @@ bool NamedTga(const char* path) {
            std::tolower(path[length - 2]) == 'g' && std::tolower(path[length - 1]) == 'a';
 }
 
+// A TGA photo is fitted as start-up fits a scene, its alpha ignored: most TGA files have none,
+// and many that have the channel leave it 0.
+Image* OpaqueTga(const char* path) {
+    std::string why;
+    Image* picture = LoadCappedTga(path, why);
+    if (picture == nullptr) return Fail(why);
+    for (size_t i = 0, count = static_cast<size_t>(picture->width) * static_cast<size_t>(picture->height); i < count; ++i) {
+        picture->pixels[i] |= 0xFF000000u;
+    }
+    return picture;
+}
+
+std::string LargerThanTaken(const uint8_t* data) { return std::string(FormatOf(data, 4)) + " file larger than 2 GiB"; }
+
+// True, the reason recorded, where a file's first bytes refuse it: its format, the size its
+// header states, or the size of the file itself.
+bool RefusedAtStart(const char* path, const uint8_t* data, size_t size) {
+    int64_t width = 0, height = 0;
+    std::error_code error;
+    if (const char* refusal = FirstBytesRefusal(data, size)) {
+        Fail(refusal);
+    } else if (StatedSize(FormatOf(data, size), data, size, width, height) && !SizeRefusal(width, height, MaxPicturePixels).empty()) {
+        Fail(SizeRefusal(width, height, MaxPicturePixels));
+    } else if (const auto fileSize = std::filesystem::file_size(path, error); !error && fileSize > uintmax_t{INT_MAX}) {
+        Fail(LargerThanTaken(data));
+    } else {
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 Image* LoadPhotoFromMemory(const uint8_t* data, size_t size, int64_t maxPixels) {
+    if (const char* refusal = FirstBytesRefusal(data, size)) return Fail(refusal);
     const char* format = FormatOf(data, size);
-    if (size == 0) return Fail("empty file");
-    if (format == nullptr) return Fail("not a PNG, JPEG, GIF, BMP or TGA picture");
     const std::string damaged = std::string("a ") + format + " that could not be decoded, as if damaged or cut short";
-    if (size > INT_MAX) return Fail(std::string(format) + " file larger than 2 GiB");
-    // Before the decoder reads a header, which builds the tables too.
-    if (std::strcmp(format, "JPEG") == 0 && !JpegTablesFit(data, size)) return Fail(damaged);
-    int width = 0, height = 0, channels = 0;
-    if (stbi_info_from_memory(data, static_cast<int>(size), &width, &height, &channels) == 0) {
-        return Fail(damaged);
-    }
-    if (int64_t{width} * height > maxPixels) return Fail(TooLarge(width, height, maxPixels));
+    if (size > INT_MAX) return Fail(LargerThanTaken(data));
+    if (const char* unsupported = Unsupported(format, data, size)) return Fail(unsupported);
+    int64_t width = 0, height = 0;
+    if (!StatedSize(format, data, size, width, height)) return Fail(damaged);
+    if (std::string tooLarge = SizeRefusal(width, height, maxPixels); !tooLarge.empty()) return Fail(tooLarge);
     if (width <= 0 || height <= 0) return Fail(damaged);  // a header of no rows or columns
-    uint8_t* rgba = stbi_load_from_memory(data, static_cast<int>(size), &width, &height, &channels, 4);
+    int decodedWidth = 0, decodedHeight = 0, channels = 0;
+    uint8_t* rgba = stbi_load_from_memory(data, static_cast<int>(size), &decodedWidth, &decodedHeight, &channels, 4);
     if (rgba == nullptr) return Fail(std::strcmp(stbi_failure_reason(), "outofmem") == 0 ? "out of memory" : damaged);
     // The decoder's block (from malloc, as the picture's must be) becomes the picture: each pixel's
     // red, green, blue and alpha bytes are put together into its word in place.
@@ -114,12 +162,12 @@ Image* LoadPhotoFromMemory(const uint8_t* data, size_t size, int64_t maxPixels) 
         stbi_image_free(rgba);
         return Fail("out of memory");
     }
-    *stored = Image{reinterpret_cast<uint32_t*>(rgba), width, height};
-    for (size_t i = 0, count = static_cast<size_t>(width) * static_cast<size_t>(height); i < count; ++i) {
+    *stored = Image{reinterpret_cast<uint32_t*>(rgba), decodedWidth, decodedHeight};
+    for (size_t i = 0, count = static_cast<size_t>(decodedWidth) * static_cast<size_t>(decodedHeight); i < count; ++i) {
         const uint8_t* pixel = rgba + i * 4;
         stored->pixels[i] = pixel[0] | uint32_t{pixel[1]} << 8 | uint32_t{pixel[2]} << 16 | uint32_t{pixel[3]} << 24;
     }
-    const int32_t orientation = std::strcmp(format, "JPEG") == 0 ? JpegOrientation(data, size) : 1;
+    const int32_t orientation = PhotoOrientation(data, size);
     if (orientation == 1) return stored;
     Image* upright = Upright(*stored, orientation);
     FreeImage(stored);
@@ -127,20 +175,27 @@ Image* LoadPhotoFromMemory(const uint8_t* data, size_t size, int64_t maxPixels) 
 }
 
 Image* LoadPhoto(const char* path) {
-    if (NamedTga(path)) {
-        tgaWidth = tgaHeight = 0;
-        Image* picture = LoadTga(path, TgaFits);
-        return picture != nullptr ? picture : Fail(tgaWidth * tgaHeight > MaxPhotoPixels ? TooLarge(tgaWidth, tgaHeight, MaxPhotoPixels) : TgaFailureReason());
-    }
+    if (NamedTga(path)) return OpaqueTga(path);
     if (IsFolder(path)) return Fail(std::strerror(EISDIR));
     FILE* file = std::fopen(path, "rb");
     if (file == nullptr) return Fail(std::strerror(errno));
+    // What the first bytes refuse is refused without reading on: the input may be endless, or
+    // gigabytes of something else.
     std::vector<uint8_t> bytes;
     uint8_t buffer[1 << 16];
-    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.insert(bytes.end(), buffer, buffer + got);
-    const bool failed = std::ferror(file) != 0;
+    bool refused = false;
+    for (size_t got; !refused && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+        if (bytes.empty()) refused = RefusedAtStart(path, buffer, got);
+        if (!refused && bytes.size() + got > size_t{INT_MAX}) {
+            Fail(LargerThanTaken(buffer));
+            refused = true;
+        }
+        if (!refused) bytes.insert(bytes.end(), buffer, buffer + got);
+    }
+    const bool failed = !refused && std::ferror(file) != 0;
     const int reason = errno;
     std::fclose(file);
+    if (refused) return nullptr;
     if (failed) return Fail(std::strerror(reason));
     return LoadPhotoFromMemory(bytes.data(), bytes.size());
 }

@@ -7,7 +7,7 @@
 #include "image/photo.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const int32_t orientation = JpegOrientation(data, size);
+    const int32_t orientation = PhotoOrientation(data, size);
     if (orientation < 1 || orientation > 8) std::abort();
     // A picture larger than the fuzzer's memory limit says nothing new and would end the run.
     Image* photo = LoadPhotoFromMemory(data, size, int64_t{1} << 18);
