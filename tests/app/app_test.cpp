@@ -108,6 +108,8 @@ INSTANTIATE_TEST_SUITE_P(
         EarlyReturn{"NoScene", [] { fs::remove("scr.tga"); }, true, "cannot read scr.tga: No such file or directory", 17},
         EarlyReturn{"SpotNotAPicture", [] { std::ofstream("spot.tga") << "not a picture"; }, true, "cannot read spot.tga: not a TGA file", 17},
         EarlyReturn{"SceneOfNoPixels", [] { WriteFileBytes("scr.tga", TgaHeaderBytes({0, 0, 2, 0, 5, 0, 0, 24, 0})); }, true, "cannot read scr.tga: no pixels to fit", 17},
+        EarlyReturn{"SpotOfBillionsOfPixels", [] { WriteFileBytes("spot.tga", TgaHeaderBytes({0, 0, 2, 65535, 65535, 0, 0, 24, 0})); }, true,
+                    "cannot read spot.tga: 65535 x 65535 pixels, more than the 50 million taken", 17},
         EarlyReturn{"ClassRefused", [] { recorder::Script("RegisterClassExA", {DDERR_GENERIC}); }, false, "cannot register the window class", 0},
         EarlyReturn{"NoDisplay", [] { memory_screen::Get().noDisplay = true; }, false, "cannot create the window", 0},
         EarlyReturn{"NoDirectDraw", [] { recorder::Script("DirectDrawCreateEx", {DDERR_GENERIC}); }, true,

@@ -120,8 +120,9 @@ TEST_P(Load, GivesThePixelsOfTheFile) {
     const size_t count = size_t{c.layout.width} * c.layout.height;
     SoilTheStack();
     Image* image = LoadTgaFromMemory(file.data(), file.size());
-    // Only a picture too large for this machine's memory may come back null.
-    if (image == nullptr && c.layout.width == 65535) return;
+    // Only a picture too large for this machine's memory may come back null, and only for that reason.
+    const std::string why = image == nullptr ? TgaFailureReason() : "";
+    if (why == "out of memory" || (why == "too large to hold in memory" && sizeof(size_t) == 4)) return;
     ASSERT_NE(image, nullptr) << TgaFailureReason();
     EXPECT_EQ(std::pair(image->width, image->height), (std::pair<int32_t, int32_t>(c.layout.width, c.layout.height)));
     for (size_t i : PixelsToCheck(count)) {
