@@ -2,16 +2,20 @@
 fitted as an independent model fits them, upright; each refusal one stderr line that leaves no file and never hangs;
 the shipped build clean under memcheck.
 Usage: render_test.py VARNELO_RENDER VARNELO_PICTURES ASSETS_DIR [TEST...]"""
+import contextlib
 import io
 import os
 import pathlib
+import pty
 import re
 import resource
 import signal
+import struct
 import subprocess
 import sys
 import tempfile
 import threading
+import tty
 import unittest
 
 from PIL import Image, ImageOps
@@ -94,7 +98,9 @@ class Render(unittest.TestCase):
             if mode == "RGB":  # as a scene of its own size, the frame form fits it as a photo is fitted
                 picture.save(self.path("scene.tga"))
                 for scene in ("scene.tga", "--fit-scene.tga"):
-                    run(["--spot", os.path.join(ASSETS, "spot.tga"), "--scene", scene, "--at", "100,70", "-o", scene + ".bmp"], self.dir)
+                    self.assertEqual(run(["--spot", os.path.join(ASSETS, "spot.tga"), "--scene", scene, "--at", "100,70", "-o", scene + ".bmp"],
+                                         self.dir).returncode, 0, scene)
+                    self.assertGreater(len(set(self.read(scene + ".bmp")[54:])), 1, scene)
                 self.assertEqual(self.read("scene.tga.bmp"), self.read("--fit-scene.tga.bmp"), size)
 
     def test_fit_forms_turn_jpeg_photos_upright(self):
@@ -140,8 +146,12 @@ class Render(unittest.TestCase):
         Image.frombytes("RGB", (50, 40), bytes(i * 7919 >> 5 & 255 for i in range(6000))).save(jpeg := io.BytesIO(), "JPEG")
         tables = b"\xff\xfe\x01\x92" + bytes(400) + b"\xff\xc4\x01\x54\x13\x00\x04" + bytes(18) + b"\x03" + bytes(14) + b"\x96\x96" + bytes(300)
         jpeg = jpeg.getvalue()
-        for name, data in [("cut.png", png.getvalue()[:60]), ("cut.jpg", jpeg[:jpeg.index(b"\xff\xda")]), ("empty.png", b""),
-                           ("tables.jpg", jpeg[:-2] + tables + jpeg[-2:]), ("note.txt", b"Hello, this is no picture\n")]:
+        sos, sof = jpeg.index(b"\xff\xda"), jpeg.index(b"\xff\xc0")
+        for name, data in [("cut.png", png.getvalue()[:60]), ("cut.jpg", jpeg[:sos]), ("empty.png", b""), ("noscan.jpg", jpeg[:sos] + b"\xff\xd9"),
+                           ("tables.jpg", jpeg[:-2] + tables + jpeg[-2:]), ("note.txt", b"Hello, this is no picture\n"),
+                           ("arith.jpg", jpeg[:sof + 1] + b"\xc9" + jpeg[sof + 2:]), ("12bit.jpg", jpeg[:sof + 4] + b"\x0c" + jpeg[sof + 5:]),
+                           ("photo.webp", b"RIFF\0\0\0\0WEBPVP8 " + bytes(30)), ("rle.bmp", b"BM" + bytes(12) + struct.pack("<IiiHHI", 40, 4, 4, 1, 8, 1) + bytes(40)),
+                           ("wide.png", b"\x89PNG\r\n\x1a\n\0\0\0\rIHDR" + struct.pack(">II", 16777217, 1) + bytes(30))]:
             self.write(name, data)
         damaged = "a %s that could not be decoded, as if damaged or cut short"
         for name, reason in [("absent.tga", "No such file or directory"), ("type4.tga", "unsupported image type 4"),
@@ -149,12 +159,18 @@ class Render(unittest.TestCase):
                              ("cut.tga", "file ends inside the header"), ("text.tga", "not a TGA file"),
                              ("absent.png", "No such file or directory"), ("empty.png", "empty file"),
                              ("note.txt", "not a PNG, JPEG, GIF, BMP or TGA picture"), ("cut.png", damaged % "PNG"),
-                             ("cut.jpg", damaged % "JPEG"), ("tables.jpg", damaged % "JPEG"), ("huge.png", "8000 x 7000 pixels, more than the 50 million taken")]:
+                             ("cut.jpg", damaged % "JPEG"), ("tables.jpg", damaged % "JPEG"), ("huge.png", "8000 x 7000 pixels, more than the 50 million taken"),
+                             ("noscan.jpg", damaged % "JPEG"), ("arith.jpg", "an arithmetic-coded JPEG is not supported"),
+                             ("12bit.jpg", "a 12-bit JPEG is not supported"), ("/dev/zero", "not a PNG, JPEG, GIF, BMP or TGA picture"),
+                             ("photo.webp", "a WebP picture is not supported: save it as PNG or JPEG"), ("rle.bmp", "a run-length BMP is not supported"),
+                             ("wide.png", "16777217 x 1 pixels, a side longer than the 16777216 taken")]:
             forms = (["--picture", name], ["--indexed", name], ["--spot", name, "--at", "1,2"]) if name.endswith(".tga") else ()
             for args in forms + (["--fit-scene", name], ["--fit-light", name]):
                 self.assertFails(args + ["-o", "out.bmp"], 1, "varnelo-render: cannot read %s: %s" % (name, reason))
-        for args in (["--fit-scene", "flat.tga"], ["--fit-light", "flat.tga"], ["--scene", "flat.tga", "--spot", SCENE, "--at", "1,2"]):
-            self.assertFails(args + ["-o", "out.bmp"], 1, "varnelo-render: cannot read flat.tga: no pixels to fit")
+        for args, reason in [(["--fit-scene", "flat.tga"], "no pixels to fit"), (["--fit-light", "flat.tga"], "no pixels to fit"),
+                             (["--scene", "flat.tga", "--spot", SCENE, "--at", "1,2"], "no pixels to fit"),
+                             (["--spot", "huge.tga", "--scene", SCENE, "--at", "1,2"], "65535 x 65535 pixels, more than the 50 million taken")]:
+            self.assertFails(args + ["-o", "out.bmp"], 1, "varnelo-render: cannot read %s: %s" % (args[1], reason))
         huge, mine = "a picture of 65535 x 65535 is too large for BMP", "it is the input picture"
         for args, output, reason in [
                 (["--picture", SCENE], "full.bmp", "No space left on device"),
@@ -201,6 +217,34 @@ class Render(unittest.TestCase):
         self.assertEqual((os.readlink(self.path("link.bmp")), os.stat(self.path("target.bmp")).st_mode & 0o777,
                           os.path.getsize(self.path("target.bmp")), sorted(os.listdir(self.dir))),
                          ("target.bmp", 0o600, 54 + 320 * 200 * 3, ["link.bmp", "small", "target.bmp"]))
+
+    def test_outputs_reach_pipes_terminals_and_the_files_links_name(self):
+        os.symlink("loop", self.path("loop"))
+        os.mkdir(self.path("d"))
+        ways = ['"$0" "$@" -o /dev/stdout', '"$0" "$@" -o /dev/fd/3 3>&1 >/dev/null', '"$0" "$@" -o >(cat)',
+                'rm -f p; mkfifo p; cat p & "$0" "$@" -o p && wait',
+                # Dangling links, relative to their own folder (through a chain) and absolute: the target is made, the links stay.
+                'rm -f d/*; ln -s t d/rel; ln -s rel d/chain; "$0" "$@" -o d/chain && test -L d/chain -a -L d/rel && cat d/t',
+                'rm -f a l; ln -s "$PWD/a" l; "$0" "$@" -o l && test -L l && cat a']
+        for form in (["--picture", SCENE], ["--spot", os.path.join(ASSETS, "spot.tga"), "--scene", SCENE, "--at", "100,70"],
+                     ["--fit-scene", SCENE]):
+            self.assertEqual(run(form + ["-o", "file"], self.dir).returncode, 0)
+            expected = self.read("file")
+            self.assertIsNone(Image.open(self.path("file")).getcolors(1), "one colour from %s" % form)
+            for way in ways:
+                result = subprocess.run(["bash", "-c", way, RENDER] + form, cwd=self.dir, capture_output=True, timeout=30)
+                self.assertEqual((result.returncode, result.stderr, result.stdout == expected), (0, b"", True), (form, way))
+            master, terminal = pty.openpty()
+            tty.setraw(terminal)  # the bytes as written, with no line endings added
+            child = subprocess.Popen([RENDER, *form, "-o", os.ttyname(terminal)], cwd=self.dir, stdout=terminal)
+            os.close(terminal)
+            got = b""
+            with contextlib.suppress(OSError):  # EIO once the terminal's last holder has closed it
+                while chunk := os.read(master, 65536):
+                    got += chunk
+            os.close(master)
+            self.assertEqual((child.wait(timeout=30), got == expected), (0, True), "terminal, %s" % form)
+            self.assertFails(form + ["-o", "loop"], 1, "varnelo-render: cannot write loop: Too many levels of symbolic links")
 
     def test_release_build_passes_memcheck(self):
         # The build as shipped, not a sanitizer's: valgrind follows each byte it touches and what it leaves behind.
