@@ -1,6 +1,8 @@
-// libFuzzer target for the photo load and its fitting: null or a picture within the limit that fits; orientation 1-8.
+// libFuzzer target for the photo load and its fitting: null or a picture within the limit that fits; orientation 1-8,
+// and cleared to 1.
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "image/fit.h"
 #include "image/orientation.h"
@@ -9,6 +11,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t orientation = PhotoOrientation(data, size);
     if (orientation < 1 || orientation > 8) std::abort();
+    // Cleared as the page clears it, the orientation it had is gone and no byte past the input is written.
+    std::vector<uint8_t> cleared(data, data + size);
+    if (ClearOrientation(cleared.data(), size) != orientation || PhotoOrientation(cleared.data(), size) != 1) std::abort();
     // A picture larger than the fuzzer's memory limit says nothing new and would end the run.
     Image* photo = LoadPhotoFromMemory(data, size, int64_t{1} << 18);
     if (photo == nullptr) return 0;
