@@ -71,8 +71,8 @@ void Put32(uint8_t* at, uint32_t value) {
     Put16(at + 2, value >> 16);
 }
 
-// The two headers, with both size fields 0 until every row is on disk, so that a file
-// cut short by a failed write does not claim a size it lacks.
+// The two headers. A file written row by row has both size fields 0 until every row is on
+// disk, so that a file cut short by a failed write does not claim a size it lacks.
 void FillHeaders(uint8_t* fileHeader, uint8_t* infoHeader, const Image& image,
                  uint32_t fileBytes, uint32_t pixelBytes) {
     Put16(fileHeader + 0, 0x4D42);  // "BM"
@@ -101,9 +101,39 @@ void WriteHeaders(FILE* file, const Image& image, uint32_t fileBytes, uint32_t p
     std::fwrite(infoHeader, 1, sizeof infoHeader, file);
 }
 
+// Row y of image as the file stores it: blue, green, red for each pixel. The padding after
+// the pixels is left as the caller cleared it.
+void PackRow(const Image& image, int32_t y, uint8_t* row) {
+    const uint32_t* pixels = image.pixels + static_cast<size_t>(y) * image.width;
+    for (size_t x = 0; x < static_cast<size_t>(image.width); ++x) {
+        const uint32_t p = pixels[x];
+        row[3 * x] = static_cast<uint8_t>(p >> 16);
+        row[3 * x + 1] = static_cast<uint8_t>(p >> 8);
+        row[3 * x + 2] = static_cast<uint8_t>(p);
+    }
+}
+
 bool Exists(const char* name) {
     std::error_code error;
     return std::filesystem::exists(std::filesystem::symlink_status(name, error));
+}
+
+// Closes a file that took every byte given (`written`, else `error` says why). Returns 1 when
+// every byte reached the file, else 0 with the reason recorded.
+int Close(FILE* file, bool written, int error) {
+    // Writes are buffered: a full disk may only show when the buffer is flushed on close,
+    // and a file that did not reach the disk is not a saved screenshot.
+    if (written && std::fflush(file) != 0) {
+        written = false;
+        error = errno;
+    }
+    written = written && !std::ferror(file);
+    if (std::fclose(file) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (written) return 1;
+    return Fail(error != 0 ? std::strerror(error) : "write error");
 }
 
 // Writes the whole file into an open stream and closes it. Returns 1 when every byte
@@ -120,13 +150,7 @@ int WriteAndClose(FILE* file, const Image& image) {
     WriteHeaders(file, image, 0, 0);
     bool written = true;
     for (int32_t y = image.height - 1; y >= 0 && written; --y) {
-        const uint32_t* pixels = image.pixels + static_cast<size_t>(y) * image.width;
-        for (size_t x = 0; x < static_cast<size_t>(image.width); ++x) {
-            const uint32_t p = pixels[x];
-            row[3 * x] = static_cast<uint8_t>(p >> 16);
-            row[3 * x + 1] = static_cast<uint8_t>(p >> 8);
-            row[3 * x + 2] = static_cast<uint8_t>(p);
-        }
+        PackRow(image, y, row);
         written = std::fwrite(row, 1, static_cast<size_t>(stride), file) == stride;
         if (!written) error = errno;
     }
@@ -141,20 +165,29 @@ int WriteAndClose(FILE* file, const Image& image) {
             error = errno;
         }
     }
-    // Writes are buffered: a full disk may only show when the buffer is flushed on close,
-    // and a file that did not reach the disk is not a saved screenshot.
-    if (written && std::fflush(file) != 0) {
-        written = false;
-        error = errno;
-    }
-    written = written && !std::ferror(file);
-    if (std::fclose(file) != 0 && written) {
-        written = false;
-        error = errno;
-    }
     std::free(row);
-    if (written) return 1;
-    return Fail(error != 0 ? std::strerror(error) : "write error");
+    return Close(file, written, error);
+}
+
+// The whole file in memory with its final sizes, for an output that cannot be sought back
+// in (a pipe, a terminal), written in one pass; then closed. 1, or 0 with the reason recorded.
+int WriteInOnePassAndClose(FILE* file, const Image& image) {
+    const uint64_t stride = StrideOf(image.width);
+    const uint64_t pixelBytes = stride * static_cast<uint64_t>(image.height);
+    const uint64_t fileBytes = FileHeaderBytes + InfoHeaderBytes + pixelBytes;
+    // Cleared, so that the padding after each row is zero as in a file written row by row.
+    uint8_t* bytes = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(fileBytes), 1));
+    if (bytes == nullptr) {
+        std::fclose(file);
+        return Fail("out of memory");
+    }
+    FillHeaders(bytes, bytes + FileHeaderBytes, image, static_cast<uint32_t>(fileBytes), static_cast<uint32_t>(pixelBytes));
+    uint8_t* row = bytes + FileHeaderBytes + InfoHeaderBytes;
+    for (int32_t y = image.height - 1; y >= 0; --y, row += stride) PackRow(image, y, row);
+    const bool written = std::fwrite(bytes, 1, static_cast<size_t>(fileBytes), file) == fileBytes;
+    const int error = written ? 0 : errno;
+    std::free(bytes);
+    return Close(file, written, error);
 }
 
 // Saves under the first free name from `first` on. A name is taken only by creating its
@@ -193,9 +226,10 @@ int SaveBmp(const char* path, const Image* image) {
     if (!BmpCanHold(image->width, image->height)) return Fail("too large for BMP");
     FILE* file = std::fopen(path, "wb");
     if (file == nullptr) return Fail(std::strerror(errno));
-    // A device or a pipe named as the output is written to but never removed.
+    // A device or a pipe named as the output is written to but never removed, and gets the
+    // file in one pass: it cannot be sought back in to fill in the sizes.
     const bool regular = IsRegularFile(file);
-    if (WriteAndClose(file, *image) == 1) return 1;
+    if ((regular ? WriteAndClose(file, *image) : WriteInOnePassAndClose(file, *image)) == 1) return 1;
     // A file cut short would pass for a picture; the reason survives the removal.
     if (regular) std::remove(path);
     return 0;

@@ -11,7 +11,8 @@ bool BmpCanHold(int32_t width, int32_t height);
 
 // Writes image (image order) to path. Returns 1 when the whole file reached the disk, else
 // 0: also when a buffered write fails only as the file is closed, and for a picture that
-// BmpCanHold refuses. A regular file that could not be written whole is removed.
+// BmpCanHold refuses. A regular file that could not be written whole is removed. A pipe, a
+// terminal or a device, which cannot be sought back in, gets the same bytes built in memory.
 int SaveBmp(const char* path, const Image* image);
 
 // Saves Width x Height pixels in image order under the first free "Screenshot%2x.bmp"
