@@ -1,5 +1,5 @@
-// Where an output goes: the file a link names, written beside under a temporary name unless it
-// is a device or a pipe, and moved into place once whole.
+// Where an output goes: the file at the end of its links, written beside under a temporary name
+// and moved into place once whole; or, for a pipe, a terminal or a device, the name as given.
 #include "tools/output/output_file.h"
 
 #include <cerrno>
@@ -10,12 +10,42 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// As many links in a row as Linux follows before it gives up.
+constexpr int MostLinksInARow = 40;
+
+// The name a chain of links at `path` ends in, which need not exist yet: a relative link counts
+// from its own folder. Folders on the way are left to the system, which reads ".." after a
+// linked folder as it reads it for the link itself.
+fs::path EndOfLinks(fs::path path, std::error_code& error) {
+    for (int links = 0; fs::is_symlink(fs::symlink_status(path, error)); ++links) {
+        // Links that change while they are read could otherwise be followed round for ever.
+        if (links == MostLinksInARow) {
+            error = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+            return {};
+        }
+        const fs::path next = fs::read_symlink(path, error);
+        if (error) return {};
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    error.clear();
+    return path;
+}
+
+}  // namespace
+
 std::string WriteOutputFile(const std::string& path, const std::function<std::string(const std::string& to)>& write) {
     std::error_code error;
-    // Through any links to the file they name, which need not exist yet.
-    const fs::path target = fs::symlink_status(path, error).type() == fs::file_type::symlink ? fs::weakly_canonical(path, error) : fs::path(path);
-    const fs::file_type type = fs::status(target, error).type();
+    const fs::file_type type = fs::status(path, error).type();
+    // A name that cannot be looked up (links in a loop, a folder that may not be searched)
+    // cannot be written either.
+    if (type == fs::file_type::none) return error.message();
+    // A pipe, a terminal or a device is written through the name as given: the links of
+    // /dev/stdout and /dev/fd/N end in names such as "pipe:[N]" that no one can open.
     if (type != fs::file_type::regular && type != fs::file_type::not_found) return write(path);
+    const fs::path target = EndOfLinks(path, error);
+    if (error) return error.message();
     // Hidden, and of this process alone. (Appended piece by piece: GCC 12 warns wrongly on a + chain.)
     std::string name(1, '.');
     name.append(target.filename().string()).append(1, '.').append(ProcessTag()).append(".part");

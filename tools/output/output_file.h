@@ -8,8 +8,9 @@
 // Writes an output file through `write`, which is given the path to write to and answers "" when
 // the file is whole, or why not. A regular file (or none yet) is written under a temporary name in
 // the same folder and moved into place only when whole, keeping the old file's permissions; a
-// device or a pipe is written directly; a link is written through to the file it names. Returns
-// "" or why it failed; a failed write leaves the old file as it was and no temporary file behind.
+// device, a terminal or a pipe is written directly, through the name as given; a link is written
+// through to the file at the end of its links, which is made if missing. Returns "" or why it
+// failed; a failed write leaves the old file as it was and no temporary file behind.
 std::string WriteOutputFile(const std::string& path, const std::function<std::string(const std::string& to)>& write);
 
 // What --help and --version print reached its reader only if standard output took it whole: 0,
