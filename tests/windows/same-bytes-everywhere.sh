@@ -22,7 +22,7 @@ exif = Image.Exif(); exif[0x0112] = 6; Image.open(sys.argv[1]).save(sys.argv[2],
 
 # Each job: the file it writes, then its options; spots inside, across every edge and corner, far outside.
 jobs=()
-for at in 160,100 100,60 0,0 319,0 0,199 319,199 -47,-47 367,247 -30,100 350,100 160,-30 160,230 \
+for at in 160,100 100,60 0,0 319,0 0,199 319,199 -31,-31 351,231 -30,100 350,100 160,-30 160,230 \
     -48,100 160,248 5000,5000 -2147483648,2147483647; do
     jobs+=("frame${at/,/_}.bmp --at $at" "noise${at/,/_}.bmp --spot bytes.tga --scene noise.tga --at $at")
 done
