@@ -1,6 +1,7 @@
 // The stand-in for the slice of USER32 and GDI32 the program uses, on any screen: one window
-// class and window, a message queue fed by the screen's input, drift-free coalesced timers,
-// the cursor in the display mode's pixels, and message boxes the screen puts in front of the user.
+// class and window, a message queue fed by the screen's input and by close requests, drift-free
+// coalesced timers, the cursor in the display mode's pixels, and message boxes the screen puts in
+// front of the user.
 #include <windows.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/close_requests.h"
 #include "platform/core/desktop.h"
 #include "platform/core/standins.h"
 #include "platform/screen.h"
@@ -163,6 +165,9 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD, i
     state.windowProcedure = procedure;
     state.windowAlive = true;
     state.quitPosted = false;
+    // From now on a close request has a window to close; the screen has set up its own answer
+    // to one while opening, and the watch goes in front of it.
+    close_requests::Watch();
     return &WindowObject;
 }
 
@@ -262,6 +267,8 @@ BOOL WINAPI ClientToScreen(HWND window, LPPOINT point) {
 BOOL WINAPI GetMessageA(LPMSG msg, HWND, UINT, UINT) {
     if (msg == nullptr) return -1;
     for (;;) {
+        // A close request from outside (Ctrl+C, a logout) closes the window as its close box does.
+        if (close_requests::Take()) standins::PostClose();
         if (state.quitPosted) {
             state.quitPosted = false;
             *msg = MSG{};
