@@ -176,16 +176,14 @@ async function idleProgram() {
   });
 }
 
-// The program's word on pictures before they replace any: an instance that never starts reads
-// each as start-up reads it. Answers [name, reason] for the first it refuses.
+// The program's word on pictures before they replace any: an instance that never starts takes
+// the pair the next start would have, the given pictures and the present other one, as start-up
+// takes it. Answers [name, reason] for the picture it refuses.
 async function unreadable(given) {
   const reader = await idleProgram();
-  given.forEach((bytes, name) => reader.FS.writeFile(name, bytes));
-  for (const name of given.keys()) {
-    const reason = reader.UTF8ToString(reader._varnelo_picture_problem(pictureNames.indexOf(name)));
-    if (reason) return [name, reason];
-  }
-  return null;
+  for (const name of pictureNames) reader.FS.writeFile(name, given.get(name) ?? pictures.get(name));
+  const problem = reader.UTF8ToString(reader._varnelo_pictures_problem());
+  return problem ? [problem.slice(0, problem.indexOf(': ')), problem.slice(problem.indexOf(': ') + 2)] : null;
 }
 
 // New builds. One kept whole waits until no page runs the old one: the link has it take over

@@ -1,14 +1,25 @@
-// What the page asks before it gives the program a picture of the user's: whether start-up
-// would read it, and if not, why, in the reader's own words.
+// What the page asks before it gives the program pictures of the user's: whether start-up would
+// take the pair, and if not, which picture and why, in start-up's own words.
 #include <emscripten.h>
 
-#include "image/tga.h"
+#include <string>
 
-// Reads spot.tga (scene 0) or scr.tga (scene 1), as the page wrote it, the way start-up reads
-// it; "" when it reads, else the reason it does not. Called on an instance that never starts.
-extern "C" EMSCRIPTEN_KEEPALIVE const char* varnelo_picture_problem(int scene) {
-    Image* picture = LoadTga(scene != 0 ? "scr.tga" : "spot.tga");
-    if (picture == nullptr) return TgaFailureReason();
-    FreeImage(picture);
-    return "";
+#include "image/pictures.h"
+
+// Takes spot.tga and scr.tga, as the page wrote them, by the rule start-up takes them by; ""
+// when the program would start on them, else the refused picture's name, ": " and why. Called on
+// an instance that never starts.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* varnelo_pictures_problem() {
+    static std::string problem;
+    Image* spot = nullptr;
+    Image* scene = nullptr;
+    const char* failedPath = nullptr;
+    const char* why = LoadSpotAndScene("spot.tga", "scr.tga", spot, scene, failedPath);
+    if (why == nullptr) {
+        FreeImage(spot);
+        FreeImage(scene);
+        return "";
+    }
+    problem = std::string(failedPath) + ": " + why;
+    return problem.c_str();
 }

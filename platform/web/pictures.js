@@ -231,7 +231,7 @@ export async function use(files, asLight, host) {
   } catch (error) {
     return host.say(`Your pictures could not be given to the demo (${error.message}). ${goesOn}`);
   }
-  if (refused) return host.say(`Your ${picked.get(refused[0])} cannot be read: ${refused[1]}. ${goesOn}`);
+  if (refused) return host.say(`Your ${picked.get(refused[0]) ?? refused[0]} cannot be read: ${refused[1]}. ${goesOn}`);
   for (const [name, bytes] of given) host.give(name, bytes);
   try {
     await store('readwrite', (pictures) => [...given].map(([name, bytes]) => pictures.put(bytes, name)));
