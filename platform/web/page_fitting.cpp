@@ -1,11 +1,14 @@
-// The program's own fitting rule for the page, which decodes a photo a band of rows at a time and
-// hands each band over here, on an instance that never starts, and takes the TGA file it makes.
+// The program's own rules for a photo in the page, run on an instance that never starts: which
+// way is up, found before the browser decodes it, and the fitting, to which the page hands the
+// decoded photo a band of rows at a time, taking the TGA file it makes.
 #include <emscripten.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "image/fit.h"
+#include "image/orientation.h"
 
 namespace {
 
@@ -18,6 +21,10 @@ struct PageFitting {
 }  // namespace
 
 extern "C" {
+
+// The photo's orientation as the desktop programs turn it, set to 1 in the bytes, so that the
+// browser decodes the stored rows as stored, whether or not it would turn them itself.
+EMSCRIPTEN_KEEPALIVE int32_t varnelo_clear_orientation(uint8_t* photo, size_t size) { return ClearOrientation(photo, size); }
 
 // Starts fitting a width x height picture as the scene (light 0) or as the light; null for a size
 // the rule takes not.

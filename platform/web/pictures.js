@@ -39,13 +39,12 @@ export function fitting(program, width, height, light) {
 }
 
 // The format and size a picture's header states, so that a picture too large is refused before
-// the browser spends its memory on it, and for a JPEG where its Exif orientation lies; null for
-// a format not known here.
+// the browser spends its memory on it; null for a format not known here.
 function header(b) {
   const le16 = (i) => b[i] | b[i + 1] << 8, be16 = (i) => b[i] << 8 | b[i + 1];
   const le32 = (i) => (le16(i) | le16(i + 2) * 65536) >>> 0, be32 = (i) => be16(i) * 65536 + be16(i + 2);
   const text = (i, n) => String.fromCharCode(...b.subarray(i, i + n));
-  const stated = (format, width, height, turn = null) => ({ format, width, height, turn });
+  const stated = (format, width, height) => ({ format, width, height });
   if (text(1, 3) === 'PNG') return stated('PNG', be32(16), be32(20));
   if (text(0, 4) === 'GIF8') return stated('GIF', le16(6), le16(8));
   if (text(0, 2) === 'BM') return le32(14) === 12 ? stated('BMP', le16(18), le16(20)) : stated('BMP', le32(18), Math.abs(le32(22) | 0));
@@ -57,31 +56,28 @@ function header(b) {
   }
   if (b[0] === 0xff && b[1] === 0xd8) {
     // The frame header follows any number of other segments, Exif and colour profiles among them.
-    let turn = null;
     for (let i = 2; i + 9 < b.length;) {
       if (b[i] !== 0xff) break;
       const marker = b[i + 1];
       if (marker === 0xff) { ++i; continue; }
-      if (marker === 0xe1 && text(i + 4, 6) === 'Exif\0\0') turn ??= orientation(b, i + 10, Math.min(b.length, i + 2 + be16(i + 2)));
-      if (marker >= 0xc0 && marker <= 0xcf && ![0xc4, 0xc8, 0xcc].includes(marker)) return stated('JPEG', be16(i + 7), be16(i + 5), turn);
+      if (marker >= 0xc0 && marker <= 0xcf && ![0xc4, 0xc8, 0xcc].includes(marker)) return stated('JPEG', be16(i + 7), be16(i + 5));
       i += 2 + be16(i + 2);
     }
-    return stated('JPEG', 0, 0, turn);
+    return stated('JPEG', 0, 0);
   }
   return null;
 }
 
-// The orientation (tag 274) of Exif's TIFF structure from `start` to `end`: its value, where it
-// lies and in which byte order; null without one.
-function orientation(b, start, end) {
-  const little = b[start] === 0x49;
-  const u16 = (i) => (little ? b[i] | b[i + 1] << 8 : b[i] << 8 | b[i + 1]);
-  const first = start + (little ? u16(start + 4) + u16(start + 6) * 65536 : u16(start + 4) * 65536 + u16(start + 6));
-  if (!(first + 2 <= end)) return null;
-  for (let entry = first + 2, count = u16(first); count > 0 && entry + 12 <= end; --count, entry += 12) {
-    if (u16(entry) === 274) return { value: u16(entry + 8), at: entry + 8, little };
-  }
-  return null;
+// The orientation a JPEG's Exif block or a PNG's eXIf chunk gives, found by `program`'s own reader
+// as the desktop programs find it, and set to 1 in `bytes`.
+function clearOrientation(program, bytes) {
+  const at = program._malloc(bytes.length);
+  if (!at) throw new Error('out of memory');
+  program.HEAPU8.set(bytes, at);
+  const value = program._varnelo_clear_orientation(at, bytes.length);
+  bytes.set(program.HEAPU8.subarray(at, at + bytes.length));
+  program._free(at);
+  return value;
 }
 
 // How each Exif orientation turns a w x h picture upright, as a canvas transform (a, b, c, d,
@@ -92,10 +88,10 @@ function upright(value, w, h) {
 }
 
 // The picture decoded at its stored size, straight (not premultiplied) and without colour
-// conversion, so that the fitting alone decides, with the transform that turns it upright. A
-// JPEG's Exif orientation is taken out of the copy the browser decodes and applied when it is
-// drawn, so that it turns the same where the browser does not know the option that turns it.
-async function decoded(name, bytes) {
+// conversion, so that the fitting alone decides, with the transform that turns it upright. The
+// orientation is taken out of the copy the browser decodes and applied when it is drawn, so that
+// the page turns a photo where the desktop does, in every browser alike.
+async function decoded(name, bytes, program) {
   if (bytes.length === 0) throw new Refused(`Your ${name} is empty. ${goesOn}`);
   const stated = header(bytes);
   const tooLarge = (width, height) => width * height > MaxPixels &&
@@ -104,32 +100,20 @@ async function decoded(name, bytes) {
   if (typeof createImageBitmap !== 'function') {
     throw new Refused(`Your ${name} cannot be taken: this browser decodes no pictures for a page (Safari does from version 15 on). ${goesOn}`);
   }
-  const turn = stated?.turn?.value >= 2 && stated.turn.value <= 8 ? stated.turn : null;
-  let stored = bytes;
-  if (turn) {
-    stored = bytes.slice();
-    stored.set(turn.little ? [1, 0] : [0, 1], turn.at);  // orientation 1: as stored
-  }
-  const source = new Blob([stored]);
-  const options = { imageOrientation: 'from-image', premultiplyAlpha: 'none', colorSpaceConversion: 'none' };
+  const stored = bytes.slice(), turn = clearOrientation(program, stored);
   let bitmap;
   try {
-    // Engines that do not know 'from-image' yet (older ones) refuse the option itself.
-    bitmap = await createImageBitmap(source, options).catch((error) => {
-      if (!(error instanceof TypeError)) throw error;
-      delete options.imageOrientation;
-      return createImageBitmap(source, options);
-    });
+    bitmap = await createImageBitmap(new Blob([stored]), { premultiplyAlpha: 'none', colorSpaceConversion: 'none' });
   } catch (error) {
     throw new Refused(stated ? `Your ${name} is a ${stated.format} that could not be decoded, as if damaged or cut short. ${goesOn}`
       : `Your ${name} is no picture this browser can read (PNG, JPEG, WebP, GIF, BMP or TGA). ${goesOn}`);
   }
-  const [width, height] = turn?.value >= 5 ? [bitmap.height, bitmap.width] : [bitmap.width, bitmap.height];
+  const [width, height] = turn >= 5 ? [bitmap.height, bitmap.width] : [bitmap.width, bitmap.height];
   if (tooLarge(width, height)) {
     bitmap.close();
     throw tooLarge(width, height);
   }
-  return { bitmap, width, height, transform: upright(turn?.value ?? 1, bitmap.width, bitmap.height) };
+  return { bitmap, width, height, transform: upright(turn, bitmap.width, bitmap.height) };
 }
 
 // A 2D context on a canvas of that size, off the document where the browser can (Safari from 16.4).
@@ -145,7 +129,7 @@ function canvas(width, height) {
 // Decodes the picture and has `program` fit it as the scene or the light, drawn upright a band of
 // rows at a time; between bands the demo runs on. Answers the TGA file.
 export async function fitted(name, bytes, light, program) {
-  const { bitmap, width, height, transform: [a, b, c, d, e, f] } = await decoded(name, bytes);
+  const { bitmap, width, height, transform: [a, b, c, d, e, f] } = await decoded(name, bytes, program);
   try {
     const fit = fitting(program, width, height, light);
     const columns = Math.min(width, TileSide), rows = Math.min(height, Math.max(1, Math.floor(BandPixels / columns)));
