@@ -1,7 +1,7 @@
 // The web page in headless Chromium against varnelo-render: pointer, keys, screenshots, the log, the user's pictures,
 // offline use and the first load, a phone, deploys of new builds whole or cut short, and first visits that cannot start.
 // usage: node page_test.mjs PAGE_DIR VARNELO_RENDER ASSETS_DIR
-import { execFileSync } from 'node:child_process';
+import { execFileSync, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -139,6 +139,33 @@ test('any picture is fitted by the rule, a light taken by name or its control, a
   await downloaded('scr.tga', fs.readFileSync(scene));
   await page.reload();
   await pointAndCompare(null, null, 160, 100);
+});
+
+test('each kind of picture fits on the page as varnelo-render and Pillow fit it, in one session, or is refused as varnelo-render refuses it', async () => {
+  const fitOnPage = (file) => page.evaluate(async (name, bytes) => {
+    const [{ fitted }, program] = await Promise.all([import('./pictures.js'), window.idle ??= createVarnelo({ noInitialRun: true })]);
+    return Array.from(await fitted(name, new Uint8Array(bytes), false, program));
+  }, file, Array.from(fs.readFileSync(made(file))));
+  for (const [file, expected] of [...[1, 2, 3, 4, 5, 6, 7, 8].map((turn) => [`turned-${turn}.png`, 0]), ['alpha.png', 1], ['phone.jpg', 3],
+    ['zero.tga', 'no pixels to fit'], ['vast.tga', '65535 x 65535 pixels, more than the 50 million taken']]) {
+    const desktop = spawnSync(render, ['--fit-scene', made(file), '-o', made(`${file}.tga`)], { encoding: 'utf8' });
+    if (typeof expected === 'string') {
+      assert.equal(desktop.stderr, `varnelo-render: cannot read ${made(file)}: ${expected}\n`);
+      await pick('#pictures', file);
+      assert.equal(await (await page.waitForSelector('#message:not([hidden]) #message-text')).evaluate((text) => text.textContent),
+        `Your ${file} cannot be read: ${expected}. The demo goes on with the pictures it had.`);
+      await pointAndCompare(...at(200, 150), 200, 150);
+      await page.click('#again');
+      continue;
+    }
+    assert.equal(desktop.status, 0, desktop.stderr);
+    const ours = await fitOnPage(file), colours = new Set();
+    for (let i = 18; i < ours.length; i += 3) colours.add(ours.slice(i, i + 3).join());
+    assert.ok(colours.size > 1, `${file}: the page fits it to one colour`);
+    for (const [who, theirs] of [['varnelo-render', made(`${file}.tga`)], ['Pillow and the rule', made(file.replace(/\.\w+$/, '.fit'))]]) {
+      assert.ok(near(ours, fs.readFileSync(theirs), expected), `${file}: the page and ${who} fit it apart by more than ${expected}`);
+    }
+  }
 });
 
 test('a file the page cannot take gets a sentence, and the demo goes on with the pictures it had, after a reload too', async () => {

@@ -48,13 +48,19 @@ made = {'blocks.fit': tga(320, 200, bgr(colours)), 'same.fit': tga(320, 200, bgr
         'large.fit': tga(320, 200, bgr(large_colours.crop((0, 20, 320, 220)))),
         # What the page must refuse.
         'no-picture.png': b'This is a note, not a picture.\n', 'corrupt.jpg': jpeg[:jpeg.index(b'\xff\xda')], 'empty.jpg': b'',
-        'notes.tga': b'This is a note, not a picture.\n'}
+        'notes.tga': b'This is a note, not a picture.\n', 'zero.tga': tga(0, 5, b''), 'vast.tga': tga(65535, 65535, b'')}
 for name, image, rule in [('tall', blocks(401, 877, 1)[0], scene), ('small', blocks(97, 61, 1)[0], scene),
                           ('Spot-photo', blocks(500, 420, 1)[0], light), ('glow', blocks(60, 40, 1)[0], light),
                           ('alpha', Image.merge('RGBA', [*blocks(333, 211, 1)[0].split(), Image.frombytes('L', (333, 211), bytes(
                               noise.choice((0, 1, 128, 254, 255, noise.randrange(256))) for _ in range(333 * 211)))]), scene)]:
     image.save(at(f'{name}.png'))
     made[f'{name}.fit'] = rule(image)
+# A picture stored turned each way, with the eXIf orientation that shows it upright.
+for value in range(1, 9):
+    exif = Image.Exif()
+    exif[0x0112] = value
+    blocks(90, 50, 1)[0].save(at(f'turned-{value}.png'), exif=exif)
+    made[f'turned-{value}.fit'] = scene(ImageOps.exif_transpose(Image.open(at(f'turned-{value}.png'))))
 for name, data in made.items():
     with open(at(name), 'wb') as file:
         file.write(data)
