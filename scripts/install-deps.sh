@@ -10,7 +10,7 @@ set_name=${1:-all}
 packages=(
     cmake g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
     libsdl2-dev libstb-dev libpixman-1-dev
-    xvfb xauth x11-utils xdotool xdg-user-dirs imagemagick python3 python3-pil curl valgrind
+    xvfb xauth x11-utils xdotool xdg-user-dirs imagemagick libjpeg-turbo-progs python3 python3-pil curl valgrind
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64
     # The 32-bit Wine loader for the PE32 programs, and the i386 X libraries its display needs.
     wine32:i386 libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386
