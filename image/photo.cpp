@@ -16,17 +16,7 @@
 
 #include "stb_image.h"
 
-#if __has_include("image/jpeg_check.h")
 #include "image/jpeg_check.h"
-#else  // TEMPORARY until the JPEG check lands
-static const char* JpegProblem(const uint8_t*, size_t) { return nullptr; }
-static bool JpegFrameSize(const uint8_t* data, size_t size, int64_t& width, int64_t& height) {
-    int w = 0, h = 0, c = 0;
-    if (stbi_info_from_memory(data, static_cast<int>(size), &w, &h, &c) == 0) return false;
-    width = w, height = h;
-    return true;
-}
-#endif
 #include "image/orientation.h"
 #include "image/pictures.h"
 
