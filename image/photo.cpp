@@ -137,11 +137,12 @@ Image* LoadPhotoFromMemory(const uint8_t* data, size_t size, int64_t maxPixels) 
     const char* format = FormatOf(data, size);
     const std::string damaged = std::string("a ") + format + " that could not be decoded, as if damaged or cut short";
     if (size > INT_MAX) return Fail(LargerThanTaken(data));
-    if (const char* unsupported = Unsupported(format, data, size)) return Fail(unsupported);
+    // The size first: the JPEG check reads the whole file, which a stated size over the cap saves.
     int64_t width = 0, height = 0;
-    if (!StatedSize(format, data, size, width, height)) return Fail(damaged);
-    if (std::string tooLarge = SizeRefusal(width, height, maxPixels); !tooLarge.empty()) return Fail(tooLarge);
-    if (width <= 0 || height <= 0) return Fail(damaged);  // a header of no rows or columns
+    const bool stated = StatedSize(format, data, size, width, height);
+    if (std::string tooLarge = SizeRefusal(width, height, maxPixels); stated && !tooLarge.empty()) return Fail(tooLarge);
+    if (const char* unsupported = Unsupported(format, data, size)) return Fail(unsupported);
+    if (!stated || width <= 0 || height <= 0) return Fail(damaged);  // no header, or one of no rows or columns
     int decodedWidth = 0, decodedHeight = 0, channels = 0;
     uint8_t* rgba = stbi_load_from_memory(data, static_cast<int>(size), &decodedWidth, &decodedHeight, &channels, 4);
     if (rgba == nullptr) return Fail(std::strcmp(stbi_failure_reason(), "outofmem") == 0 ? "out of memory" : damaged);
