@@ -8,7 +8,7 @@ set -euo pipefail
 set_name=${1:-all}
 
 packages=(
-    cmake g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
+    cmake g++ clang libclang-rt-dev libgtest-dev libgmock-dev libbenchmark-dev
     libsdl2-dev libstb-dev libpixman-1-dev
     xvfb xauth x11-utils xdotool xdg-user-dirs imagemagick libjpeg-turbo-progs python3 python3-pil curl valgrind
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64
