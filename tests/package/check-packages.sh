@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The release packages as users meet them: each .deb run from a folder without pictures (arm64 under QEMU), each
-# Windows zip under Wine, the web zip in Chromium, judged by Lighthouse, and compared with the web command's page.
-# usage: check-packages.sh [DIST LINUX_RENDER [CHECK...]]   (scripts/package.sh fills DIST; CHECK: "deb amd64", "deb
-# arm64", "windows x86", "windows x64" or web, all by default); prints "N passed, N failed, N skipped"
+# The release packages as users meet them: each .deb and tarball run from a folder without pictures (arm64 under
+# QEMU), each Windows zip under Wine, the web zip in Chromium, judged by Lighthouse, and compared with the web
+# command's page. usage: check-packages.sh [DIST LINUX_RENDER [CHECK...]]   (scripts/package.sh fills DIST; CHECK:
+# "deb amd64", "deb arm64", "tar x86_64", "tar aarch64", "windows x86", "windows x64" or web, all by default);
+# prints "N passed, N failed, N skipped"
 set -uo pipefail
 root=$(readlink -f "$(dirname "$0")/../..")
 source "$root/tests/windows/wine.sh"
@@ -27,15 +28,69 @@ check_deb() {
         out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$tree/usr/share/man/$page" 2>&1 >/dev/null)
         [ -z "$out" ] || fail "man $page: $out" || return 1
     done
-    out=$("${run[@]}" "$tree/usr/bin/varnelo" --version) && [ "$out" = "varnelo $version" ] || fail "--version: $out" || return 1
-    # From an empty folder the installed program works in ~/Pictures/varnelo, given the package's pictures.
+    runs_from_empty "$tree/usr/share/varnelo" "${run[@]}" "$tree/usr/bin/varnelo"
+}
+
+# runs_from_empty PICTURES PROGRAM...: it answers --version, and from an empty folder works in ~/Pictures/varnelo,
+# given the bundled PICTURES, for a whole session under Xvfb.
+runs_from_empty() {
+    local out
+    out=$("${@:2}" --version) && [ "$out" = "varnelo $version" ] || fail "--version: $out" || return 1
     mkdir -p "$work/home" "$work/empty" && ln -s home/Pictures/varnelo "$work/run" || return 1
-    reference_frame "$render" "$tree/usr/share/varnelo" "$work/expected.bmp" && start_xvfb "$work" 960x720x24 || return 1
-    (cd "$work/empty" && HOME="$work/home" timeout -k 5 60 env -u XDG_CONFIG_HOME "${run[@]}" "$tree/usr/bin/varnelo" 2>"$work/err"
+    reference_frame "$render" "$1" "$work/expected.bmp" && start_xvfb "$work" 960x720x24 || return 1
+    (cd "$work/empty" && HOME="$work/home" timeout -k 5 60 env -u XDG_CONFIG_HOME "${@:2}" 2>"$work/err"
      echo $? >"$work/exit") &
     expected_log >"$work/expected.log"
     play_session 0 60 960 600 "$work/expected.log" || fail "varnelo said: $(cat "$work/err")" || return 1
     [ -z "$(ls "$work/empty")" ] || fail "the folder it started in was written to"
+}
+
+# check_tar ARCH: unpacked into a path with a blank and started through a link from another folder (aarch64: its
+# programs under QEMU); it needs glibc 2.36 and SDL 2 alone, and without SDL 2 the launcher names the package.
+check_tar() {
+    local tarball=$dist/varnelo-$version-linux-$1.tar.gz top="$work/un packed/varnelo-$version-linux-$1" program out wrong
+    mkdir -p "$work/un packed" "$work/bin" && tar -C "$work/un packed" -xzf "$tarball" || fail "cannot unpack $tarball" || return 1
+    /usr/bin/python3 - "$tarball" "${top##*/}" <<'PY' || return 1
+import sys, tarfile
+programs = ("varnelo", "bin/varnelo", "bin/varnelo-render")
+names = ("/", "LICENSE", "README", "bin/", *programs[1:], "share/", "share/man/", "share/man/man1/", "share/man/man1/varnelo-render.1.gz",
+         "share/man/man6/", "share/man/man6/varnelo.6.gz", "share/varnelo/", "share/varnelo/scr.tga", "share/varnelo/spot.tga", "varnelo")
+expected = [(f"{sys.argv[2]}/{name}".strip("/"), name.endswith("/"), "755" if name.endswith("/") or name in programs else "644", 0, 0)
+            for name in names]
+with tarfile.open(sys.argv[1]) as tar:
+    found = [(entry.name, entry.isdir(), f"{entry.mode:o}", entry.uid, entry.gid) for entry in tar]
+    times = {entry.mtime for entry in tar}
+wrong = [(entry, "missing" if entry in expected else "unexpected") for entry in set(found) ^ set(expected)]
+sys.exit(f"FAIL: in the tarball (name, folder, mode, owner, group) {wrong}, dated {times}, in name order: {found == sorted(found)}"
+         if found != expected or len(times) != 1 else 0)
+PY
+    cmp "$top/share/varnelo/spot.tga" "$root/assets/spot.tga" && cmp "$top/share/varnelo/scr.tga" "$root/assets/scr.tga" || return 1
+    # What a distribution must have: no library but SDL 2 and glibc's, and no symbol of a glibc after 2.36.
+    for program in "$top/bin/varnelo" "$top/bin/varnelo-render"; do
+        out=$(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p' |
+            grep -vx -e 'libSDL2-2\.0\.so\.0' -e 'lib[cm]\.so\.6' -e 'ld-linux-[a-z0-9-]*\.so\.[12]')
+        [ -z "$out" ] || fail "${program##*/} needs $out" || return 1
+        out=$(readelf -V "$program" | sed -n 's/.*Name: \([A-Z_]*[0-9.]*\) .*/\1/p' | sort -uV | paste -sd' ')
+        wrong=$(tr ' ' '\n' <<<"$out" | grep -vxE 'GLIBC_2\.([0-9]|[12][0-9]|3[0-6])(\.[0-9]+)?')
+        [[ $out == *GLIBC_2.* && -z $wrong ]] || fail "${program##*/} needs $wrong, of $out" || return 1
+    done
+    if [ "$1" = aarch64 ]; then
+        runs_from_empty "$top/share/varnelo" qemu-aarch64 "$top/bin/varnelo" && cd "$work" &&
+            qemu-aarch64 "$top/bin/varnelo-render" --spot "$top/share/varnelo/spot.tga" --scene "$top/share/varnelo/scr.tga" \
+                --at "$frame_x,$frame_y" -o arm64.bmp >/dev/null && cmp arm64.bmp expected.bmp
+        return
+    fi
+    ln -s "$top/varnelo" "$work/bin/varnelo" && runs_from_empty "$top/share/varnelo" "$work/bin/varnelo" || return 1
+    # Where SDL 2 is missing: the folder the loader takes it from, without it, in a mount namespace of its own.
+    out=$(unshare -rm true 2>&1) || { echo "the rest passed; not run without SDL 2: unshare -rm says $out" && return 77; }
+    out=$(LD_TRACE_LOADED_OBJECTS=1 "$top/bin/varnelo" | sed -n 's/.*libSDL2-2\.0\.so\.0 => \(.*\) (0x.*/\1/p')
+    mkdir "$work/ns" && [ -f "$out" ] || fail "the loader finds no SDL 2 to hide: $out" || return 1
+    env -u DISPLAY timeout -k 5 60 unshare -rm sh -c 'mkdir "$1/real" "$1/lib" && mount --bind "$2" "$1/real" &&
+        ln -s "$1/real"/* "$1/lib" && rm "$1/lib"/libSDL2-2.0.so.0* && mount --bind "$1/lib" "$2" && exec "$3"' \
+        _ "$work/ns" "$(dirname "$(readlink -f "$out")")" "$work/bin/varnelo" >"$work/out" 2>"$work/err"
+    out=$? && [ "$out" = 1 ] && [ ! -s "$work/out" ] && [ "$(cat "$work/err")" = "varnelo: SDL 2 is missing; install libsdl2-2.0-0\
+ (Debian, Ubuntu), SDL2 (Fedora), sdl2 (Arch), libSDL2-2_0-0 (openSUSE)" ] ||
+        fail "without SDL 2 it ended with $out, said $(cat "$work/err") and printed $(cat "$work/out")"
 }
 
 # exe_resources EXE: the manifest makes it per-monitor DPI aware for Vista to 11; the 256 icon is a compressed PNG.
@@ -114,5 +169,5 @@ check() {
     work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-package.XXXXXX") && trap 'wine_stop; stop_xvfb; rm -rf "$work"' EXIT
     "check_$1" "${@:2}"
 }
-checks=("${@:3}") && [ ${#checks[@]} -gt 0 ] || checks=("deb amd64" "deb arm64" "windows x86" "windows x64" web)
+checks=("${@:3}") && [ ${#checks[@]} -gt 0 ] || checks=("deb amd64" "deb arm64" "tar x86_64" "tar aarch64" "windows x86" "windows x64" web)
 run_checks check "${checks[@]}"
