@@ -3,8 +3,8 @@
 # 32-bit code runs under QEMU's user-mode emulator where the kernel runs no 32-bit programs.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-linux-gnu-gcc-12)
-set(CMAKE_CXX_COMPILER i686-linux-gnu-g++-12)
+set(CMAKE_C_COMPILER i686-linux-gnu-gcc)
+set(CMAKE_CXX_COMPILER i686-linux-gnu-g++)
 
 set(CMAKE_FIND_ROOT_PATH /usr/i686-linux-gnu)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
