@@ -66,7 +66,8 @@ protected:
 
 TEST_F(Compositor, MultipliesEveryValuePairInEveryChannel) {
     // Pair a * 256 + b sits in a different channel place in each pixel; alpha takes no part.
-    Picture scene(Width, Height, 1);
+    // Static, as the compositor holds its address until TearDown, past this body's end (GCC 14 says so).
+    static Picture scene(Width, Height, 1);
     Scene = &scene.image;
     for (uint32_t first = 0; first < 65536; first += FramePixels) {
         const auto input = [&](size_t i, bool ofScene) {
