@@ -20,6 +20,11 @@ export TZ=UTC LC_ALL=C.UTF-8
 umask 022
 export NODE_PATH=/usr/share/nodejs  # Debian's emscripten finds its own node modules there
 ./scripts/install-deps.sh
+# The published releases come from Debian 12: another release's compilers and packers write other bytes,
+# and its glibc would raise what the programs ask of a user's system.
+release=$(. /etc/os-release 2>/dev/null && echo "${ID:-} ${VERSION_ID:-}")
+[ "$release" = "debian 12" ] ||
+    echo "package.sh: the releases are built on Debian 12; built on ${release:-this system}, they work, but their bytes differ from the published ones" >&2
 rm -rf dist && mkdir dist
 
 # pack PRESET GENERATOR TARGET...: configures, builds the targets the package holds, and packs.
