@@ -292,7 +292,7 @@ std::string MakeCommand(const EdgeCase& c) {
                           "random.randbytes(4) * 64 for _ in range(" + w + " // 64 + 1))[:" + w + " * 16])\" && ";
     if (c.mode == std::string("BGR;5")) {
         command += "convert -size " + w + "x4 -depth 8 rgba:in.rgba -alpha off -type TrueColor -depth 5 -compress " +
-                   compression + (c.topFirst ? " -orient TopLeft" : "") + " case.tga";
+                   compression + (c.topFirst ? " -orient TopLeft" : " -orient BottomLeft") + " case.tga";
     } else {
         command += python + "i = Image.frombytes('RGBA', (" + w + ", 4), open('in.rgba', 'rb').read()); "
                    "(i.convert('RGB').quantize() if '" + c.mode + "' == 'P' else i.convert('" + c.mode + "'))"
