@@ -43,11 +43,11 @@ class Kinds(unittest.TestCase):
                 for form, rule in ("--fit-scene", fitting.scene), ("--fit-light", fitting.light):
                     self.assertRenders(name, form, Image.open(io.BytesIO(rule(picture))), SLACK.get(name, SLACK.get(name[-4:], 0)))
 
-    def photos(self, *extensions):  # each with Pillow's decode, 16-bit grey by its high byte as stb_image takes every sample
+    def photos(self, *extensions):  # each with Pillow's decode, 16-bit grey (I, or I;16 since Pillow 10) by its high byte as stb_image takes it
         for name in (name for name in picture_kinds.photos(self.dir) if name.endswith(extensions)):
             with Image.open(os.path.join(self.dir, name)) as decoded:
                 picture = ImageOps.exif_transpose(decoded)
-            yield name, Image.frombytes("L", picture.size, bytes(v >> 8 for v in picture.getdata())) if picture.mode == "I" else picture
+            yield name, Image.frombytes("L", picture.size, bytes(v >> 8 for v in picture.getdata())) if picture.mode.startswith("I") else picture
 
     def test_tga_kinds_as_the_reader_reads_them(self):
         self.check(picture_kinds.tgas(self.dir))
