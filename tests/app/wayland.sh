@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program on sway's headless 960 x 720 output, through XWayland and SDL's Wayland driver, also scaled by 2:
 # the frame shows at three times its size in real pixels, the pointer steers, F12 saves the frame, Esc ends with 0.
-# usage: wayland.sh VARNELO VARNELO_RENDER ASSETS_DIR LSAN_SUPPRESSIONS
+# usage: wayland.sh VARNELO VARNELO_RENDER ASSETS_DIR LSAN_SUPPRESSIONS   (VARNELO: the program, or an unpacked
+# download, which its launcher starts)
 set -uo pipefail
 source "$(dirname "$0")/../support/desktop.sh"
 source "$support/sway.sh"
@@ -9,7 +10,8 @@ render=$2 assets=$3
 work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-wayland-XXXXXX")
 trap 'stop_sway; rm -rf "$work"' EXIT
 set -e
-mkdir "$work/run" && user_owns "$work/run" && cp "$1" "$work/varnelo" && cp "$support/wayland_input.py" "$4" "$work/"
+mkdir "$work/run" && user_owns "$work/run" && cp -r "$1" "$work/program" && cp "$support/wayland_input.py" "$4" "$work/"
+program=$work/program && [ ! -d "$1" ] || program=$work/program/varnelo
 start_sway "$work" 960x720 LSAN_OPTIONS="suppressions='$work/$(basename "$4")':print_suppressions=0" ASAN_OPTIONS="${ASAN_OPTIONS:-}"
 start_input "$work/wayland_input.py"
 
@@ -22,7 +24,7 @@ screen_shows_at() {
 play() {
     local leg=$1 run=$work/run/$1 shown=${3:-$2}
     echo "--- $leg" && mkdir "$run" && cp "$assets/spot.tga" "$assets/scr.tga" "$run/" && user_owns "$run"
-    (set +e; cd "$run" && client "${@:4}" timeout -k 5 60 "$work/varnelo" >stdout 2>stderr; echo $? >"$run/exit") &
+    (set +e; cd "$run" && client "${@:4}" timeout -k 5 60 "$program" >stdout 2>stderr; echo $? >"$run/exit") &
     mapped() { client swaymsg -t get_tree | grep -q '"name": "Varnelo"'; }
     wait_for 30 mapped || fail "$leg: no window was mapped: $(cat "$run/stderr")" || return 1
     for at in $2 $3; do
