@@ -91,9 +91,10 @@ cmake --preset ci-web
 cmake --build --preset web -j "$jobs"
 ctest --preset web -j "$jobs"
 # Debian's npm 9, on Debian 12 and 13 alike, cannot read the lock's overrides (it takes their "latest" for a
-# version range); where the machine's npm is older than 10, npm 10 from the registry installs them.
+# version range); where the machine's npm is older than 10, npm 10 from the registry installs them, started
+# from outside the folder, which npm 9 would otherwise read first.
 npm=(npm) && [ "$(npm --version | cut -d. -f1)" -ge 10 ] || npm=(npx --yes npm@10.9.2)
-(cd tests/web && "${npm[@]}" ci --no-audit --no-fund --loglevel=error)
+(web_tests=$PWD/tests/web && cd / && "${npm[@]}" ci --prefix "$web_tests" --no-audit --no-fund --loglevel=error)
 node tests/web/page_test.mjs build/web/page build/release/tools/render/varnelo-render assets
 
 # The packages made first, checked as users meet them: the .deb unpacked into a throw-away root
