@@ -70,7 +70,7 @@ inside() {
 run_command='
     apt-get update -qq && apt-get install -y -qq xvfb xauth xdotool curl >/dev/null
     cd /root/varnelo && source tests/support/desktop.sh && work=$(mktemp -d) && set -e
-    trap "pkill -f build/demo/platform/varnelo || true; stop_xvfb" EXIT
+    trap "pkill -xf ../build/demo/platform/varnelo || true; stop_xvfb" EXIT
     start_xvfb "$work" 640x480x24
     (set +e; timeout -k 5 600 ./scripts/run.sh; echo $? >"$work/exit") &
     wait_for 540 xdotool search --name "^Varnelo$" || fail "no Varnelo window"
@@ -79,7 +79,7 @@ run_command='
 # The web command serves the page it built.
 web_command='
     cd /root/varnelo && source tests/support/desktop.sh && set -e
-    trap "pkill -f \"http.server --bind 127.0.0.1\" || true" EXIT
+    trap "pkill -xf \"python3 -m http.server --bind 127.0.0.1 --directory build/web/page 8765\" || true" EXIT
     (./scripts/web.sh 8765 >/tmp/web.log 2>&1 &) && wait_for 900 curl -sf http://127.0.0.1:8765/ || fail "$(cat /tmp/web.log)"
     for file in index.html varnelo.js varnelo.wasm spot.tga scr.tga; do
         curl -sf "http://127.0.0.1:8765/$file" | cmp - "build/web/page/$file"
