@@ -1,5 +1,6 @@
-// The one rule by which pixels of one size show in an area of another: as large as fits with
-// their aspect kept, centred between black bands, and a point carried between area and pixels.
+// The one rule by which pixels of one size show in an area of another: in the shape chosen (the
+// pixels square, or 4:3 as on the monitors such modes were made for), at any scale or at whole
+// multiples, centred between black bands; and a point carried between area and pixels.
 // Pure and header-only, so that the window on Windows, the SDL screen and the page share it.
 #pragma once
 
@@ -30,6 +31,66 @@ constexpr Box Fit(int64_t areaWidth, int64_t areaHeight, int64_t width, int64_t 
     box.left = (areaWidth - box.width) / 2;
     box.top = (areaHeight - box.height) / 2;
     return box;
+}
+
+// The shape to show pixels in, apart from how many there are.
+enum class Aspect {
+    Square,     // each pixel as tall as wide
+    FourThree,  // 320 x 200 filled a 4:3 monitor: each pixel 1.2 times as tall as wide
+};
+struct Shape {
+    Aspect aspect = Aspect::Square;
+    bool whole = false;  // each pixel a whole number of area pixels each way
+};
+
+// A pixel's height over its width in the aspect, as a fraction.
+constexpr int64_t PixelTall(Aspect aspect) { return aspect == Aspect::FourThree ? 6 : 1; }
+constexpr int64_t PixelWide(Aspect aspect) { return aspect == Aspect::FourThree ? 5 : 1; }
+
+// How many area pixels each way one of the pixels takes at whole scale; 0 each way where not even
+// one fits. In 4:3 every row gets as many as fit, and each column the count whose ratio to them
+// is nearest 1.2 (of two as near, the larger).
+struct Multiple {
+    int64_t across = 0, down = 0;
+};
+constexpr Multiple WholeMultiple(int64_t areaWidth, int64_t areaHeight, int64_t width, int64_t height, Aspect aspect) {
+    if (width <= 0 || height <= 0 || areaWidth < width || areaHeight < height) return {};
+    const int64_t most = areaWidth / width, down = areaHeight / height;
+    if (aspect == Aspect::Square) return {std::min(most, down), std::min(most, down)};
+    // |down / across - tall / wide| compared as |wide * down - tall * across| / (wide * across).
+    const auto miss = [&](int64_t across) {
+        const int64_t apart = PixelWide(aspect) * down - PixelTall(aspect) * across;
+        return apart < 0 ? -apart : apart;
+    };
+    int64_t best = 1;
+    for (int64_t across = 2; across <= most; ++across) {
+        if (miss(across) * best <= miss(best) * across) best = across;
+    }
+    return {best, down};
+}
+
+// Where width x height pixels show in the area in the shape: whole multiples where at least one
+// fits, else (and when not asked for whole ones) as large as the shape fits.
+constexpr Box Place(int64_t areaWidth, int64_t areaHeight, int64_t width, int64_t height, Shape shape) {
+    if (shape.whole) {
+        const Multiple multiple = WholeMultiple(areaWidth, areaHeight, width, height, shape.aspect);
+        if (multiple.across > 0) {
+            Box box{0, 0, width * multiple.across, height * multiple.down};
+            box.left = (areaWidth - box.width) / 2;
+            box.top = (areaHeight - box.height) / 2;
+            return box;
+        }
+    }
+    return Fit(areaWidth, areaHeight, width * PixelWide(shape.aspect), height * PixelTall(shape.aspect));
+}
+
+// A window's client area for pixels in the shape at n times their size (n >= 1): a whole multiple
+// of the pixels in 4:3 too, which Place then fills as the shape asks.
+struct Size {
+    int64_t width = 0, height = 0;
+};
+constexpr Size WindowArea(int64_t width, int64_t height, Aspect aspect, int64_t n) {
+    return {width * n, height * PixelTall(aspect) * n / PixelWide(aspect)};
 }
 
 // Along one side: the pixel of `pixels` under an area position, a position off the box counting
