@@ -1,5 +1,6 @@
-// The entry point of the Linux program: answers --help and --version, picks the folder the
-// program works in, then runs WinMain on the stand-ins, which read no options themselves.
+// The entry point of the Linux program: reads the start options (the window, the picture's shape)
+// for the SDL screen, picks the folder the program works in, then runs WinMain on the stand-ins,
+// which read no options themselves.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -11,10 +12,13 @@
 #include <fstream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "app/app.h"
+#include "app/options.h"
 #include "platform/core/standins.h"
 #include "platform/screen.h"
+#include "platform/sdl/start.h"
 #include "tools/output/output_file.h"
 
 namespace fs = std::filesystem;
@@ -25,7 +29,6 @@ namespace {
 constexpr int ShowDefault = 10;
 char EmptyCommandLine[] = "";
 constexpr const char* PictureNames[] = {"spot.tga", "scr.tga"};
-constexpr const char* Usage = "usage: varnelo [--help | --version]\n";
 
 // The pictures an installed program ships, found from the program's own place rather than
 // from a prefix fixed at build time, so that a tree unpacked anywhere works too. Empty for a
@@ -197,30 +200,29 @@ bool EnterWorkingFolder() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::printf(
-            "%s"
-            "A coloured light spot follows the mouse over a scene. Esc quits, F12 saves a screenshot.\n"
-            "It reads spot.tga and scr.tga from the current folder, where it also writes DirectX.log\n"
-            "and the screenshots. Started from a folder without them, an installed varnelo works in\n"
-            "the varnelo folder of your pictures folder (~/Pictures/varnelo), which it fills with\n"
-            "its own pictures the first time. See varnelo(6).\n",
-            Usage);
-        return Printed("varnelo");
+    const StartReading start = ReadStartOptions(std::vector<std::string>(argv + 1, argv + argc));
+    switch (start.request) {
+        case StartRequest::Help:
+            std::printf(
+                "%s%s"
+                "A coloured light spot follows the mouse over a scene. Esc quits, F12 saves a screenshot,\n"
+                "Alt+Enter switches between full screen and a window.\n"
+                "It reads spot.tga and scr.tga from the current folder, where it also writes DirectX.log\n"
+                "and the screenshots. Started from a folder without them, an installed varnelo works in\n"
+                "the varnelo folder of your pictures folder (~/Pictures/varnelo), which it fills with\n"
+                "its own pictures the first time. See varnelo(6).\n",
+                StartUsage, OptionsHelp);
+            return Printed("varnelo");
+        case StartRequest::Version:
+            std::puts("varnelo " VARNELO_VERSION);
+            return Printed("varnelo");
+        case StartRequest::Misuse:
+            std::fprintf(stderr, "varnelo: %s\n%s", start.complaint.c_str(), StartUsage);
+            return 2;
+        case StartRequest::Run:
+            break;
     }
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::puts("varnelo " VARNELO_VERSION);
-        return Printed("varnelo");
-    }
-    if (argc > 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0)) {
-        std::fprintf(stderr, "varnelo: %s takes no argument such as %s\n%s", argv[1], argv[2], Usage);
-        return 2;
-    }
-    if (argc > 1) {
-        std::fprintf(stderr, "varnelo: %s %s\n%s", argv[1][0] == '-' ? "unknown option" : "takes no argument such as",
-                     argv[1], Usage);
-        return 2;
-    }
+    screen::ChooseStart(start.options.window, start.options.shape);
     if (!EnterWorkingFolder()) {
         screen::Finish(1);
         return 1;

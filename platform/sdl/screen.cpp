@@ -6,6 +6,7 @@
 #include "platform/core/standins.h"
 #include "platform/letterbox.h"
 #include "platform/sdl/box.h"
+#include "platform/sdl/start.h"
 
 #include <algorithm>
 #include <chrono>
@@ -62,6 +63,12 @@ struct State {
 };
 
 State state;
+// How the program asked to start; kept apart from the window, which a toggle changes.
+struct Start {
+    bool inWindow = false;
+    letterbox::Shape shape;
+};
+Start chosenStart;
 // What a start-up that failed ends with, as the program's own early returns do.
 constexpr int StartFailed = 1;
 
@@ -285,6 +292,8 @@ bool DrawsIntoMemory() { return DriverIs("offscreen") || DriverIs("dummy"); }
 bool SeesPointerEverywhere() { return DriverIs("x11"); }
 
 }  // namespace
+
+void ChooseStart(bool inWindow, letterbox::Shape shape) { chosenStart = Start{inWindow, shape}; }
 
 bool Open(const char* title, int width, int height) {
     if (state.window != nullptr) return false;

@@ -8,30 +8,41 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-installed-XXXXXX") && trap 'rm -rf "$w
 cmake --install "$1" --prefix "$work/usr" >/dev/null || fail "cmake --install $1" || exit 1
 program=$work/usr/bin/varnelo bundled=$work/usr/share/varnelo failures=0
 
-# start FOLDER [ENV...]: runs the program in FOLDER with no display (SDL's memory driver is refused).
-start() { (cd "$1" && exec env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_CONFIG_HOME "${@:2}" timeout -k 5 20 "$program" >out 2>err); }
+# start FOLDER [ENV...]: runs the program in FOLDER, with $arguments if set, and no display (SDL's memory driver is refused).
+start() { (cd "$1" && exec env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_CONFIG_HOME "${@:2}" timeout -k 5 20 "$program" ${arguments:-} >out 2>err); }
 check() { "$@" || { echo "FAIL: $*" >&2 && failures=$((failures + 1)); }; }
 said() { grep -qxF "$2" "$1" || { echo "    $1 holds: $(cat "$1")" >&2 && return 1; }; }
 
 mkdir "$work/options"
-while IFS=: read -r args output code stream text; do
+usage="usage: varnelo [--window] [--aspect 4:3|square] [--whole] | --help | --version"
+while IFS=';' read -r args output code stream text; do
     (cd "$work/options" && "$program" $args >"${output:-out}" 2>err)
     check test "$args: $?" = "$args: $code" && check said "$work/options/$stream" "$text"
 done <<EOF
---version::0:out:varnelo $2
---help::0:out:usage: varnelo [--help | --version]
---help:/dev/full:1:err:varnelo: cannot write to standard output: No space left on device
---version:/dev/full:1:err:varnelo: cannot write to standard output: No space left on device
---fullscreen::2:err:usage: varnelo [--help | --version]
---help extra::2:err:varnelo: --help takes no argument such as extra
-picture.tga::2:err:varnelo: takes no argument such as picture.tga
+--version;;0;out;varnelo $2
+--help;;0;out;$usage
+--help;;0;out;  --whole           scale by whole numbers only, so that every pixel is as large
+--help;/dev/full;1;err;varnelo: cannot write to standard output: No space left on device
+--version;/dev/full;1;err;varnelo: cannot write to standard output: No space left on device
+--fullscreen;;2;err;$usage
+--fullscreen;;2;err;varnelo: unknown option --fullscreen
+--help extra;;2;err;varnelo: --help takes no argument such as extra
+--whole --version;;2;err;varnelo: --version goes alone
+picture.tga;;2;err;varnelo: unexpected argument picture.tga
+--whole --window --whole;;2;err;varnelo: --whole given twice
+--window --aspect square --window;;2;err;varnelo: --window given twice
+--aspect 4:3 --aspect square;;2;err;varnelo: --aspect given twice
+--whole --aspect;;2;err;varnelo: --aspect needs a value
+--aspect 16:9;;2;err;varnelo: --aspect takes 4:3 or square, not 16:9
+--aspect 4:3 --whole --window extra;;2;err;varnelo: unexpected argument extra
 EOF
 
 # The pictures folder xdg-user-dirs names (past a cut-off line): the user's spot stays, the scene is added.
+# Started with every option, which leave the start as it is up to the window.
 home=$work/home pictures=$work/home/Bilder/varnelo
 mkdir -p "$home/config" "$pictures" "$work/empty" && echo mine >"$pictures/spot.tga"
 printf 'XDG_PICTURES_DIR="$HOME/Cut\nXDG_PICTURES_DIR="$HOME/Bilder"\n' >"$home/config/user-dirs.dirs"
-start "$work/empty" HOME="$home" XDG_CONFIG_HOME="$home/config"
+arguments="--whole --aspect 4:3 --window" start "$work/empty" HOME="$home" XDG_CONFIG_HOME="$home/config"
 check said "$work/empty/err" "varnelo: cannot create the window"
 check said "$work/empty/out" "varnelo: working in $pictures"
 check test "$(cat "$pictures/spot.tga")" = mine
