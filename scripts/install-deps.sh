@@ -57,6 +57,12 @@ for arch in i386 arm64; do
         "${sudo_cmd[@]}" dpkg --add-architecture $arch
     fi
 done
-"${sudo_cmd[@]}" apt-get update -qq
+# A mirror in the middle of a sync serves index files that do not match its release file for a
+# minute or so: asked again, it has settled. Whatever it still lacks after that, the install says.
+for attempt in 1 2 3 4 5; do
+    "${sudo_cmd[@]}" apt-get update -qq && break
+    [ $attempt -eq 5 ] && echo "install-deps.sh: apt-get update kept failing; installing from the indexes there are" >&2 ||
+        sleep 30
+done
 [ ${#missing[@]} -eq 0 ] || "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
 [ ${#missing_bare[@]} -eq 0 ] || "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing_bare[@]}" >/dev/null
