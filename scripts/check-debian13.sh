@@ -9,6 +9,9 @@ cache=$(readlink -m "${1:-${XDG_CACHE_HOME:-$HOME/.cache}/varnelo-debian13}")
 [ $# -le 1 ] || { echo "usage: scripts/check-debian13.sh [CACHE]" >&2 && exit 2; }
 # debootstrap, chroot and mounts need root; the cache stays the caller's.
 [ "$(id -u)" -eq 0 ] || exec sudo -- "$0" "$cache"
+# What a fresh Debian machine lacks for it; Debian 12's archive keyring already holds Debian 13's key.
+command -v debootstrap >/dev/null || { apt-get update -qq; DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null; } ||
+    { echo "check-debian13.sh: cannot install debootstrap" >&2 && exit 1; }
 mirror=http://deb.debian.org/debian
 root=$cache/root logs=$cache/logs
 version=$(sed -n 's/^project(varnelo VERSION \([0-9.]*\).*/\1/p' "$project/CMakeLists.txt")
