@@ -1,6 +1,8 @@
-// The application shell: start-up, the message loop and shutdown in WinMain, and the window
-// procedure that handles the keys, the closing of the window and the frame step on every tick.
+// The application shell: the start options, start-up, the message loop and shutdown in WinMain, and
+// the window procedure that handles the keys, the cursor over a window, repaints, the closing of the
+// window and the frame step on every tick.
 #include "app/app.h"
+#include "app/options.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -27,8 +29,9 @@ constexpr UINT FrameTimerMs = 20;
 constexpr UINT FineTickMs = 1;
 constexpr size_t FrameRowBytes = size_t{Width} * 4;
 constexpr size_t FrameBytes = FrameRowBytes * size_t{Height};
-// What a start-up that failed ends with.
+// What a start-up that failed ends with, and one given options it cannot take.
 constexpr int StartFailed = 1;
+constexpr int StartMisused = 2;
 
 // Where the spot goes when the platform cannot tell the cursor position: where it last was.
 POINT LastCursor = {Width / 2, Height / 2};
@@ -76,6 +79,43 @@ int FailStart(HWND window, const char* what, const char* why = nullptr) {
     return StartFailed;
 }
 
+// A program with windows has no console on Windows: what --help, --version and a misuse print
+// elsewhere goes into a message box.
+int AnswerWithoutRunning(const StartReading& start) {
+    std::string text;
+    switch (start.request) {
+        case StartRequest::Help:
+            text = std::string(StartUsage) + OptionsHelp +
+                   "Esc quits, F12 saves a screenshot, Alt+Enter switches between full screen and a window.\n";
+            break;
+        case StartRequest::Version:
+            text = "varnelo " VARNELO_VERSION;
+            break;
+        case StartRequest::Misuse:
+            text = "varnelo: " + start.complaint + "\n" + StartUsage;
+            break;
+        case StartRequest::Run:
+            return 0;
+    }
+    // A box ends where its text does: no empty last line.
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    const bool misused = start.request == StartRequest::Misuse;
+    MessageBoxA(nullptr, text.c_str(), "varnelo", UINT{MB_OK} | (misused ? UINT{MB_ICONERROR} : UINT{MB_ICONINFORMATION}));
+    return misused ? StartMisused : 0;
+}
+
+// Whether the cursor's display count was raised for a window's border; start-up lowered it.
+bool cursorShownOverBorder = false;
+
+// Over a window's border the cursor shows, so that the border can be taken; over the picture
+// (WM_SETCURSOR) and in full screen it stays hidden.
+void ShowCursorOverBorder() {
+    if (cursorShownOverBorder != (bFramed != 0)) {
+        cursorShownOverBorder = bFramed != 0;
+        ShowCursor(cursorShownOverBorder ? TRUE : FALSE);
+    }
+}
+
 void FrameStep() {
     POINT cursor;
     if (GetCursorPos(&cursor) && ScreenToFrame(&cursor)) LastCursor = cursor;
@@ -98,7 +138,12 @@ void FrameStep() {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int cmdShow) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int cmdShow) {
+    const StartReading start = ReadStartOptions(CommandLineWords(commandLine));
+    if (start.request != StartRequest::Run) return AnswerWithoutRunning(start);
+    ChooseDisplay(start.options.window, start.options.shape);
+    cursorShownOverBorder = false;
+
     WNDCLASSEXA windowClass;
     std::memset(&windowClass, 0, sizeof windowClass);
     windowClass.cbSize = sizeof windowClass;
@@ -130,6 +175,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int cmdShow) {
     if (!PresentationReady()) {
         return FailStart(window, "cannot show the picture", PresentationRefusal());
     }
+    ShowCursorOverBorder();
 
     if (!AllocateFrameBuffer()) return FailStart(window, "out of memory for the frame");
     // A scene of another size is fitted to the frame: the frame step pairs the scene's pixels with
@@ -181,6 +227,34 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             }
             // No key reaches default processing, so none can trigger a system action.
             return 0;
+        case WM_SYSKEYDOWN:
+            // Alt+Enter, once however long it is held; other keys with Alt (Alt+F4 among them) go
+            // on to default processing as they did.
+            if (wParam == VK_RETURN && (HIWORD(lParam) & KF_ALTDOWN) != 0) {
+                if ((HIWORD(lParam) & KF_REPEAT) == 0) {
+                    SwitchFullScreen();
+                    ShowCursorOverBorder();
+                }
+                return 0;
+            }
+            return DefWindowProcA(window, message, wParam, lParam);
+        case WM_SYSCHAR:
+            // Alt+Enter's character would find no menu and beep.
+            if (wParam == '\r') return 0;
+            return DefWindowProcA(window, message, wParam, lParam);
+        case WM_SETCURSOR:
+            if (bFramed != 0 && LOWORD(lParam) == HTCLIENT) {
+                SetCursor(nullptr);
+                return TRUE;
+            }
+            return DefWindowProcA(window, message, wParam, lParam);
+        case WM_PAINT: {
+            // Erased in the class's black first; a resized or maximised window gets its picture at
+            // once rather than at the next tick.
+            const LRESULT painted = DefWindowProcA(window, message, wParam, lParam);
+            RepaintWindow();
+            return painted;
+        }
         case WM_TIMER:
             FrameStep();
             return 0;

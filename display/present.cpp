@@ -110,3 +110,17 @@ void FlipPages() {
     }
     RunUntilSettled(deadline, [] { return lpDDSPrimary->Flip(nullptr, 0); });
 }
+
+void RepaintWindow() {
+    // The window shows something else now, or nothing: the next frame goes whole in any case.
+    ForgetWindowCopies();
+    // FlipPages has already turned to the other page: the one it left is the one shown.
+    LPDIRECTDRAWSURFACE7 shownPage = bPageOne != 0 ? lpDDSTwo : lpDDSOne;
+    RECT onScreen;
+    if (bWindowed == 0 || lpDDSPrimary == nullptr || shownPage == nullptr || !FrameOnScreen(&onScreen)) {
+        return;
+    }
+    RECT whole = {0, 0, DisplayWidth, DisplayHeight};
+    RunUntilSettled(Clock::now() + BusyLimit,
+                    [&] { return lpDDSPrimary->Blt(&onScreen, shownPage, &whole, 0, nullptr); });
+}

@@ -1,6 +1,7 @@
 // The display state, and the set-up, restore and release of the DirectDraw objects: an exclusive
 // full-screen mode with a flipping primary surface and two system-memory pages, or, where the
-// display refuses that mode, the desktop's primary with a clipper for the program's window.
+// display refuses that mode or a window is asked for, the desktop's primary with a clipper for the
+// program's window; and Alt+Enter's trade between full screen and a window.
 #include "display/display.h"
 #include "display/window.h"
 
@@ -20,6 +21,7 @@ LPDIRECTDRAWSURFACE7 lpDDSOne = nullptr;
 LPDIRECTDRAWSURFACE7 lpDDSTwo = nullptr;
 LPDIRECTDRAWCLIPPER lpDDClipper = nullptr;
 int32_t bWindowed = 0;
+int32_t bFramed = 0;
 HWND DisplayWindow = nullptr;
 DDSURFACEDESC2 ddsd;
 int32_t DisplayWidth = 0;
@@ -29,13 +31,24 @@ namespace {
 
 bool presentationReady = false;
 const char* presentationRefusal = "";
+bool startInWindow = false;
+// Whether the display gave the exclusive mode at set-up: only then does Alt+Enter ask for it again.
+bool exclusiveGranted = false;
+// The log tells the set-up alone; the same steps taken again for Alt+Enter write nothing.
+bool logSteps = false;
+
+void Note(const char* text) {
+    if (logSteps) {
+        LogLine(text);
+    }
+}
 
 // One set-up call: its text before it, and after it "    OK" or the text of its result.
 template <typename Call>
 HRESULT Step(const char* text, Call call) {
-    LogLine(text);
+    Note(text);
     const HRESULT result = call();
-    LogLine(result == DD_OK ? "    OK" : DDErrorText(result));
+    Note(result == DD_OK ? "    OK" : DDErrorText(result));
     return result;
 }
 
@@ -87,10 +100,10 @@ HRESULT SetUpFullScreen(HWND hwnd, int32_t width, int32_t height, bool& modeSet)
                 [&ddscaps] { return lpDDSPrimary->GetAttachedSurface(&ddscaps, &lpDDSBack); });
 }
 
-// The desktop as it is, with the window over the whole monitor: what the exclusive attempt
-// left is undone, and the frames are stretched onto the primary within the window's clipper.
+// The desktop as it is, with the window over the whole monitor or framed on it: what the exclusive
+// attempt left is undone, and the frames are stretched onto the primary within the window's clipper.
 HRESULT SetUpWindow(HWND hwnd, bool modeSet) {
-    LogLine("Windowed mode");
+    Note("Windowed mode");
     ReleaseSurface(lpDDSPrimary);
     lpDDSBack = nullptr;
     // A mode that could not be given back leaves a small desktop, which a window still covers.
@@ -101,7 +114,11 @@ HRESULT SetUpWindow(HWND hwnd, bool modeSet) {
     if (result != DD_OK) {
         return result;
     }
-    CoverMonitor(hwnd);
+    if (bFramed != 0) {
+        FrameWindow(hwnd);
+    } else {
+        CoverMonitor(hwnd);
+    }
 
     std::memset(&ddsd, 0, sizeof(ddsd));
     ddsd.dwSize = sizeof(ddsd);
@@ -129,7 +146,7 @@ HRESULT SetUpWindow(HWND hwnd, bool modeSet) {
 // asked for, as the mode is 32 bits deep; LockPage checks the depth granted. A window's pages
 // ask for 32 bits whatever the desktop's depth, and the copy to the screen converts.
 HRESULT CreatePages(int32_t width, int32_t height) {
-    LogLine("Creating Offscreen surfaces");
+    Note("Creating Offscreen surfaces");
     if (bWindowed != 0) {
         std::memset(&ddsd, 0, sizeof(ddsd));
         ddsd.dwSize = sizeof(ddsd);
@@ -155,17 +172,20 @@ HRESULT CreatePages(int32_t width, int32_t height) {
     return Step("CreateSurface(&ddsd, &lpDDSTwo, NULL);", [] { return lpDD->CreateSurface(&ddsd, &lpDDSTwo, nullptr); });
 }
 
-}  // namespace
+// Everything made on lpDD, in the order of release: the primary (its back buffer goes with it),
+// the pages, the clipper.
+void ReleaseSurfaces() {
+    ReleaseSurface(lpDDSPrimary);
+    lpDDSBack = nullptr;
+    ReleaseSurface(lpDDSOne);
+    ReleaseSurface(lpDDSTwo);
+    if (lpDDClipper != nullptr) {
+        lpDDClipper->Release();
+        lpDDClipper = nullptr;
+    }
+}
 
-HRESULT InitDirectDraw(HWND hwnd, int32_t width, int32_t height) {
-    LogStart();
-    DisplayWidth = width;
-    DisplayHeight = height;
-    DisplayWindow = hwnd;
-    bWindowed = 0;
-    presentationReady = false;
-    LogLine("Debug - mode Inactive");
-
+HRESULT SetUp(HWND hwnd, int32_t width, int32_t height) {
     const HRESULT created = Step("DirectDrawCreateEx(NULL, &lpDD, IID_IDirectDraw7, NULL);", [] {
         return DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&lpDD), IID_IDirectDraw7, nullptr);
     });
@@ -175,13 +195,18 @@ HRESULT InitDirectDraw(HWND hwnd, int32_t width, int32_t height) {
     }
 
     bool modeSet = false;
-    const HRESULT result = SetUpFullScreen(hwnd, width, height, modeSet);
-    if (result != DD_OK) {
-        // Many displays of today offer no 320 x 200 mode at all; the frames then go to a window.
+    const HRESULT result = startInWindow ? DD_OK : SetUpFullScreen(hwnd, width, height, modeSet);
+    exclusiveGranted = !startInWindow && result == DD_OK;
+    if (!exclusiveGranted) {
+        // Many displays of today offer no 320 x 200 mode at all; the frames then go to a window,
+        // which covers the monitor as full screen would unless a window was asked for.
         bWindowed = 1;
-        if (SetUpWindow(hwnd, modeSet) != DD_OK) {
-            presentationRefusal = "the display refused both full screen and a window (DirectX.log says why)";
-            return result;
+        bFramed = startInWindow ? 1 : 0;
+        const HRESULT window = SetUpWindow(hwnd, modeSet);
+        if (window != DD_OK) {
+            presentationRefusal = startInWindow ? "the display refused a window (DirectX.log says why)"
+                                                : "the display refused both full screen and a window (DirectX.log says why)";
+            return startInWindow ? window : result;
         }
     }
 
@@ -193,6 +218,94 @@ HRESULT InitDirectDraw(HWND hwnd, int32_t width, int32_t height) {
     }
     presentationReady = true;
     return result;
+}
+
+// The window's primary, clipper and pages on the desktop as it is, after an exclusive mode (its
+// mode given back when it was set); on a refusal nothing made is kept.
+HRESULT BuildWindow(bool modeSet) {
+    bWindowed = 1;
+    bFramed = 1;
+    HRESULT result = SetUpWindow(DisplayWindow, modeSet);
+    if (result == DD_OK) {
+        result = CreatePages(DisplayWidth, DisplayHeight);
+    }
+    if (result != DD_OK) {
+        ReleaseSurfaces();
+    }
+    return result;
+}
+
+// The exclusive mode, its flip chain and pages, as set-up made them; on a refusal nothing made is kept.
+HRESULT BuildFullScreen(bool& modeSet) {
+    bWindowed = 0;
+    bFramed = 0;
+    CoverMonitor(DisplayWindow);
+    HRESULT result = SetUpFullScreen(DisplayWindow, DisplayWidth, DisplayHeight, modeSet);
+    if (result == DD_OK) {
+        result = CreatePages(DisplayWidth, DisplayHeight);
+    }
+    if (result != DD_OK) {
+        ReleaseSurfaces();
+    }
+    return result;
+}
+
+}  // namespace
+
+void ChooseDisplay(bool windowFirst, letterbox::Shape shape) {
+    startInWindow = windowFirst;
+    SetFrameShape(shape);
+}
+
+HRESULT InitDirectDraw(HWND hwnd, int32_t width, int32_t height) {
+    LogStart();
+    DisplayWidth = width;
+    DisplayHeight = height;
+    DisplayWindow = hwnd;
+    bWindowed = 0;
+    bFramed = 0;
+    presentationReady = false;
+    logSteps = true;
+    LogLine("Debug - mode Inactive");
+    const HRESULT result = SetUp(hwnd, width, height);
+    logSteps = false;
+    return result;
+}
+
+void SwitchFullScreen() {
+    if (lpDD == nullptr || DisplayWindow == nullptr) {
+        return;
+    }
+    ForgetWindowCopies();
+    // A display that refused the mode, or was never asked, shows full screen as a window over the
+    // whole monitor: only the window changes.
+    if (!exclusiveGranted) {
+        bFramed = bFramed != 0 ? 0 : 1;
+        if (bFramed != 0) {
+            FrameWindow(DisplayWindow);
+        } else {
+            CoverMonitor(DisplayWindow);
+        }
+        return;
+    }
+    ReleaseSurfaces();
+    HRESULT result;
+    if (bWindowed == 0) {
+        result = BuildWindow(true);
+        // A desktop that takes no window leaves full screen as the one place to show the frames.
+        if (result != DD_OK) {
+            bool modeSet = false;
+            result = BuildFullScreen(modeSet);
+        }
+    } else {
+        // Refused on the way, the frames stay in the window.
+        bool modeSet = false;
+        result = BuildFullScreen(modeSet);
+        if (result != DD_OK) {
+            result = BuildWindow(modeSet);
+        }
+    }
+    presentationReady = result == DD_OK;
 }
 
 HRESULT RestoreSurfaces() {
@@ -211,18 +324,12 @@ void ReleaseDirectDraw() {
     if (lpDD == nullptr) {
         return;
     }
-    // The back buffer belongs to the primary's flipping chain and goes with it.
-    ReleaseSurface(lpDDSPrimary);
-    lpDDSBack = nullptr;
-    ReleaseSurface(lpDDSOne);
-    ReleaseSurface(lpDDSTwo);
-    if (lpDDClipper != nullptr) {
-        lpDDClipper->Release();
-        lpDDClipper = nullptr;
-    }
+    ReleaseSurfaces();
     lpDD->Release();
     lpDD = nullptr;
     bWindowed = 0;
+    bFramed = 0;
+    exclusiveGranted = false;
     ForgetWindowCopies();
     presentationReady = false;
 }

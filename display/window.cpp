@@ -1,5 +1,6 @@
-// The frame in a window: the window over its whole monitor, where the frame shows in it, the
-// pointer carried between the screen's coordinates and the frame's, and what the window shows.
+// The frame in a window: the window over its whole monitor or with a title and border, where the
+// frame shows in it and in which shape, the pointer carried between the screen's coordinates and
+// the frame's, and what the window shows.
 #include "display/display.h"
 #include "display/window.h"
 #include "platform/letterbox.h"
@@ -21,6 +22,8 @@ struct ShownInWindow {
     int framesToWholeCopy = 0;
 };
 ShownInWindow shown;
+// Chosen at the start; only SetFrameShape changes it.
+letterbox::Shape frameShape;
 
 bool SameRect(const RECT& one, const RECT& other) {
     return one.left == other.left && one.top == other.top && one.right == other.right && one.bottom == other.bottom;
@@ -56,11 +59,24 @@ bool ChangedRect(const void* page, LONG pitch, RECT& changed) {
 
 }  // namespace
 
-void CoverMonitor(HWND hwnd) {
-    MONITORINFO monitorInfo{};
+namespace {
+
+bool MonitorOf(HWND hwnd, MONITORINFO& monitorInfo) {
+    monitorInfo = MONITORINFO{};
     monitorInfo.cbSize = sizeof(monitorInfo);
     HMONITOR monitor = MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST);
-    if (monitor == nullptr || !GetMonitorInfoA(monitor, &monitorInfo)) {
+    return monitor != nullptr && GetMonitorInfoA(monitor, &monitorInfo);
+}
+
+}  // namespace
+
+void SetFrameShape(letterbox::Shape shape) {
+    frameShape = shape;
+}
+
+void CoverMonitor(HWND hwnd) {
+    MONITORINFO monitorInfo;
+    if (!MonitorOf(hwnd, monitorInfo)) {
         return;
     }
     // Borderless: a border would take room from the frame, and a title bar gets a window
@@ -69,6 +85,40 @@ void CoverMonitor(HWND hwnd) {
     const RECT& area = monitorInfo.rcMonitor;
     SetWindowPos(hwnd, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
                  SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+}
+
+void FrameWindow(HWND hwnd) {
+    MONITORINFO monitorInfo;
+    if (!MonitorOf(hwnd, monitorInfo)) {
+        return;
+    }
+    const RECT& work = monitorInfo.rcWork;
+    const LONG workWidth = work.right - work.left;
+    const LONG workHeight = work.bottom - work.top;
+    // The window around n times the frame, as the border and title bar make it.
+    const auto around = [](int64_t n, RECT& window) {
+        const letterbox::Size client = letterbox::WindowArea(DisplayWidth, DisplayHeight, frameShape.aspect, n);
+        window = RECT{0, 0, static_cast<LONG>(client.width), static_cast<LONG>(client.height)};
+        return AdjustWindowRectEx(&window, WS_OVERLAPPEDWINDOW, FALSE, 0) != FALSE;
+    };
+    const auto fits = [&](const RECT& window) {
+        return window.right - window.left <= workWidth && window.bottom - window.top <= workHeight;
+    };
+    RECT window, larger;
+    if (!around(1, window)) {
+        return;
+    }
+    for (int64_t n = 2; fits(window) && around(n, larger) && fits(larger); ++n) {
+        window = larger;
+    }
+    const LONG width = window.right - window.left;
+    const LONG height = window.bottom - window.top;
+    // A window larger than the work area keeps its title bar on it, where it can be taken.
+    const LONG left = work.left + std::max<LONG>(0, (workWidth - width) / 2);
+    const LONG top = work.top + std::max<LONG>(0, (workHeight - height) / 2);
+    SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(WS_OVERLAPPEDWINDOW | WS_VISIBLE));
+    // Not topmost: an exclusive mode left behind may have made it so.
+    SetWindowPos(hwnd, HWND_NOTOPMOST, left, top, width, height, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
 }
 
 bool FrameOnScreen(RECT* onScreen) {
@@ -82,7 +132,7 @@ bool FrameOnScreen(RECT* onScreen) {
     if (areaWidth <= 0 || areaHeight <= 0 || !ClientToScreen(DisplayWindow, &origin)) {
         return false;
     }
-    const letterbox::Box box = letterbox::Fit(areaWidth, areaHeight, DisplayWidth, DisplayHeight);
+    const letterbox::Box box = letterbox::Place(areaWidth, areaHeight, DisplayWidth, DisplayHeight, frameShape);
     onScreen->left = origin.x + static_cast<LONG>(box.left);
     onScreen->top = origin.y + static_cast<LONG>(box.top);
     onScreen->right = onScreen->left + static_cast<LONG>(box.width);

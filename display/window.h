@@ -1,12 +1,19 @@
 // The frame in a window, as set-up, presentation and the frame step use it: the window over its
-// monitor, where the frame shows on the screen, the pointer carried between the two, and the copy
+// monitor or framed, the shape the frame takes, where the frame shows on the screen, the pointer carried between the two, and the copy
 // that brings the window up to a frame.
 #pragma once
 
 #include "display/display.h"
+#include "platform/letterbox.h"
 
+// The shape the frame takes in a window, whatever the window's size; square at first.
+void SetFrameShape(letterbox::Shape shape);
 // Makes the window a borderless one over the whole of its monitor.
 void CoverMonitor(HWND hwnd);
+// Makes the window one with a title and a border, resizable and maximisable, its client area the
+// largest whole multiple of the frame in its shape whose window fits the monitor's work area
+// (once where none does), centred on it.
+void FrameWindow(HWND hwnd);
 // Where the frame shows on the screen in a window; false while there is nowhere to show it
 // (a minimised window has no client area).
 bool FrameOnScreen(RECT* onScreen);

@@ -1,7 +1,7 @@
 // The stand-in for the slice of USER32 and GDI32 the program uses, on any screen: one window
 // class and window, a message queue fed by the screen's input and by close requests, drift-free
-// coalesced timers, the cursor in the display mode's pixels, and message boxes the screen puts in
-// front of the user.
+// coalesced timers, the cursor in the display mode's pixels, Alt+F4, and message boxes the screen
+// puts in front of the user.
 #include <windows.h>
 
 #include <algorithm>
@@ -44,6 +44,7 @@ struct State {
     bool quitPosted = false;
     int quitCode = 0;
     int cursorCount = 0;
+    HCURSOR cursor = &ArrowCursorObject;  // the class's, until SetCursor
     std::deque<MSG> posted;
     std::vector<Timer> timers;
     POINT lastCursor{0, 0};
@@ -185,8 +186,16 @@ BOOL WINAPI UpdateWindow(HWND window) {
 
 int WINAPI ShowCursor(BOOL show) {
     state.cursorCount += show ? 1 : -1;
-    screen::ShowPointer(state.cursorCount >= 0);
+    screen::ShowPointer(state.cursorCount >= 0 && state.cursor != nullptr);
     return state.cursorCount;
+}
+
+// As Windows: no cursor shows nothing, whatever the count.
+HCURSOR WINAPI SetCursor(HCURSOR cursor) {
+    const HCURSOR previous = state.cursor;
+    state.cursor = cursor;
+    screen::ShowPointer(state.cursorCount >= 0 && cursor != nullptr);
+    return previous;
 }
 
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC timerFunc) {
@@ -249,6 +258,9 @@ bool standins::ClientAreaOnScreen(HWND window, RECT& area) {
     area = Minimised() ? RECT{MinimisedCorner, MinimisedCorner, MinimisedCorner, MinimisedCorner} : state.windowRect;
     return true;
 }
+
+// The core's window has no border or title of its own: its client area is all of it.
+BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD, BOOL, DWORD) { return rect != nullptr ? TRUE : FALSE; }
 
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect) {
     if (!IsOurWindow(window) || rect == nullptr) return FALSE;
@@ -314,8 +326,12 @@ void WINAPI PostQuitMessage(int exitCode) {
     state.quitCode = exitCode;
 }
 
-LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
+LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CLOSE && IsOurWindow(window)) DestroyOurWindow();
+    // Alt+F4 asks the window to close, as its close box does.
+    if (message == WM_SYSKEYDOWN && wParam == VK_F4 && (HIWORD(lParam) & KF_ALTDOWN) != 0 && IsOurWindow(window)) {
+        return state.windowProcedure(window, WM_CLOSE, 0, 0);
+    }
     return 0;
 }
 

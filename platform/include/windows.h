@@ -120,18 +120,24 @@ struct WNDCLASSEXA {
 #define WS_DLGFRAME 0x00400000L
 #define WS_VISIBLE 0x10000000L
 #define WS_POPUP 0x80000000L
+#define WS_OVERLAPPEDWINDOW 0x00CF0000L
 #define CW_USEDEFAULT ((int)0x80000000)
 #define GWL_STYLE (-16)
 #define HWND_TOP ((HWND)0)
+#define HWND_NOTOPMOST ((HWND)(intptr_t)-2)
 #define SWP_SHOWWINDOW 0x0040
 #define SWP_FRAMECHANGED 0x0020
 #define MONITOR_DEFAULTTONEAREST 0x00000002
 #define MONITORINFOF_PRIMARY 0x00000001
 
 #define WM_DESTROY 0x0002
+#define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
+#define WM_SETCURSOR 0x0020
 #define WM_KEYDOWN 0x0100
+#define WM_SYSKEYDOWN 0x0104
+#define WM_SYSCHAR 0x0106
 #define WM_TIMER 0x0113
 
 #define VK_BACK 0x08
@@ -154,10 +160,19 @@ struct WNDCLASSEXA {
 #define VK_INSERT 0x2D
 #define VK_DELETE 0x2E
 #define VK_F1 0x70
+#define VK_F4 0x73
 #define VK_F12 0x7B
 
 #define MB_OK 0x00000000L
 #define MB_ICONERROR 0x00000010L
+#define MB_ICONINFORMATION 0x00000040L
+
+#define LOWORD(l) ((WORD)(((uintptr_t)(l)) & 0xFFFF))
+#define HIWORD(l) ((WORD)((((uintptr_t)(l)) >> 16) & 0xFFFF))
+// A key message's lParam, its upper word: Alt held, and the key already down.
+#define KF_ALTDOWN 0x2000
+#define KF_REPEAT 0x4000
+#define HTCLIENT 1
 
 // USER32 and GDI32, as far as start-up and the window procedure use them. C names, as in the
 // real header, so that a test can link a recorder in front of them.
@@ -188,4 +203,6 @@ HMONITOR WINAPI MonitorFromWindow(HWND window, DWORD flags);
 BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info);
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
 BOOL WINAPI ClientToScreen(HWND window, LPPOINT point);
+BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
+HCURSOR WINAPI SetCursor(HCURSOR cursor);
 }

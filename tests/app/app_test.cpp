@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <regex>
 #include <tuple>
 
 #include "image/bmp.h"
@@ -21,11 +22,10 @@ protected:
         ProgramTest::SetUp();
         for (const char* name : {"spot.tga", "scr.tga"}) fs::copy_file(fs::path(VARNELO_ASSETS) / name, name);
     }
-    // Runs the program on the input: K a key (F12, or Esc last), T a tick.
-    static int Run(const std::string& input) {
+    // Runs the program with the options on the input: K a key (F12, or Esc last), T a tick.
+    static int Run(const std::string& input, std::string options = "") {
         for (char c : input) c == 'T' ? recorder::Tick() : recorder::Key(c == 'K' ? VK_F12 : VK_ESCAPE);
-        char commandLine[] = "";
-        return WinMain(standins::ProgramInstance(), nullptr, commandLine, 5);
+        return WinMain(standins::ProgramInstance(), nullptr, options.data(), 5);
     }
     static void Pointer(int x, int y) { std::tie(memory_screen::Get().pointerX, memory_screen::Get().pointerY) = std::pair(x, y); }
     // The frame the compositor makes for a pointer position, as the display shows it.
@@ -244,5 +244,100 @@ TEST_F(AppTest, InAWindowThePointerIsMappedThroughTheFrameOnScreen) {
     EXPECT_EQ(Calls("SetCursorPos"), std::vector<std::string>{"SetCursorPos(321, 241)"});
     EXPECT_EQ(ReadFileText("Screenshot 0.bmp"), ExpectedScreenshot(37, 181));
 }
+
+struct Answer {
+    const char* options;
+    int exitCode;
+    const char* told;  // a pattern
+};
+
+// A start that asks for help or the version, or misuses an option, answers in a box and makes no window.
+TEST_F(AppTest, AnswersHelpVersionAndMisuseInABoxWithoutAWindow) {
+    const Answer answers[] = {
+        {"--help", 0, "varnelo: usage: varnelo \\[--window\\][\\s\\S]*Alt\\+Enter switches between full screen and a window\\.\n"},
+        {"--version", 0, "varnelo: varnelo [0-9]+\\.[0-9]+\\.[0-9]+\n"},
+        {"--aspect 5:4", 2, "varnelo: varnelo: --aspect takes 4:3 or square, not 5:4\nusage: varnelo \\[--window\\][^\n]*\n"},
+        {"\"--whole\" --whole", 2, "varnelo: varnelo: --whole given twice\nusage: [^\n]*\n"}};
+    for (const auto& [options, exitCode, told] : answers) {
+        Clear();
+        EXPECT_EQ(Run("", options), exitCode) << options;
+        EXPECT_TRUE(std::regex_match(memory_screen::Get().told, std::regex(told))) << options << " told " << memory_screen::Get().told;
+        EXPECT_EQ(Calls().size(), 1u) << options << ": " << testing::PrintToString(Calls());
+        EXPECT_EQ(Calls().front().rfind("MessageBoxA(null, \"", 0), 0u) << Calls().front();
+        EXPECT_TRUE(Calls().front().ends_with(exitCode ? "\", \"varnelo\", 16)" : "\", \"varnelo\", 64)")) << Calls().front();
+    }
+}
+
+struct Switching {
+    const char* name;
+    const char* options;
+    void (*arrange)();
+    void (*beforeSecond)();
+    POINT windowed;                     // where the frame's pixel (37, 181) is on the screen in the window or over the monitor
+    std::vector<std::string> switches;  // what each Alt+Enter called, by name
+    const char* places;                 // the window's style and place, at set-up and after each
+    const char* cursor;                 // over the border, after set-up and each Alt+Enter
+};
+
+class AppSwitching : public AppTest, public ::testing::WithParamInterface<Switching> {};
+
+// Alt+Enter twice from each start: the frames and screenshots stay exact, the log as set-up wrote it.
+TEST_P(AppSwitching, AltEnterTwiceTradesFullScreenAndAWindow) {
+    const Switching& run = GetParam();
+    run.arrange();
+    std::string log, cursor;
+    const auto look = [&cursor] { cursor += memory_screen::Get().pointerShown ? "shown " : "hidden "; };
+    recorder::Tick([&] { log = ReadFileText("DirectX.log"), look(); });
+    for (int turn = 0; turn < 2; ++turn) {
+        recorder::AltKey(VK_RETURN);
+        recorder::Key(VK_F12);
+        recorder::Tick([&] {
+            bWindowed != 0 ? Pointer(run.windowed.x, run.windowed.y) : Pointer(37, 181);
+            look();
+        });
+        recorder::Tick(turn == 0 ? run.beforeSecond : nullptr);
+    }
+    EXPECT_EQ(Run("E", run.options), 0);
+    std::vector<std::string> switches;  // from each Alt+Enter's dispatch up to the next message's
+    bool switching = false;
+    for (const std::string& call : Calls()) {
+        if (call == "DispatchMessageA(260, 13)") switches.emplace_back();
+        switching = call == "DispatchMessageA(260, 13)" || (switching && !call.starts_with("DispatchMessageA"));
+        if (switching && !call.starts_with("DispatchMessageA")) switches.back() += call.substr(0, call.find('(')) + " ";
+    }
+    EXPECT_EQ(switches, run.switches);
+    std::string places;
+    for (const std::string& call : Calls("SetWindow")) places += call.substr(call.find('(')) + " ";
+    EXPECT_EQ(places, run.places);
+    EXPECT_EQ(cursor, run.cursor);
+    EXPECT_EQ(ReadFileText("DirectX.log"), log);
+    const std::string expected = ExpectedScreenshot(37, 181);
+    for (const char* name : {"Screenshot 0.bmp", "Screenshot 1.bmp"}) EXPECT_TRUE(ReadFileText(name) == expected) << name << " is not the frame at (37, 181)";
+    EXPECT_EQ(Calls("DefWindowProcA(window, 26"), std::vector<std::string>{}) << "Alt+Enter reached default processing";
+}
+
+#define LEAVE "Primary.Release Offscreen1.Release Offscreen2.Release DirectDraw.RestoreDisplayMode DirectDraw.SetCooperativeLevel "
+#define FRAME "MonitorFromWindow GetMonitorInfoA AdjustWindowRectEx AdjustWindowRectEx AdjustWindowRectEx SetWindowLongA SetWindowPos "
+#define COVER "MonitorFromWindow GetMonitorInfoA SetWindowLongA SetWindowPos "
+#define WINDOW_SURFACES "DirectDraw.CreateSurface DirectDraw.CreateClipper Clipper.SetHWnd Primary.SetClipper DirectDraw.CreateSurface DirectDraw.CreateSurface "
+#define RELEASE_WINDOW "Primary.Release Offscreen3.Release Offscreen4.Release Clipper.Release "
+#define FRAMED_AT(place) "(window, 0xfffffff0, 0x10cf0000) (window, other, " place ", 96) "
+#define COVERING "(window, 0xfffffff0, 0x90000000) (window, null, 0, 0, 640, 480, 96) "
+
+INSTANTIATE_TEST_SUITE_P(, AppSwitching, ::testing::Values(
+    Switching{"Granted", "", [] {}, [] {}, {75, 402},
+              {LEAVE FRAME WINDOW_SURFACES "ShowCursor ", RELEASE_WINDOW COVER "DirectDraw.SetCooperativeLevel DirectDraw.SetDisplayMode "
+               "DirectDraw.CreateSurface Primary.GetAttachedSurface DirectDraw.CreateSurface DirectDraw.CreateSurface ShowCursor "},
+              FRAMED_AT("0, 40, 640, 400") COVERING, "hidden shown hidden "},
+    Switching{"RefusedOnTheWayBack", "", [] {}, [] { recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED}); }, {75, 402},
+              {LEAVE FRAME WINDOW_SURFACES "ShowCursor ", RELEASE_WINDOW COVER "DirectDraw.SetCooperativeLevel DirectDraw.SetDisplayMode "
+               "DirectDraw.SetCooperativeLevel " FRAME WINDOW_SURFACES},
+              FRAMED_AT("0, 40, 640, 400") COVERING FRAMED_AT("0, 40, 640, 400"), "hidden shown shown "},
+    Switching{"Refused", "", [] { recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED}); }, [] {}, {75, 402},
+              {FRAME "ShowCursor ", COVER "ShowCursor "}, COVERING FRAMED_AT("0, 40, 640, 400") COVERING, "hidden shown hidden "},
+    Switching{"Window", "--window --aspect 4:3", [] {}, [] {}, {75, 435},
+              {COVER "ShowCursor ", FRAME "ShowCursor "}, FRAMED_AT("0, 0, 640, 480") COVERING FRAMED_AT("0, 0, 640, 480"),
+              "shown hidden shown "}),
+    CaseName<Switching>);
 
 }  // namespace

@@ -25,7 +25,8 @@ protected:
         lpDDClipper = nullptr;
         DisplayWindow = nullptr;
         ddsd = DDSURFACEDESC2{};
-        DisplayWidth = DisplayHeight = bPageOne = bScreenshot = bWindowed = 0;
+        DisplayWidth = DisplayHeight = bPageOne = bScreenshot = bWindowed = bFramed = 0;
+        ChooseDisplay(false, {});
         FrameBuffer = nullptr;
         Spot = Scene = nullptr;
         recorder::Reset();

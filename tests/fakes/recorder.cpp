@@ -238,6 +238,20 @@ void Key(WPARAM virtualKey) {
     memory_screen::Get().inputs.push_back([virtualKey](int) { standins::PostKeyDown(static_cast<unsigned>(virtualKey), 0, false); });
 }
 
+void AltKey(WPARAM virtualKey, bool repeat) {
+    memory_screen::Get().inputs.push_back([virtualKey, repeat](int) {
+        // Dispatched as the loop would take it from the queue: bit 29 Alt, bit 30 already down; the
+        // character that TranslateMessage makes of Alt+Enter follows it.
+        MSG message{state.window, WM_SYSKEYDOWN, virtualKey, LPARAM{1} | LPARAM{1} << 29 | (repeat ? LPARAM{1} << 30 : 0), 0, {0, 0}};
+        DispatchMessageA(&message);
+        if (virtualKey == VK_RETURN) {
+            message.message = WM_SYSCHAR;
+            message.wParam = '\r';
+            DispatchMessageA(&message);
+        }
+    });
+}
+
 void Tick(std::function<void()> before) {
     memory_screen::Get().inputs.push_back([before](int timeoutMs) {
         memory_screen::Get().nowMs += static_cast<uint64_t>(std::max(timeoutMs, 0));
@@ -270,6 +284,13 @@ WRAP(HMONITOR, MonitorFromWindow, (HWND a, DWORD b), a, b)
 WRAP(BOOL, GetMonitorInfoA, (HMONITOR a, LPMONITORINFO b), a, b)
 WRAP(BOOL, GetClientRect, (HWND a, LPRECT b), a, b)
 WRAP(BOOL, ClientToScreen, (HWND a, LPPOINT b), a, b)
+BOOL __real_AdjustWindowRectEx(LPRECT, DWORD, BOOL, DWORD);
+BOOL __wrap_AdjustWindowRectEx(LPRECT a, DWORD b, BOOL c, DWORD d) {  // the rectangle given, not an out parameter
+    return recorder::Call("AdjustWindowRectEx", +[](const RECT* r, DWORD style, BOOL menu, DWORD ex) {
+        return __real_AdjustWindowRectEx(const_cast<LPRECT>(r), style, menu, ex);
+    }, static_cast<const RECT*>(a), b, c, d);
+}
+WRAP(HCURSOR, SetCursor, (HCURSOR a), a)
 MMRESULT __real_timeBeginPeriod(UINT), __real_timeEndPeriod(UINT);
 MMRESULT __wrap_timeBeginPeriod(UINT a) { return recorder::CallWinmm("timeBeginPeriod", __real_timeBeginPeriod, a); }
 MMRESULT __wrap_timeEndPeriod(UINT a) { return recorder::CallWinmm("timeEndPeriod", __real_timeEndPeriod, a); }

@@ -34,6 +34,8 @@ const std::vector<uint8_t>& Padded(const IDirectDrawSurface7* surface);
 
 // Input for the message loop: a key press, or the clock running to the next tick, after which before runs.
 void Key(WPARAM virtualKey);
+// A key pressed with Alt held (WM_SYSKEYDOWN, then WM_SYSCHAR for Enter), or held on for a repeat.
+void AltKey(WPARAM virtualKey, bool repeat = false);
 void Tick(std::function<void()> before = {});
 
 }  // namespace recorder
