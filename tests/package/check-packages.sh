@@ -137,8 +137,13 @@ check_windows() {
     reference_frame "$render" "$root/assets" "$work/expected.bmp" && start_xvfb "$work" 640x480x24 || return 1
     wine_make_prefix "$work/prefix" || fail "could not create a Wine prefix" || return 1
     wine_run reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f >/dev/null 2>&1
-    # Started as a double-click does, with arguments it must ignore; with no 320 x 200 mode, in a window.
-    printf '@echo off\r\nstart "" /wait varnelo.exe --help extra\r\n>..\\exit echo %%ERRORLEVEL%%\r\n' >"$work/run.bat"
+    # An option it does not know: said in the "varnelo" box, which Return answers, and exit status 2.
+    printf '@echo off\r\nstart "" /wait varnelo.exe %%1\r\n>..\\exit echo %%ERRORLEVEL%%\r\n' >"$work/run.bat"
+    wine_run cmd /c '..\run.bat' --fullscreen >"$work/wine.log" 2>&1 &
+    wait_for 60 xdotool search --name '^varnelo$' || fail "no box for an unknown option" || return 1
+    answered() { xdotool key Return && test -s "$work/exit"; }
+    wait_for 60 answered && ended_with 2 && rm "$work/exit" || return 1
+    # Started as a double-click does; with no 320 x 200 mode, in a window.
     wine_run cmd /c '..\run.bat' >"$work/wine.log" 2>&1 &
     wait_for 60 xdotool search --name '^Varnelo$' || fail "no Varnelo window appeared" || return 1
     refused_log $'\r' >"$work/refused.log"
