@@ -1,10 +1,14 @@
 // Runs the program in the page: gives it its two pictures, the bundled ones or the user's once
 // it has read them, offers its screenshots and the user's fitted pictures as downloads, shows
-// DirectX.log decoded from Windows-1250, says when it has ended or why it could not start, and
-// has the service worker keep the page for use offline.
+// DirectX.log decoded from Windows-1250, says when it has ended or why it could not start, has
+// the service worker keep the page for use offline, and shows the picture in the shape the user
+// chose, full screen at Alt+Enter.
 'use strict';
 
 const canvas = document.getElementById('screen');
+const stage = document.getElementById('stage');
+const fullScreen = document.getElementById('full');
+const shapeButtons = ['aspect', 'whole'].map((id) => document.getElementById(id));
 const message = document.getElementById('message');
 const messageText = document.getElementById('message-text');
 const again = document.getElementById('again');
@@ -268,6 +272,7 @@ async function run() {
   } catch (error) {
     return failed(error);
   }
+  fit();
   if (!running()) return;  // it has ended on its way up
   readLog();
   life.watch = setInterval(() => {
@@ -366,6 +371,56 @@ document.addEventListener('drop', (event) => {
   document.body.classList.remove('dropping');
   usePictures([...event.dataTransfer.files]);
 });
+
+// The shape the picture shows in, as varnelo's --aspect 4:3 and --whole choose it on the desktop:
+// the ids of the buttons pressed, kept for later visits as the user's pictures are; a browser
+// that keeps nothing shows the picture square at any scale at each visit.
+let shape = '';
+try {
+  shape = localStorage['varnelo-shape'] ?? '';
+} catch (blocked) {}
+
+// Places the canvas in the stage by the program's own rule, in device pixels, so that whole
+// multiples are whole on the screen; any run's program answers once it is instantiated.
+function fit() {
+  const { program } = life, ratio = devicePixelRatio, area = stage.getBoundingClientRect();
+  const at = program?.HEAP32 && program._varnelo_place(area.width * ratio, area.height * ratio, canvas.width,
+    canvas.height, shape.includes('aspect'), shape.includes('whole')) >> 2;
+  if (at) ['left', 'top', 'width', 'height'].forEach((side, i) => { canvas.style[side] = `${program.HEAP32[at + i] / ratio}px`; });
+}
+new ResizeObserver(fit).observe(stage);
+
+for (const button of shapeButtons) {
+  const show = () => button.setAttribute('aria-pressed', shape.includes(button.id));
+  show();
+  button.addEventListener('click', () => {
+    shape = shape.includes(button.id) ? shape.replace(button.id, '') : shape + button.id;
+    show();
+    fit();
+    try {
+      localStorage['varnelo-shape'] = shape;
+    } catch (blocked) {}
+  });
+}
+
+// Full screen is the stage's, not the canvas's, so that the canvas keeps its place in it and the
+// pointer its way to the pixels. An iPhone gives elements no full screen, and gets no button.
+function switchFullScreen() {
+  if (document.fullscreenElement) document.exitFullscreen();
+  else stage.requestFullscreen?.().then(() => canvas.focus(), console.warn);
+}
+fullScreen.hidden = !stage.requestFullscreen;
+fullScreen.addEventListener('click', switchFullScreen);
+// Ahead of the program's keys (library.js listens later, in the same phase): Alt+Enter switches,
+// as on the desktop, and Esc in full screen only leaves it, as the browser's own Esc does where
+// a browser hands it on; the program goes on either way.
+addEventListener('keydown', (event) => {
+  if (event.altKey && event.code === 'Enter' || event.code === 'Escape' && document.fullscreenElement) {
+    event.preventDefault();
+    event.stopImmediatePropagation();
+    switchFullScreen();
+  }
+}, true);
 
 // The worker, the manifest, the icon and pictures.js come once the first frame shows, so that
 // they do not compete with the first load.

@@ -165,3 +165,20 @@ void Finish(int exitCode) {
 }
 
 }  // namespace screen
+
+// Where the page's stage of areaWidth x areaHeight device pixels shows a canvas of width x height
+// pixels: by the rule the window and SDL follow, in the shape the user chose on the page (4:3 or
+// square pixels, whole multiples or any scale). Its left, top, width and height stay where the
+// answer points until the next call. Nothing of the run goes in, so the page may ask before the
+// screen opens and after the program has ended.
+extern "C" EMSCRIPTEN_KEEPALIVE const int32_t* varnelo_place(int areaWidth, int areaHeight, int width, int height,
+                                                             int fourThree, int whole) {
+    static int32_t placed[4];
+    const letterbox::Shape shape{fourThree != 0 ? letterbox::Aspect::FourThree : letterbox::Aspect::Square, whole != 0};
+    const letterbox::Box box = letterbox::Place(areaWidth, areaHeight, width, height, shape);
+    placed[0] = static_cast<int32_t>(box.left);
+    placed[1] = static_cast<int32_t>(box.top);
+    placed[2] = static_cast<int32_t>(box.width);
+    placed[3] = static_cast<int32_t>(box.height);
+    return placed;
+}

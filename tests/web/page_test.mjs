@@ -1,5 +1,6 @@
-// The web page in headless Chromium against varnelo-render: pointer, keys, screenshots, the log, the user's pictures,
-// offline use and the first load, a phone, deploys of new builds whole or cut short, and first visits that cannot start.
+// The web page in headless Chromium against varnelo-render: pointer, keys, screenshots, full screen and the picture's
+// shape, the log, the user's pictures, offline use and the first load, a phone, deploys of new builds whole or cut short,
+// and first visits that cannot start.
 // usage: node page_test.mjs PAGE_DIR VARNELO_RENDER ASSETS_DIR
 import { execFileSync, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -50,7 +51,11 @@ async function pointAndCompare(left, top, x, y, tolerance = 0) {
     `canvas differs from varnelo-render --at ${x},${y} --scene ${path.basename(scene)} (pointer at ${left},${top})`);
 }
 
-const measure = async () => { box = await page.$eval('#screen', (canvas) => canvas.getBoundingClientRect().toJSON()); };
+// Where the canvas shows once the page has placed it for the view as it is now.
+const measure = async () => {
+  box = await page.$eval('#screen', (canvas) => new Promise((placed) => requestAnimationFrame(() => requestAnimationFrame(
+    () => placed(canvas.getBoundingClientRect().toJSON())))));
+};
 const at = (x, y) => [box.left + (x + 0.5) * box.width / Width, box.top + (y + 0.5) * box.height / Height];
 
 async function downloaded(name, expected) {
@@ -69,6 +74,36 @@ const pick = async (control, name) => (await page.$(control)).uploadFile(made(na
 const kept = (name) => page.evaluate((name) => new Promise((resolve) => { indexedDB.open('varnelo').onsuccess = ({ target }) => {
   target.result.transaction('pictures').objectStore('pictures').get(name).onsuccess = (got) => resolve(Array.from(got.target.result));
 }; }), name);
+
+// Full screen at 1920 x 1080 device pixels, where the picture's place in each shape is known: square 1728 x 1080,
+// whole 1600 x 1000, 4:3 1440 x 1080, 4:3 whole 1280 x 1000, centred.
+const FullScreen = { width: 960, height: 540, deviceScaleFactor: 2 };
+const placed = { '': [96, 0, 1728, 1080], whole: [160, 40, 1600, 1000], aspect: [240, 0, 1440, 1080], 'aspect whole': [320, 40, 1280, 1000] };
+const altEnter = async () => {
+  await page.keyboard.down('Alt');
+  await page.keyboard.press('Enter');
+  await page.keyboard.up('Alt');
+};
+const pressed = () => page.$$eval('#aspect, #whole', (all) => all.filter((one) => one.getAttribute('aria-pressed') === 'true').map((one) => one.id).join(' '));
+async function choose(shape) {
+  for (const id of ['aspect', 'whole']) if ((await pressed()).includes(id) !== shape.includes(id)) await page.click(`#${id}`);
+  assert.equal(await pressed(), shape);
+}
+const escape = () => page.keyboard.press('Escape'), fullButton = () => page.click('#full');
+// Enters full screen by `enter` in the shape chosen, checks where the picture shows and that the pointer steers on it,
+// then leaves by `leave` with the demo going on.
+async function fullScreen(enter, leave, x, y) {
+  const shape = await pressed();
+  await enter();
+  await page.waitForFunction(() => document.fullscreenElement?.id === 'stage', { timeout: Patience });
+  await measure();
+  assert.deepEqual(['left', 'top', 'width', 'height'].map((side) => box[side] * FullScreen.deviceScaleFactor), placed[shape],
+    `full screen by ${enter.name}, shape '${shape}': the picture's box in device pixels`);
+  await pointAndCompare(...at(x, y), x, y);
+  await leave();
+  await page.waitForFunction(() => !document.fullscreenElement, { timeout: Patience });
+  assert.equal(await page.evaluate(() => window.varnelo.running), true, `leaving full screen by ${leave.name} ended the demo`);
+}
 
 async function ended() {
   await page.waitForFunction(() => window.varnelo.exitCode !== null, { timeout: Patience });
@@ -92,6 +127,24 @@ test('F12 downloads the exact offline frame, and so does the screenshot button w
   await downloaded('Screenshot 0.bmp', offlineFrame(250, 40));
   await page.click('#shoot');
   await downloaded('Screenshot 1.bmp', offlineFrame(250, 40));
+});
+
+test('Alt+Enter and the button show the stage full screen, each shape where the rule places it, the pointer and F12 as before; Esc there leaves full screen, not the demo', async () => {
+  await page.setViewport(FullScreen);
+  for (const [shape, enter, leave, x, y] of [['', altEnter, escape, 3, 196], ['whole', fullButton, altEnter, 318, 2],
+    ['aspect', altEnter, altEnter, 141, 77], ['aspect whole', fullButton, escape, 250, 40]]) {
+    await choose(shape);
+    await fullScreen(enter, leave, x, y);
+  }
+  await altEnter();
+  await page.waitForFunction(() => document.fullscreenElement?.id === 'stage', { timeout: Patience });
+  await pointAndCompare(null, null, 250, 40);  // the pointer is where it was, on the picture where it was
+  await page.keyboard.press('F12');
+  await downloaded('Screenshot 2.bmp', offlineFrame(250, 40));
+  await escape();
+  await choose('');
+  await page.setViewport({ width: 1100, height: 600 });
+  await measure();
 });
 
 test('the page shows the set-up log', async () => {
@@ -191,24 +244,37 @@ test('"Bundled pictures" brings the shipped ones back, for good', async () => {
   assert.ok(await page.$eval('#bundled', (button) => button.hidden), 'Bundled pictures shown without own pictures');
 });
 
-test('only Esc and F12 are kept from the browser, and Tab reaches every control with a visible focus', async () => {
-  const keys = [['F12', true], ['F5', false], ['KeyR', false, true], ['KeyF', false, true], ['KeyL', false, true],
-    ['F11', false], ['Tab', false], ['KeyA', false], ['ArrowLeft', false]];
-  for (const [code, kept, ctrlKey = false] of keys) {
+test('the shape chosen is kept over a reload', async () => {
+  await choose('aspect whole');
+  await page.reload();
+  assert.equal(await outcome(page), 'frames');
+  assert.equal(await pressed(), 'aspect whole', 'the shape after a reload');
+  await page.setViewport(FullScreen);
+  await fullScreen(altEnter, escape, 160, 100);
+  await choose('');
+  await page.setViewport({ width: 1100, height: 600 });
+});
+
+test('only Esc, F12 and Alt+Enter are kept from the browser, and Tab reaches every control with a visible focus', async () => {
+  const keys = [['F12', true], ['F5', false], ['KeyR', false, 'ctrlKey'], ['KeyF', false, 'ctrlKey'], ['KeyL', false, 'ctrlKey'],
+    ['F11', false], ['Tab', false], ['KeyA', false], ['ArrowLeft', false], ['Enter', true, 'altKey'], ['Enter', false]];
+  for (const [code, kept, modifier] of keys) {
     const prevented = await page.evaluate((init) => !document.body.dispatchEvent(
-      new KeyboardEvent('keydown', { ...init, bubbles: true, cancelable: true })), { code, key: code, ctrlKey });
-    assert.equal(prevented, kept, `keydown ${ctrlKey ? 'Ctrl+' : ''}${code}: defaultPrevented`);
+      new KeyboardEvent('keydown', { ...init, bubbles: true, cancelable: true })), { code, key: code, [modifier]: true });
+    assert.equal(prevented, kept, `keydown ${modifier ?? ''} ${code}: defaultPrevented`);
   }
+  await page.evaluate(() => document.fullscreenElement && document.exitFullscreen());  // where a recent click let Alt+Enter in
   await page.click('#screen');  // where the next Tab starts from
   const reached = [];
-  for (let i = 0; i < 5; ++i) {
+  for (let i = 0; i < 8; ++i) {
     await page.keyboard.press('Tab');
     reached.push(await page.evaluate(() => {
       const focused = document.activeElement, shown = focused.closest('.button') ?? focused;
       return `${focused.id} ${getComputedStyle(shown).outlineStyle}`;
     }));
   }
-  assert.deepEqual(reached, ['shoot solid', 'end solid', 'pictures solid', 'light solid', 'show-log solid']);
+  assert.deepEqual(reached, ['shoot solid', 'end solid', 'full solid', 'aspect solid', 'whole solid', 'pictures solid', 'light solid',
+    'show-log solid']);
 });
 
 test('Esc ends the program with 0', async () => {
@@ -265,18 +331,20 @@ test('on a phone, upright and sideways, a finger steers the light, the buttons w
   await pointAndCompare(null, null, 160, 100, 3);
 });
 
-test('an older browser (no SIMD, OffscreenCanvas or imageOrientation, Safari\'s canvas limit) runs the demo, steered by keys alone, and fits a 48 MP photo', async () => {
+test('an older browser (no SIMD, OffscreenCanvas, imageOrientation or full screen, Safari\'s canvas limit) runs the demo, steered by keys alone, and fits a 48 MP photo', async () => {
   const older = () => {
     const { validate } = WebAssembly, create = self.createImageBitmap;
     WebAssembly.validate = (bytes) => !new Uint8Array(bytes).includes(0xfd) && validate(bytes);  // no SIMD opcodes
     self.createImageBitmap = (...args) => (args.at(-1)?.imageOrientation === 'from-image'
       ? Promise.reject(new TypeError('not a valid enum value of type ImageOrientation')) : create(...args));
     delete self.OffscreenCanvas;
+    delete Element.prototype.requestFullscreen;  // as on an iPhone, and Safari before 16.4
   };
   opened.push({ page, downloads } = await openPage(pageDir, scratch, { before: (page) => Promise.all([older, capCanvases].map((f) => page.evaluateOnNewDocument(f))) }));
   [spot, scene] = [path.join(assets, 'spot.tga'), path.join(assets, 'scr.tga')];
   assert.deepEqual(await page.evaluate(() => performance.getEntriesByType('resource').map((entry) => entry.name.split('/').pop())
     .filter((name) => name.endsWith('.wasm'))), ['varnelo-nosimd.wasm']);
+  assert.ok(await page.$eval('#full', (button) => button.hidden), 'a full-screen button without requestFullscreen');
   // No pointer event at all: Tab reaches the picture first, which shows its focus; the keys start from the middle.
   assert.match(await page.$eval('#hint', (hint) => hint.innerText), /Tab to the picture and steer it with the arrow keys/);
   await page.keyboard.press('Tab');
