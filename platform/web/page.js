@@ -53,8 +53,10 @@ function published(exitCode = null) {
 }
 published();
 
-// A note while the program runs is only read: its button closes it.
+// A note while the program runs is only read: its button closes it. It shows outside the stage,
+// so the stage leaves full screen for it.
 function say(text) {
+  if (document.fullscreenElement) document.exitFullscreen();
   if (life.state !== 'broken') again.textContent = running() ? 'OK' : 'Start again';
   messageText.textContent = text;
   message.hidden = false;
@@ -418,7 +420,7 @@ addEventListener('keydown', (event) => {
   if (event.altKey && event.code === 'Enter' || event.code === 'Escape' && document.fullscreenElement) {
     event.preventDefault();
     event.stopImmediatePropagation();
-    switchFullScreen();
+    if (!event.repeat) switchFullScreen();  // held down, it switches once
   }
 }, true);
 

@@ -101,8 +101,9 @@ async function fullScreen(enter, leave, x, y) {
     `full screen by ${enter.name}, shape '${shape}': the picture's box in device pixels`);
   await pointAndCompare(...at(x, y), x, y);
   await leave();
-  await page.waitForFunction(() => !document.fullscreenElement, { timeout: Patience });
-  assert.equal(await page.evaluate(() => window.varnelo.running), true, `leaving full screen by ${leave.name} ended the demo`);
+  await page.waitForFunction(() => !document.fullscreenElement || !window.varnelo.running, { timeout: Patience });
+  assert.deepEqual(await page.evaluate(() => [Boolean(document.fullscreenElement), window.varnelo.running]), [false, true],
+    `after ${leave.name} in full screen: [full screen, the demo runs]`);
 }
 
 async function ended() {
@@ -221,13 +222,16 @@ test('each kind of picture fits on the page as varnelo-render and Pillow fit it,
   }
 });
 
-test('a file the page cannot take gets a sentence, and the demo goes on with the pictures it had, after a reload too', async () => {
+test('a file the page cannot take gets a sentence, out of full screen, and the demo goes on with the pictures it had, after a reload too', async () => {
+  await altEnter();
+  await page.waitForFunction(() => document.fullscreenElement, { timeout: Patience });
   for (const [file, said] of [['no-picture.png', /no-picture\.png is no picture this browser can read/],
     ['corrupt.jpg', /corrupt\.jpg is a JPEG that could not be decoded/], ['empty.jpg', /empty\.jpg is empty/],
     ['huge.png', /huge\.png is 8000 × 7000 pixels, more than the 50 million pixels this page takes/],
     ['notes.tga', /notes\.tga cannot be read: file ends inside the image ID/]]) {
     await pick('#pictures', file);
     assert.match(await (await page.waitForSelector('#message:not([hidden])')).evaluate((message) => message.textContent), said);
+    assert.equal(await page.evaluate(() => Boolean(document.fullscreenElement)), false, `${file}: its sentence hidden by full screen`);
     await pointAndCompare(...at(200, 150), 200, 150);
     await page.click('#again');
   }
