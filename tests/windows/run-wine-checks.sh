@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Each Windows build's varnelo.exe under Wine: a GUI program in a loader of its own width, windowed where the mode is
-# refused (640 x 480; 1024 x 768 at 144 DPI), full screen in a 320 x 200 desktop (with a 640 x 400 scene, fitted), and
-# its calls of the frame timer and the clock's tick, as the relay trace shows them.
+# refused (640 x 480; 1024 x 768 at 144 DPI), full screen in a 320 x 200 desktop (with a 640 x 400 scene, fitted), started
+# in a window in 4:3, Alt+Enter to a window and back from each start, and its calls of the frame timer and the clock's
+# tick, as the relay trace shows them.
 # usage: run-wine-checks.sh [X86_BUILD X64_BUILD LINUX_RENDER ASSETS]; prints "N passed, N failed, N skipped"
 set -uo pipefail
 root=$(readlink -f "$(dirname "$0")/../..")
@@ -18,7 +19,7 @@ pictures=("$assets/spot.tga" "$assets/scr.tga")
 start_run() {
     rm -rf "$work/run" "$work/exit" && mkdir "$work/run" && cd "$work/run" || return 1
     cp "${build[$1]}/platform/varnelo.exe" "${pictures[@]}" . || return 1
-    printf '@echo off\r\nstart "" /wait varnelo.exe\r\n>..\\exit echo %%ERRORLEVEL%%\r\n' >run.bat
+    printf '@echo off\r\nstart "" /wait varnelo.exe%s\r\n>..\\exit echo %%ERRORLEVEL%%\r\n' "${options:+ $options}" >run.bat
     wine_run "${@:2}" >"$work/wine.log" 2>&1 &
     wait_for 60 xdotool search --name '^Varnelo$' || fail "no Varnelo window appeared" || return 1
     # The ELF class of the loader (matched by the program's own command line and this prefix).
@@ -38,6 +39,37 @@ timer_calls_are() {
     [ "$calls" = "$*" ] || fail "the timer calls were \"$calls\", not \"$*\""
 }
 
+# window_place: the program's client area on the screen, "X Y WIDTH HEIGHT": without a window manager Wine draws no
+# border around a window outside a Wine desktop, so its X window is the client area.
+window_place() {
+    eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name '^Varnelo$' | head -n 1)")" && echo "$X $Y $WIDTH $HEIGHT"
+}
+moved_from() { [ "$(window_place)" != "$1" ]; }
+
+# steered_in LEFT TOP WIDTH HEIGHT: with the pointer on the frame's pixel frame_x,frame_y there, the screen shows the frame.
+steered_in() {
+    xdotool mousemove --sync $(($1 + (2 * frame_x + 1) * $3 / 640)) $(($2 + (2 * frame_y + 1) * $4 / 400)) &&
+        import -window root "$work/screen.png" && picture_shows "$work/screen.png" "$@" "$work/expected.bmp"
+}
+# steered_in_window: the same, the frame filling the window's client area, wherever that is now.
+steered_in_window() {
+    local box
+    read -ra box < <(window_place) && steered_in "${box[@]}"
+}
+
+# alt_enter [LEFT TOP WIDTH HEIGHT | unseen]: Alt+Enter moves the window, and the frame then shows steered in the box
+# given, or filling its client area (a window whole multiples of the frame in its shape), or partly off the screen.
+alt_enter() {
+    local before
+    before=$(window_place) && xdotool key alt+Return || return 1
+    wait_for 10 moved_from "$before" || fail "Alt+Enter left the window at $before" || return 1
+    case "${1:-}" in
+        unseen) ;;
+        "") wait_for 30 steered_in_window || fail "after Alt+Enter, in the window: $(steered_in_window)" ;;
+        *) wait_for 30 steered_in "$@" || fail "after Alt+Enter: $(steered_in "$@")" ;;
+    esac
+}
+
 # check_build BUILD: in an X server and a prefix of its own, torn down when its subshell exits.
 check_build() {
     [ "$1" = x64 ] || wine_runs_pe32 || { echo "$no_pe32_reason" && return 77; }
@@ -53,7 +85,9 @@ check_build() {
 
     # Without a virtual desktop Wine refuses 320 x 200: a borderless window over the whole screen, the
     # frame doubled between 40-row bands. First, while no Wine desktop has taken the keyboard focus.
+    # Alt+Enter to a window, whole multiples of the frame as fit the screen, and back over the whole screen.
     refused_log $'\r' >"$work/refused.log" && start_run "$1" cmd /c run.bat || return 1
+    wait_for 30 steered_in 0 40 640 400 && alt_enter && alt_enter 0 40 640 400 || return 1
     play_session 0 40 640 400 "$work/refused.log" || return 1
     wine_stop
 
@@ -68,7 +102,11 @@ check_build() {
     wine_stop && start_run "$1" cmd /c run.bat || return 1
     eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name '^varnelo - Wine desktop$' | head -n 1)")"
     [ "$WIDTH x $HEIGHT" = "320 x 200" ] || fail "the desktop is $WIDTH x $HEIGHT" || return 1
-    play_session "$X" "$Y" 320 200 "$work/expected.log" || return 1
+    # Alt+Enter leaves the exclusive mode for a window larger than the small desktop, and takes it again.
+    local desktop=("$X" "$Y")
+    wait_for 30 steered_in "${desktop[@]}" 320 200 || fail "no frame full screen" || return 1
+    alt_enter unseen && alt_enter "${desktop[@]}" 320 200 || return 1
+    play_session "${desktop[@]}" 320 200 "$work/expected.log" || return 1
     wine_run reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1
     wine_stop && stop_xvfb
 
@@ -78,6 +116,14 @@ check_build() {
     wine_run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
     WINEDEBUG=-all,+relay start_run "$1" cmd /c run.bat || return 1
     play_session 0 64 1024 640 "$work/refused.log" && timer_calls_are timeBeginPeriod SetTimer timeEndPeriod || return 1
+
+    # Started in a window in 4:3: the log has no exclusive attempt; Alt+Enter covers the 4:3 screen with the frame 1.2
+    # times as tall as wide, back to the window, and over the screen once more.
+    { expected_log $'\r' | head -n 4 && sed 's/$/\r/' "$root/tests/support/window_setup.log"; } >"$work/window.log"
+    wine_stop && options="--window --aspect 4:3" start_run "$1" cmd /c run.bat || return 1
+    wait_for 30 steered_in_window || fail "no frame in the window: $(steered_in_window)" || return 1
+    alt_enter 0 0 1024 768 && alt_enter && alt_enter 0 0 1024 768 || return 1
+    play_session 0 0 1024 768 "$work/window.log" || return 1
 
     # A start that ends early (no spot.tga) takes neither tick nor timer; Return answers its box.
     pictures=("$assets/scr.tga") && WINEDEBUG=-all,+relay start_run "$1" cmd /c run.bat || return 1
