@@ -33,6 +33,7 @@ pack() {
     cmake --build --preset "$1" -j "$(nproc)" --target "${@:3}"
     (cd "build/$1" && cpack -G "$2" -B "$PWD/../../dist/cpack" >/dev/null)
     [ "$2" != ZIP ] || python3 scripts/repack-zip.py dist/cpack/*.zip
+    [ "$2" != DEB ] || python3 scripts/repack-deb.py dist/cpack/*.deb
     mv dist/cpack/*."${2,,}" dist/ && rm -rf dist/cpack
 }
 # tarball PRESET: the portable folder of that build, packed as the .deb's data is: sorted, owned by
