@@ -279,6 +279,8 @@ struct Switching {
     const char* cursor;                 // over the border, after set-up and each Alt+Enter
 };
 
+void PrintTo(const Switching& run, std::ostream* out) { *out << run.name; }
+
 class AppSwitching : public AppTest, public ::testing::WithParamInterface<Switching> {};
 
 // Alt+Enter twice from each start: the frames and screenshots stay exact, the log as set-up wrote it.
@@ -339,5 +341,35 @@ INSTANTIATE_TEST_SUITE_P(, AppSwitching, ::testing::Values(
               {COVER "ShowCursor ", FRAME "ShowCursor "}, FRAMED_AT("0, 0, 640, 480") COVERING FRAMED_AT("0, 0, 640, 480"),
               "shown hidden shown "}),
     CaseName<Switching>);
+
+// A held Alt+Enter and a plain Enter switch nothing and reach no default processing; Alt+F4 still closes.
+TEST_F(AppTest, OnlyAFreshAltEnterSwitchesAndAltF4StillCloses) {
+    recorder::AltKey(VK_RETURN, true);
+    recorder::Key(VK_RETURN);
+    recorder::Tick();
+    recorder::AltKey(VK_F4);
+    EXPECT_EQ(Run(""), 0);
+    EXPECT_EQ(Calls("DirectDraw.SetCooperativeLevel").size(), 1u) << "set-up's alone";
+    EXPECT_EQ(Calls("SetWindow"), std::vector<std::string>{});
+    EXPECT_EQ(Calls("DefWindowProcA"), (std::vector<std::string>{"DefWindowProcA(window, 260, 115, 0x20000001)", "DefWindowProcA(window, 16, 0, 0)"}));
+    EXPECT_EQ(Calls("PostQuitMessage"), std::vector<std::string>{"PostQuitMessage(0)"});
+}
+
+// In a window the cursor hides over the picture alone; full screen leaves it to default processing, hidden.
+TEST_F(AppTest, OverTheWindowThePictureHidesTheCursorAndTheBorderShowsIt) {
+    const auto setCursor = [](LPARAM hitTest) {
+        recorder::ForgetCalls();
+        const LRESULT result = WindowProc(DisplayWindow, WM_SETCURSOR, 0, hitTest);
+        return std::pair(result, Calls());
+    };
+    using Handled = std::pair<LRESULT, std::vector<std::string>>;
+    recorder::Tick([&] {
+        EXPECT_EQ(setCursor(HTCLIENT), (Handled{TRUE, {"SetCursor(null)"}}));
+        EXPECT_EQ(setCursor(2), (Handled{0, {"DefWindowProcA(window, 32, 0, 2)"}})) << "over the title bar";
+    });
+    recorder::AltKey(VK_RETURN);
+    recorder::Tick([&] { EXPECT_EQ(setCursor(HTCLIENT), (Handled{0, {"DefWindowProcA(window, 32, 0, 1)"}})) << "full screen"; });
+    EXPECT_EQ(Run("E", "--window"), 0);
+}
 
 }  // namespace

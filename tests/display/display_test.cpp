@@ -288,8 +288,11 @@ TEST_F(DisplayTest, AWindowGetsTheFrameStretchedBetweenBlackBands) {
     EXPECT_EQ(Targets(), "GetClientRect ClientToScreen Offscreen2.Unlock Primary.Blt Primary.Restore Offscreen1.Restore "
                          "Offscreen2.Restore ");
     EXPECT_EQ(present(), Blts{"Primary.Blt(0,40,640,440, Offscreen1, 0,0,320,200, 0, null)"});
-    SetWindowPos(DisplayWindow, HWND_TOP, 100, 50, 320, 240, 0);  // moved, and smaller: all again in its new place
-    EXPECT_EQ(present(), Blts{"Primary.Blt(100,70,420,270, Offscreen2, 0,0,320,200, 0, null)"});
+    SetWindowPos(DisplayWindow, HWND_TOP, 100, 50, 320, 240, 0);  // moved, and smaller: the frame shown again at once
+    recorder::ForgetCalls();
+    RepaintWindow();
+    EXPECT_EQ(Calls("Primary"), Blts{"Primary.Blt(100,70,420,270, Offscreen1, 0,0,320,200, 0, null)"}) << "the page shown";
+    EXPECT_EQ(present(), Blts{"Primary.Blt(100,70,420,270, Offscreen2, 0,0,320,200, 0, null)"}) << "and then all of the next";
     SetUpWindowOn(1024, 768);  // at a scale of 3.2 a part widens to whole steps of 5 frame pixels
     present();
     frame[7 * Width + 5] = frame[9 * Width] = 1;
@@ -349,7 +352,62 @@ TEST_F(DisplayTest, ThePointerIsMappedThroughTheFrameOnScreenInAWindowOnly) {
     EXPECT_TRUE(ScreenToFrame(&outside));
     EXPECT_TRUE(FrameToScreen(&outside));
     EXPECT_EQ(std::pair(outside.x, outside.y), std::pair(400, -5));
+    RepaintWindow();  // the monitor shows the flip chain, not a window
     EXPECT_TRUE(Calls().empty());
+}
+
+struct ShapeCase {
+    letterbox::Shape shape;
+    std::array<LONG, 4> over1920;  // the frame in a window over a 1920 x 1080 monitor
+    const char* framed;            // the window's place when framed there (the core's windows have no border)
+};
+
+// The shape chosen places the frame in the window, the pointer follows it, and a framed window is the largest whole
+// multiple of the frame in that shape that fits, centred; on a monitor too small for any, once, kept on it.
+TEST_F(DisplayTest, TheShapeChosenPlacesTheFrameAndSizesTheWindow) {
+    using letterbox::Aspect;
+    const ShapeCase cases[] = {
+        {{Aspect::Square, false}, {96, 0, 1824, 1080}, "SetWindowPos(window, other, 160, 40, 1600, 1000, 96)"},
+        {{Aspect::Square, true}, {160, 40, 1760, 1040}, "SetWindowPos(window, other, 160, 40, 1600, 1000, 96)"},
+        {{Aspect::FourThree, false}, {240, 0, 1680, 1080}, "SetWindowPos(window, other, 320, 60, 1280, 960, 96)"},
+        {{Aspect::FourThree, true}, {320, 40, 1600, 1040}, "SetWindowPos(window, other, 320, 60, 1280, 960, 96)"}};
+    for (const auto& [shape, over1920, framed] : cases) {
+        const std::string name = std::string(shape.aspect == Aspect::Square ? "square" : "4:3") + (shape.whole ? " whole" : "");
+        SetUpWindowOn(1920, 1080);
+        ChooseDisplay(false, shape);
+        RECT onScreen{};
+        ASSERT_TRUE(FrameOnScreen(&onScreen)) << name;
+        EXPECT_EQ((std::array<LONG, 4>{onScreen.left, onScreen.top, onScreen.right, onScreen.bottom}), over1920) << name;
+        for (POINT frame : {POINT{0, 0}, POINT{319, 199}, POINT{37, 181}}) {
+            POINT there = frame;
+            ASSERT_TRUE(FrameToScreen(&there) && ScreenToFrame(&there));
+            EXPECT_EQ(std::pair(there.x, there.y), std::pair(frame.x, frame.y)) << name << ", there and back";
+        }
+        POINT corner{onScreen.right - 1, onScreen.bottom - 1};
+        ASSERT_TRUE(ScreenToFrame(&corner));
+        EXPECT_EQ(std::pair(corner.x, corner.y), std::pair(319, 199)) << name;
+        recorder::ForgetCalls();
+        FrameWindow(DisplayWindow);
+        EXPECT_EQ(Calls("SetWindow"), (std::vector<std::string>{"SetWindowLongA(window, 0xfffffff0, 0x10cf0000)", framed})) << name;
+    }
+    SetUpWindowOn(300, 100);
+    recorder::ForgetCalls();
+    FrameWindow(DisplayWindow);
+    EXPECT_EQ(Calls("SetWindowPos"), std::vector<std::string>{"SetWindowPos(window, other, 0, 0, 320, 200, 96)"});
+}
+
+// Asked for a window, set-up tries no exclusive mode: the log goes from DirectDraw's creation to a window's set-up.
+TEST_F(DisplayTest, AWindowAskedForSkipsTheExclusiveMode) {
+    ChooseDisplay(true, {});
+    ASSERT_EQ(SetUpDisplay(), DD_OK);
+    EXPECT_EQ(ReadFileText("DirectX.log"), LogUpTo(4) + kWindowLog);
+    std::vector<std::string> calls = {kSetUpCalls[0], kWindowCalls[0], kWindowCalls[1], kWindowCalls[2],
+                                      "AdjustWindowRectEx(0,0,320,200, 0xcf0000, 0, 0)", "AdjustWindowRectEx(0,0,640,400, 0xcf0000, 0, 0)",
+                                      "AdjustWindowRectEx(0,0,960,600, 0xcf0000, 0, 0)", "SetWindowLongA(window, 0xfffffff0, 0x10cf0000)",
+                                      "SetWindowPos(window, other, 0, 40, 640, 400, 96)"};
+    calls.insert(calls.end(), kWindowCalls.begin() + 5, kWindowCalls.end());
+    EXPECT_EQ(Calls(), calls);
+    EXPECT_EQ(std::tuple(PresentationReady(), bWindowed, bFramed), std::tuple(true, 1, 1)) << "ready, windowed, framed";
 }
 
 TEST_F(DisplayTest, LogStartsAfreshTakesLinesLiterallyAndIsSkippedWhenUnwritable) {
