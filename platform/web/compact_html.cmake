@@ -1,6 +1,7 @@
 # Leaves out of the page what only its developers read, as terser does for the scripts: the
-# comments of index.html and of its style sheet, the blanks that indent its lines, the line
-# breaks between tags, and the blanks, line breaks and last semicolons of the style sheet's rules.
+# comments of index.html, of its inline script (whole lines of //) and of its style sheet, the
+# blanks that indent its lines, the line breaks between tags, and the blanks, line breaks and
+# last semicolons of the style sheet's rules.
 # usage: cmake -DIN=index.html -DOUT=page/index.html -P compact_html.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -32,6 +33,17 @@ string(REGEX REPLACE "\n[ \t]+" "\n" html "${html}")
 string(REGEX REPLACE "\n\n+" "\n" html "${html}")
 # Between tags a line break is no text: the page's tags there are blocks, or items of a flex box.
 string(REPLACE ">\n<" "><" html "${html}")
+# The inline script's comment lines, which begin a line there, its indent gone.
+string(FIND "${html}" "<script>" start)
+string(FIND "${html}" "</script>" end)
+if(start GREATER -1 AND end GREATER start)
+    math(EXPR length "${end} - ${start}")
+    string(SUBSTRING "${html}" ${start} ${length} script)
+    string(SUBSTRING "${html}" 0 ${start} before)
+    string(SUBSTRING "${html}" ${end} -1 after)
+    string(REGEX REPLACE "\n//[^\n]*" "" script "${script}")
+    set(html "${before}${script}${after}")
+endif()
 # The style sheet's comments only: elsewhere "/*" is text, as in accept="image/*".
 string(FIND "${html}" "<style>" start)
 string(FIND "${html}" "</style>" end)
