@@ -8,7 +8,7 @@
 const canvas = document.getElementById('screen');
 const stage = document.getElementById('stage');
 const fullScreen = document.getElementById('full');
-const shapeButtons = ['aspect', 'whole'].map((id) => document.getElementById(id));
+const shapeButtons = document.querySelectorAll('#aspect, #whole');
 const message = document.getElementById('message');
 const messageText = document.getElementById('message-text');
 const again = document.getElementById('again');
@@ -182,16 +182,6 @@ async function idleProgram() {
   });
 }
 
-// The program's word on pictures before they replace any: an instance that never starts takes
-// the pair the next start would have, the given pictures and the present other one, as start-up
-// takes it. Answers [name, reason] for the picture it refuses.
-async function unreadable(given) {
-  const reader = await idleProgram();
-  for (const name of pictureNames) reader.FS.writeFile(name, given.get(name) ?? pictures.get(name));
-  const problem = reader.UTF8ToString(reader._varnelo_pictures_problem());
-  return problem ? [problem.slice(0, problem.indexOf(': ')), problem.slice(problem.indexOf(': ') + 2)] : null;
-}
-
 // New builds. One kept whole waits until no page runs the old one: the link has it take over
 // and reloads, and a page moved on to it by another offers the same. A page that never showed a
 // frame has nothing to lose: a whole new build that waits, or comes to wait while the page says
@@ -337,7 +327,7 @@ async function usePictures(files, asLight = false) {
     say(`Your pictures could not be taken: this page's pictures.js did not load (${error.message}); check the connection and pick them again, or Reload.`);
     return;
   }
-  await own.use(files, asLight, { say, give, restart, unreadable, idleProgram });
+  await own.use(files, asLight, { say, give, restart, idleProgram, pictures });
 }
 
 // The buttons press the program's keys, which it then takes as it takes them from the keyboard.

@@ -185,6 +185,15 @@ export async function kept(names) {
   return names.map((name, i) => [name, found[i]]).filter(([, bytes]) => bytes instanceof Uint8Array);
 }
 
+// The program's word on pictures before they replace any: `reader`, an instance that never
+// starts, takes the pair the next start would have, the given pictures and the other one of
+// `current`, as start-up takes it. Answers [name, reason] for the picture it refuses.
+function unreadable(given, current, reader) {
+  for (const name of ['spot.tga', 'scr.tga']) reader.FS.writeFile(name, given.get(name) ?? current.get(name));
+  const problem = reader.UTF8ToString(reader._varnelo_pictures_problem());
+  return problem ? [problem.slice(0, problem.indexOf(': ')), problem.slice(problem.indexOf(': ') + 2)] : null;
+}
+
 // Turns picked or dropped files into the program's pictures: one whose name begins with
 // "spot" (or any, with `asLight`) becomes spot.tga, any other scr.tga. A TGA goes to the program
 // as it is, read as the desktop programs read it. Nothing is replaced, kept or restarted until
@@ -211,7 +220,7 @@ export async function use(files, asLight, host) {
   }
   let refused;
   try {
-    refused = await host.unreadable(given);
+    refused = unreadable(given, host.pictures, await host.idleProgram());
   } catch (error) {
     return host.say(`Your pictures could not be given to the demo (${error.message}). ${goesOn}`);
   }
