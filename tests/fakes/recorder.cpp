@@ -284,12 +284,7 @@ WRAP(HMONITOR, MonitorFromWindow, (HWND a, DWORD b), a, b)
 WRAP(BOOL, GetMonitorInfoA, (HMONITOR a, LPMONITORINFO b), a, b)
 WRAP(BOOL, GetClientRect, (HWND a, LPRECT b), a, b)
 WRAP(BOOL, ClientToScreen, (HWND a, LPPOINT b), a, b)
-BOOL __real_AdjustWindowRectEx(LPRECT, DWORD, BOOL, DWORD);
-BOOL __wrap_AdjustWindowRectEx(LPRECT a, DWORD b, BOOL c, DWORD d) {  // the rectangle given, not an out parameter
-    return recorder::Call("AdjustWindowRectEx", +[](const RECT* r, DWORD style, BOOL menu, DWORD ex) {
-        return __real_AdjustWindowRectEx(const_cast<LPRECT>(r), style, menu, ex);
-    }, static_cast<const RECT*>(a), b, c, d);
-}
+WRAP(BOOL, AdjustWindowRectEx, (LPRECT a, DWORD b, BOOL c, DWORD d), a, b, c, d)
 WRAP(HCURSOR, SetCursor, (HCURSOR a), a)
 MMRESULT __real_timeBeginPeriod(UINT), __real_timeEndPeriod(UINT);
 MMRESULT __wrap_timeBeginPeriod(UINT a) { return recorder::CallWinmm("timeBeginPeriod", __real_timeBeginPeriod, a); }
