@@ -385,6 +385,7 @@ new ResizeObserver(fit).observe(stage);
 for (const button of shapeButtons) {
   const show = () => button.setAttribute('aria-pressed', shape.includes(button.id));
   show();
+  button.disabled = false;
   button.addEventListener('click', () => {
     shape = shape.includes(button.id) ? shape.replace(button.id, '') : shape + button.id;
     show();
