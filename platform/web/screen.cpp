@@ -1,6 +1,6 @@
-// The web screen: the display mode on a <canvas> scaled to fit the page, the pointer anywhere on
-// the page in the mode's pixels, keys as Windows virtual-key codes, and waits that give the
-// browser its turn (the page's script side is library.js).
+// The web screen: the display mode on a <canvas> that the page places by the one rule of where
+// pixels show, the pointer anywhere on the page in the mode's pixels, keys as Windows virtual-key
+// codes, and waits that give the browser its turn (the page's script side is library.js).
 #include "platform/screen.h"
 
 #include "platform/core/desktop.h"
