@@ -49,14 +49,18 @@ constexpr int64_t PixelWide(Aspect aspect) { return aspect == Aspect::FourThree 
 
 // How many area pixels each way one of the pixels takes at whole scale; 0 each way where not even
 // one fits. In 4:3 every row gets as many as fit, and each column the count whose ratio to them
-// is nearest 1.2 (of two as near, the larger).
+// is nearest 1.2 (of two as near, the larger). Where the width is what limits (an upright phone),
+// the rows get no more than the count nearest 1.2 times the columns that fit, or the pixels would
+// come out twice as tall as wide or worse.
 struct Multiple {
     int64_t across = 0, down = 0;
 };
 constexpr Multiple WholeMultiple(int64_t areaWidth, int64_t areaHeight, int64_t width, int64_t height, Aspect aspect) {
     if (width <= 0 || height <= 0 || areaWidth < width || areaHeight < height) return {};
-    const int64_t most = areaWidth / width, down = areaHeight / height;
-    if (aspect == Aspect::Square) return {std::min(most, down), std::min(most, down)};
+    const int64_t most = areaWidth / width;
+    if (aspect == Aspect::Square) return {std::min(most, areaHeight / height), std::min(most, areaHeight / height)};
+    const int64_t tallest = (2 * PixelTall(aspect) * most + PixelWide(aspect)) / (2 * PixelWide(aspect));
+    const int64_t down = std::max<int64_t>(1, std::min(areaHeight / height, tallest));
     // |down / across - tall / wide| compared as |wide * down - tall * across| / (wide * across).
     const auto miss = [&](int64_t across) {
         const int64_t apart = PixelWide(aspect) * down - PixelTall(aspect) * across;

@@ -50,6 +50,9 @@ const Case Cases[] = {
     {3840, 2160, Whole, {320, 80, 3200, 2000}},
     {3840, 2160, FourThree, {480, 0, 2880, 2160}},
     {3840, 2160, FourThreeWhole, {640, 80, 2560, 2000}},  // 8 x 10
+    // Upright, where the width limits: rows no more than 1.2 times the columns allow (3 x 4, not 3 x 7).
+    {1170, 1500, FourThreeWhole, {105, 350, 960, 800}},
+    {390, 500, FourThreeWhole, {35, 150, 320, 200}},
     // Smaller than the frame: no whole multiple, so the shape as large as fits.
     {300, 150, Square, {30, 0, 240, 150}},
     {300, 150, Whole, {30, 0, 240, 150}},
