@@ -1,11 +1,13 @@
-// The SDL2 screen: one desktop window for the stand-ins, with full screen, scaling, pointer
-// mapping, the display being taken away, and SDL's events turned into keys and closes.
+// The SDL2 screen: one desktop window for the stand-ins, full screen or in a window of its own
+// (Alt+Enter), with the picture in its chosen shape, pointer mapping, the display being taken
+// away, and SDL's events turned into keys and closes.
 #include "platform/screen.h"
 
 #include "platform/core/desktop.h"
 #include "platform/core/standins.h"
 #include "platform/letterbox.h"
 #include "platform/sdl/box.h"
+#include "platform/sdl/keys.h"
 #include "platform/sdl/start.h"
 
 #include <algorithm>
@@ -38,7 +40,12 @@ enum class Drawing {
 
 struct State {
     SDL_Window* window = nullptr;
-    bool fullScreen = false;
+    int openedWidth = 0, openedHeight = 0;  // the client size the program asked for
+    // Whether the stand-in DirectDraw holds the display, and whether the user wants to see it in a
+    // window all the same (asked at the start, or with Alt+Enter since); full screen is both the
+    // first and not the second.
+    bool exclusive = false;
+    bool inWindow = false;
     Drawing drawing = Drawing::Undecided;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
@@ -56,6 +63,11 @@ struct State {
     // Where the pointer counts as being while SDL cannot say (a Wayland client learns of the
     // pointer only over its own window): where it was put, or last seen; in window coordinates.
     int heldX = 0, heldY = 0;
+    // Whether the window moved under a pointer that has not moved since: SDL gives the pointer's
+    // place in the window as it was until the next motion, one made after the move (the move's
+    // own crossings report the place as it was).
+    bool heldAfterMove = false;
+    Uint32 movedAt = 0;
 
     // Whether SDL's video was ever started, by the window or for a box: a second try would fail
     // the same way, and repeat what the display libraries said on stderr. Outlives the window.
@@ -72,10 +84,10 @@ Start chosenStart;
 // What a start-up that failed ends with, as the program's own early returns do.
 constexpr int StartFailed = 1;
 
-// Where the mode's pixels show in an area of the window's pixels; the box never exceeds the area,
-// so SDL's ints hold it.
+// Where the mode's pixels show in an area of the window's pixels, in the chosen shape; the box
+// never exceeds the area, so SDL's ints hold it.
 Fit FitMode(int areaWidth, int areaHeight, int width, int height) {
-    const letterbox::Box box = letterbox::Fit(areaWidth, areaHeight, width, height);
+    const letterbox::Box box = letterbox::Place(areaWidth, areaHeight, width, height, chosenStart.shape);
     return Fit{static_cast<int>(box.left), static_cast<int>(box.top), static_cast<int>(box.width),
                static_cast<int>(box.height)};
 }
@@ -264,7 +276,7 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
             break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
             // A full-screen program loses the screen with the focus; a window stays in view.
-            if (state.fullScreen) standins::DisplayTakenAway();
+            if (state.exclusive && !state.inWindow) standins::DisplayTakenAway();
             break;
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_FOCUS_GAINED:
@@ -290,6 +302,94 @@ bool DrawsIntoMemory() { return DriverIs("offscreen") || DriverIs("dummy"); }
 // Whether SDL can say where the pointer is when it is not over the window: on X11 it asks the
 // server; a Wayland client is told of the pointer only while it is over one of its surfaces.
 bool SeesPointerEverywhere() { return DriverIs("x11"); }
+
+// A change of the window's size arrives asynchronously, and the pointer is measured in the new
+// size at once (the cursor is placed right after set-up): waits for it a little.
+void AwaitSize(int width, int height) {
+    const Uint64 deadline = SDL_GetTicks64() + 1000;
+    int now = 0, nowHeight = 0;
+    do {
+        SDL_PumpEvents();
+        SDL_GetWindowSize(state.window, &now, &nowHeight);
+        if (now == width && nowHeight == height) break;
+        SDL_Delay(2);
+    } while (SDL_GetTicks64() < deadline);
+}
+
+void CoverDisplay() {
+    SDL_Rect desktop{};
+    if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(state.window), &desktop) != 0) return;
+    // Cover the desktop by hand first: a desktop without a window manager ignores full-screen
+    // requests, and SDL ignores placement once its full-screen flag is set. The window stops
+    // being resizable only once it has its place, so that whoever sees it fixed sees it there.
+    SDL_SetWindowBordered(state.window, SDL_FALSE);
+    SDL_SetWindowPosition(state.window, desktop.x, desktop.y);
+    SDL_SetWindowSize(state.window, desktop.w, desktop.h);
+    SDL_SetWindowResizable(state.window, SDL_FALSE);
+    SDL_SetWindowFullscreen(state.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    AwaitSize(desktop.w, desktop.h);
+    Repaint();
+}
+
+// The frame the window is sized for: the last one shown, else the client size asked for.
+void FrameSize(int& width, int& height) {
+    width = state.lastWidth > 0 ? state.lastWidth : state.openedWidth;
+    height = state.lastWidth > 0 ? state.lastHeight : state.openedHeight;
+}
+
+// A window manager says how thick its frame is only once it has framed the window; without one
+// nothing ever comes, so it is waited for briefly.
+void BorderSizes(int& top, int& left, int& bottom, int& right) {
+    const Uint64 deadline = SDL_GetTicks64() + 100;
+    while (SDL_GetWindowBordersSize(state.window, &top, &left, &bottom, &right) == 0 && top + left + bottom + right == 0 &&
+           SDL_GetTicks64() < deadline) {
+        SDL_PumpEvents();
+        SDL_Delay(2);
+    }
+}
+
+// The window's client area: the frame in its shape at the largest whole multiple whose window,
+// frame included, fits where windows may go on the display (once where none does), centred
+// there, its title bar kept on the display.
+SDL_Rect WindowPlace() {
+    int width = 0, height = 0, top = 0, left = 0, bottom = 0, right = 0;
+    FrameSize(width, height);
+    BorderSizes(top, left, bottom, right);
+    SDL_Rect usable{};
+    SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(state.window), &usable);
+    const letterbox::Aspect aspect = chosenStart.shape.aspect;
+    letterbox::Size client = letterbox::WindowArea(width, height, aspect, 1);
+    for (int64_t n = 2;; ++n) {
+        const letterbox::Size larger = letterbox::WindowArea(width, height, aspect, n);
+        if (larger.width + left + right > usable.w || larger.height + top + bottom > usable.h) break;
+        client = larger;
+    }
+    const auto w = static_cast<int>(client.width), h = static_cast<int>(client.height);
+    return SDL_Rect{usable.x + left + std::max(0, (usable.w - left - right - w) / 2),
+                    usable.y + top + std::max(0, (usable.h - top - bottom - h) / 2), w, h};
+}
+
+// Titled, framed, resizable and maximisable; resizable only once placed, so that whoever sees
+// it so sees it in its place. Where the compositor sizes windows itself (a tiling one,
+// Wayland's), the size it gives holds and the picture is fitted into it.
+void ShowInWindow() {
+    SDL_SetWindowFullscreen(state.window, 0);
+    SDL_SetWindowBordered(state.window, SDL_TRUE);
+    const SDL_Rect place = WindowPlace();
+    SDL_SetWindowSize(state.window, place.w, place.h);
+    SDL_SetWindowPosition(state.window, place.x, place.y);
+    SDL_SetWindowResizable(state.window, SDL_TRUE);
+    AwaitSize(place.w, place.h);
+    Repaint();
+}
+
+void ShowAsChosen() {
+    if (state.inWindow) {
+        ShowInWindow();
+    } else {
+        CoverDisplay();
+    }
+}
 
 }  // namespace
 
@@ -325,6 +425,9 @@ bool Open(const char* title, int width, int height) {
         std::fprintf(stderr, "varnelo: cannot open the window (%s)\n", SDL_GetError());
         return false;
     }
+    state.openedWidth = width;
+    state.openedHeight = height;
+    state.inWindow = chosenStart.inWindow;
     return true;
 }
 
@@ -368,33 +471,15 @@ bool CanDraw() {
 }
 
 void EnterFullScreen() {
-    if (state.window == nullptr || state.fullScreen) return;
-    state.fullScreen = true;
-    SDL_Rect desktop{};
-    if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(state.window), &desktop) != 0) return;
-    // Cover the desktop by hand first: a desktop without a window manager ignores full-screen
-    // requests, and SDL ignores placement once its full-screen flag is set.
-    SDL_SetWindowBordered(state.window, SDL_FALSE);
-    SDL_SetWindowPosition(state.window, desktop.x, desktop.y);
-    SDL_SetWindowSize(state.window, desktop.w, desktop.h);
-    SDL_SetWindowFullscreen(state.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
-    // The change arrives asynchronously; the cursor is placed right after set-up, in the
-    // coordinates of the new size, so wait for it a little.
-    const Uint64 deadline = SDL_GetTicks64() + 1000;
-    int width = 0, height = 0;
-    do {
-        SDL_PumpEvents();
-        SDL_GetWindowSize(state.window, &width, &height);
-        if (width == desktop.w && height == desktop.h) break;
-        SDL_Delay(2);
-    } while (SDL_GetTicks64() < deadline);
-    Repaint();
+    if (state.window == nullptr || state.exclusive) return;
+    state.exclusive = true;
+    ShowAsChosen();
 }
 
 void LeaveFullScreen() {
-    if (state.window == nullptr || !state.fullScreen) return;
-    state.fullScreen = false;
-    SDL_SetWindowFullscreen(state.window, 0);
+    if (state.window == nullptr || !state.exclusive) return;
+    state.exclusive = false;
+    if (!state.inWindow) SDL_SetWindowFullscreen(state.window, 0);
 }
 
 void DesktopSize(int& width, int& height) {
@@ -433,7 +518,7 @@ bool PointerInMode(int width, int height, int& x, int& y) {
     if (SDL_GetMouseFocus() == state.window) {
         // Kept current by the pointer events the message loop pumps; SDL's global position
         // is a cache that a pointer warped by another program does not refresh.
-        SDL_GetMouseState(&state.heldX, &state.heldY);
+        if (!state.heldAfterMove) SDL_GetMouseState(&state.heldX, &state.heldY);
     } else if (SeesPointerEverywhere()) {
         int windowX = 0, windowY = 0;
         SDL_GetGlobalMouseState(&state.heldX, &state.heldY);
@@ -468,68 +553,40 @@ void ShowPointer(bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
 
 namespace {
 
-// Windows virtual-key codes for the keys SDL reports; keys without one are not delivered.
-unsigned VirtualKey(SDL_Keycode code) {
-    if (code >= SDLK_a && code <= SDLK_z) return static_cast<unsigned>('A' + (code - SDLK_a));
-    if (code >= SDLK_0 && code <= SDLK_9) return static_cast<unsigned>('0' + (code - SDLK_0));
-    if (code >= SDLK_F1 && code <= SDLK_F12) return static_cast<unsigned>(0x70 + (code - SDLK_F1));
-    if (code >= SDLK_F13 && code <= SDLK_F24) return static_cast<unsigned>(0x70 + 12 + (code - SDLK_F13));
-    if (code >= SDLK_KP_1 && code <= SDLK_KP_9) return static_cast<unsigned>(0x61 + (code - SDLK_KP_1));
-    switch (code) {
-        case SDLK_ESCAPE: return 0x1B;
-        case SDLK_BACKSPACE: return 0x08;
-        case SDLK_TAB: return 0x09;
-        case SDLK_RETURN:
-        case SDLK_KP_ENTER: return 0x0D;
-        case SDLK_LSHIFT:
-        case SDLK_RSHIFT: return 0x10;
-        case SDLK_LCTRL:
-        case SDLK_RCTRL: return 0x11;
-        case SDLK_LALT:
-        case SDLK_RALT: return 0x12;
-        case SDLK_PAUSE: return 0x13;
-        case SDLK_CAPSLOCK: return 0x14;
-        case SDLK_SPACE: return 0x20;
-        case SDLK_PAGEUP: return 0x21;
-        case SDLK_PAGEDOWN: return 0x22;
-        case SDLK_END: return 0x23;
-        case SDLK_HOME: return 0x24;
-        case SDLK_LEFT: return 0x25;
-        case SDLK_UP: return 0x26;
-        case SDLK_RIGHT: return 0x27;
-        case SDLK_DOWN: return 0x28;
-        case SDLK_PRINTSCREEN: return 0x2C;
-        case SDLK_INSERT: return 0x2D;
-        case SDLK_DELETE: return 0x2E;
-        case SDLK_KP_0: return 0x60;
-        case SDLK_KP_MULTIPLY: return 0x6A;
-        case SDLK_KP_PLUS: return 0x6B;
-        case SDLK_KP_MINUS: return 0x6D;
-        case SDLK_KP_PERIOD: return 0x6E;
-        case SDLK_KP_DIVIDE: return 0x6F;
-        case SDLK_NUMLOCKCLEAR: return 0x90;
-        case SDLK_SCROLLLOCK: return 0x91;
-        case SDLK_SEMICOLON: return 0xBA;
-        case SDLK_EQUALS: return 0xBB;
-        case SDLK_COMMA: return 0xBC;
-        case SDLK_MINUS: return 0xBD;
-        case SDLK_PERIOD: return 0xBE;
-        case SDLK_SLASH: return 0xBF;
-        case SDLK_BACKQUOTE: return 0xC0;
-        case SDLK_LEFTBRACKET: return 0xDB;
-        case SDLK_BACKSLASH: return 0xDC;
-        case SDLK_RIGHTBRACKET: return 0xDD;
-        case SDLK_QUOTE: return 0xDE;
-        default: return 0;
+// The pointer stays where it is on the desktop while the window changes around it, and so does
+// the light: on X11, where a window knows its place.
+void ToggleWindow() {
+    if (state.window == nullptr) return;
+    const bool over = SDL_GetMouseFocus() == state.window && SeesPointerEverywhere();
+    SDL_Point before{}, after{}, from{}, to{};
+    SDL_GetMouseState(&before.x, &before.y);
+    if (over && !state.heldAfterMove) SDL_GetMouseState(&state.heldX, &state.heldY);
+    SDL_GetWindowPosition(state.window, &from.x, &from.y);
+    state.inWindow = !state.inWindow;
+    ShowAsChosen();
+    SDL_GetWindowPosition(state.window, &to.x, &to.y);
+    SDL_GetMouseState(&after.x, &after.y);
+    // A pointer that moved meanwhile was seen in the window's new place.
+    state.heldAfterMove = over && before.x == after.x && before.y == after.y;
+    if (state.heldAfterMove) {
+        state.heldX += from.x - to.x;
+        state.heldY += from.y - to.y;
+        state.movedAt = SDL_GetTicks();
     }
 }
 
 void Handle(const SDL_Event& event) {
     switch (event.type) {
         case SDL_KEYDOWN:
-            if (const unsigned key = VirtualKey(event.key.keysym.sym); key != 0) {
+            if (keys::SwitchesWindow(event.key)) {
+                // The key held down repeats; the switch is made once.
+                if (event.key.repeat == 0) ToggleWindow();
+            } else if (const unsigned key = keys::VirtualKey(event.key.keysym.sym); key != 0) {
                 standins::PostKeyDown(key, static_cast<unsigned>(event.key.keysym.scancode), event.key.repeat != 0);
             }
+            break;
+        case SDL_MOUSEMOTION:
+            if (SDL_TICKS_PASSED(event.motion.timestamp, state.movedAt + 1)) state.heldAfterMove = false;
             break;
         case SDL_QUIT:
             standins::PostClose();

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program under Xvfb: the pointer steers, F12 saves a screenshot, Esc quits; a start-up without its spot, or
 # in a window nothing draws in, says why in a box too; and a close request ends the program while that box waits.
+# Then each shape of the picture, full screen and in a window, Alt+Enter switching between them.
 # usage: end_to_end.sh VARNELO VARNELO_RENDER ASSETS_DIR LSAN_SUPPRESSIONS REFUSE_DRAWING_LIBRARY
 set -uo pipefail
 source "$(dirname "$0")/../support/desktop.sh"
@@ -59,4 +60,19 @@ for signal in INT TERM; do
     wait_for 5 bash -c "! ps -o stat= -p $shows_box | grep -qv Z && ! xwininfo -root -children | grep -qF '\"varnelo\":'" ||
         fail "the box outlived the program"
 done
+
+# At 1920 x 1080, where the shapes differ, and the largest window of whole multiples is smaller than the screen. The
+# Motif hints' name is made first, as a window manager makes it, so that SDL says whether it wants a frame.
+stop_xvfb && start_xvfb "$work" 1920x1080x24 && xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0
+# shows OPTIONS LEFT,TOP,WIDTH,HEIGHT [SWITCH...]: started with OPTIONS, a session as play_session's, the frame first there.
+shows() {
+    echo "--- varnelo $1" && rm -rf "$work/run" "$work/exit" && mkdir "$work/run" && cp "$assets"/{spot,scr}.tga "$work/run/"
+    (cd "$work/run" && timeout -k 5 60 "$program" $1 >stdout 2>stderr; echo $? >"$work/exit") &
+    play_session ${2//,/ } "$work/expected.log" "${@:3}" || { cat "$work/run/stderr" >&2 && return 1; }
+}
+shows "" 96,0,1728,1080 window:160,40,1600,1000 full:96,0,1728,1080
+shows "--aspect 4:3" 240,0,1440,1080 window:320,60,1280,960 full:240,0,1440,1080
+shows "--whole" 160,40,1600,1000 window:160,40,1600,1000 full:160,40,1600,1000
+# In the 1280 x 960 window, 4:3 in whole multiples is 3 x 4 of its pixels each.
+shows "--window --aspect 4:3 --whole" 480,140,960,800 full:320,40,1280,1000 window:480,140,960,800
 echo PASS

@@ -1,4 +1,5 @@
-// The SDL2 screen under Xvfb: keys and closes as messages, the pointer through the scaling, exposes, focus loss.
+// The SDL2 screen under Xvfb: keys and closes as messages, the pointer through the scaling, exposes, focus loss,
+// and Alt+Enter between full screen and a window.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -27,11 +28,14 @@ protected:
     }
     void TearDown() override { standins::ShutDown(); }
 
-    static SDL_Event Event(Uint32 type, SDL_Keycode key = 0, SDL_WindowEventID id = SDL_WINDOWEVENT_NONE) {
+    static SDL_Event Event(Uint32 type, SDL_Keycode key = 0, SDL_WindowEventID id = SDL_WINDOWEVENT_NONE, Uint16 mod = 0,
+                           Uint8 repeat = 0) {
         SDL_Event event{};
         event.type = type;
         event.key.keysym.sym = key;
         event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+        event.key.keysym.mod = mod;
+        event.key.repeat = repeat;
         if (type == SDL_WINDOWEVENT) event.window.event = static_cast<Uint8>(id);
         return event;
     }
@@ -69,7 +73,8 @@ TEST_F(SdlScreenTest, KeysAndClosesArriveAsWindowsMessages) {
     const std::pair<SDL_Keycode, WPARAM> keys[] = {{SDLK_ESCAPE, VK_ESCAPE}, {SDLK_F12, VK_F12}, {SDLK_a, 'A'}, {SDLK_z, 'Z'},
                                                    {SDLK_7, '7'}, {SDLK_SPACE, VK_SPACE}, {SDLK_F1, VK_F1}, {SDLK_KP_1, 0x61},
                                                    {SDLK_KP_9, 0x69}, {SDLK_MINUS, 0xBD}, {SDLK_QUOTE, 0xDE}, {SDLK_BACKSLASH, 0xDC},
-                                                   {SDLK_F13, 0x7C}, {SDLK_F24, 0x87}};  // VK_F13, VK_F24
+                                                   {SDLK_F13, 0x7C}, {SDLK_F24, 0x87},  // VK_F13, VK_F24
+                                                   {SDLK_RETURN, VK_RETURN}, {SDLK_KP_ENTER, VK_RETURN}, {SDLK_LALT, VK_MENU}};
     for (const auto& [key, virtualKey] : keys) {
         const MSG message = Deliver({Event(SDL_KEYDOWN, key)});  // a key without a virtual key gives the M first
         EXPECT_EQ(std::pair(message.message, message.wParam), std::pair(UINT{WM_KEYDOWN}, virtualKey)) << SDL_GetKeyName(key);
@@ -146,6 +151,43 @@ TEST_F(SdlScreenTest, AFocusLossTakesTheDisplayAwayUntilItComesBack) {
     EXPECT_LE(desktop::LossCount() - losses, 2u);
     Deliver({Event(SDL_WINDOWEVENT, 0, SDL_WINDOWEVENT_RESTORED)});
     EXPECT_FALSE(desktop::DisplayAway());
+}
+
+// Enter with Alt held is the screen's own: no message, not even a repeat's, however the key is held.
+TEST_F(SdlScreenTest, AltEnterSwitchesToAWindowAndBackWithoutAMessage) {
+    SDL_Window* window = Window();
+    ASSERT_NE(window, nullptr);
+    struct Step {
+        const char* what;
+        SDL_Event event;
+        bool inWindow;
+    };
+    const Step steps[] = {
+        {"Alt+Enter", Event(SDL_KEYDOWN, SDLK_RETURN, SDL_WINDOWEVENT_NONE, KMOD_LALT), true},
+        {"its repeat", Event(SDL_KEYDOWN, SDLK_RETURN, SDL_WINDOWEVENT_NONE, KMOD_LALT, 1), true},
+        {"a focus loss, which leaves a window in view", Event(SDL_WINDOWEVENT, 0, SDL_WINDOWEVENT_FOCUS_LOST), true},
+        {"right Alt+keypad Enter", Event(SDL_KEYDOWN, SDLK_KP_ENTER, SDL_WINDOWEVENT_NONE, KMOD_RALT), false},
+        {"Alt+Enter again", Event(SDL_KEYDOWN, SDLK_RETURN, SDL_WINDOWEVENT_NONE, KMOD_LALT | KMOD_SHIFT), true},
+    };
+    for (const Step& step : steps) {
+        const MSG message = Deliver({step.event});
+        EXPECT_EQ(std::pair(message.message, message.wParam), std::pair(UINT{WM_KEYDOWN}, WPARAM{'M'})) << step.what;
+        EXPECT_FALSE(desktop::DisplayAway()) << step.what;
+        const Uint32 flags = SDL_GetWindowFlags(window);
+        EXPECT_EQ((flags & SDL_WINDOW_FULLSCREEN_DESKTOP) == 0, step.inWindow) << step.what << ": flags " << flags;
+        EXPECT_EQ((flags & SDL_WINDOW_RESIZABLE) != 0, step.inWindow) << step.what << ": flags " << flags;
+        EXPECT_EQ((flags & SDL_WINDOW_BORDERLESS) == 0, step.inWindow) << step.what << ": flags " << flags;
+        // Three times 320 x 200 is the largest that fits the 960 x 720 display, which has no window manager's frame.
+        const SDL_Rect expected = step.inWindow ? SDL_Rect{0, 60, 960, 600} : SDL_Rect{0, 0, 960, 720};
+        SDL_Rect shown{};
+        SDL_GetWindowPosition(window, &shown.x, &shown.y);
+        SDL_GetWindowSize(window, &shown.w, &shown.h);
+        EXPECT_TRUE(SDL_RectEquals(&shown, &expected))
+            << step.what << ": " << shown.w << " x " << shown.h << " at " << shown.x << ", " << shown.y;
+        // The window's 960 x 600 and the display's 960 x 720 show the mode alike: the pointer reads the same.
+        ASSERT_EQ(SetCursorPos(37, 181), TRUE);
+        ExpectPointerAt(37, 181);
+    }
 }
 
 }  // namespace

@@ -85,16 +85,35 @@ ended_with() {
     [ "$(tr -dc 0-9 <"$work/exit")" = "$1" ] || fail "exit code $(cat "$work/exit"), not $1"
 }
 
-# play_session LEFT TOP WIDTH HEIGHT LOG: the program in $work/run shows its frame at LEFT,TOP scaled to WIDTH x
-# HEIGHT; the pointer steers it, F12 saves exactly $work/expected.bmp, Esc ends with 0, and the log is LOG.
+# framed_as window|full: the program's window is framed and resizable (its size hints set no maximum, or one apart from
+# the minimum; no Motif hints, or ones that leave the decorations on), or neither. Prints the hints.
+framed_as() {
+    local hints framed=full
+    hints=$(xprop -name Varnelo WM_NORMAL_HINTS _MOTIF_WM_HINTS) && echo "$hints" || return 1
+    [ "$(grep -o 'maximum size: .*' <<<"$hints")" = "$(grep -o 'minimum size: .*' <<<"$hints" | sed s/minimum/maximum/)" ] ||
+        grep -q '_MOTIF_WM_HINTS) = 0x[0-9a-f]*, 0x[0-9a-f]*, 0x0,' <<<"$hints" || framed=window
+    [ "$framed" = "$1" ]
+}
+
+# play_session LEFT TOP WIDTH HEIGHT LOG [SWITCH...]: the program in $work/run shows its frame at LEFT,TOP scaled to
+# WIDTH x HEIGHT; after each SWITCH (window:LEFT,TOP,WIDTH,HEIGHT or full:LEFT,TOP,WIDTH,HEIGHT) Alt+Enter shows it in
+# a framed window or full screen, there. The pointer steers it each time, F12 saves exactly $work/expected.bmp, Esc ends
+# with 0, and the log is LOG.
 play_session() {
-    local run=$work/run
-    # Moved on every look, should start-up still be placing the pointer.
+    local run=$work/run switch box
+    # Moved on every look, should start-up still be placing the pointer; not to where it is, where --sync waits long.
     steered() {
-        xdotool mousemove --sync $(($1 + (2 * frame_x + 1) * $3 / 640)) $(($2 + (2 * frame_y + 1) * $4 / 400)) &&
+        local x=$(($1 + (2 * frame_x + 1) * $3 / 640)) y=$(($2 + (2 * frame_y + 1) * $4 / 400))
+        [ "$(xdotool getmouselocation --shell | head -n 2 | tr '\n' ' ')" = "X=$x Y=$y " ] || xdotool mousemove --sync $x $y &&
             import -window root "$work/screen.png" && picture_shows "$work/screen.png" "${@:1:4}" "$work/expected.bmp"
     }
     wait_for 30 steered "$@" || fail "$(steered "$@")" || return 1
+    for switch in "${@:6}"; do
+        box=(${switch#*:}) && box=(${box[@]//,/ })
+        xdotool key alt+Return
+        wait_for 10 framed_as "${switch%%:*}" || fail "after Alt+Enter, not $switch: $(framed_as "${switch%%:*}")" || return 1
+        wait_for 30 steered "${box[@]}" || fail "after Alt+Enter to $switch: $(steered "${box[@]}")" || return 1
+    done
     xdotool key F12
     wait_for 30 has_size "$run/Screenshot 0.bmp" $((54 + 320 * 200 * 3)) || fail "F12 saved no whole screenshot" || return 1
     [ ! -e "$work/exit" ] || fail "the program ended before Esc" || return 1
