@@ -2,7 +2,7 @@
 // the window procedure that handles the keys, the cursor over a window, repaints, the closing of the
 // window and the frame step on every tick.
 #include "app/app.h"
-#include "app/options.h"
+#include "app/command_line.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,9 +29,8 @@ constexpr UINT FrameTimerMs = 20;
 constexpr UINT FineTickMs = 1;
 constexpr size_t FrameRowBytes = size_t{Width} * 4;
 constexpr size_t FrameBytes = FrameRowBytes * size_t{Height};
-// What a start-up that failed ends with, and one given options it cannot take.
+// What a start-up that failed ends with.
 constexpr int StartFailed = 1;
-constexpr int StartMisused = 2;
 
 // Where the spot goes when the platform cannot tell the cursor position: where it last was.
 POINT LastCursor = {Width / 2, Height / 2};
@@ -79,31 +78,6 @@ int FailStart(HWND window, const char* what, const char* why = nullptr) {
     return StartFailed;
 }
 
-// A program with windows has no console on Windows: what --help, --version and a misuse print
-// elsewhere goes into a message box.
-int AnswerWithoutRunning(const StartReading& start) {
-    std::string text;
-    switch (start.request) {
-        case StartRequest::Help:
-            text = std::string(StartUsage) + OptionsHelp +
-                   "Esc quits, F12 saves a screenshot, Alt+Enter switches between full screen and a window.\n";
-            break;
-        case StartRequest::Version:
-            text = "varnelo " VARNELO_VERSION;
-            break;
-        case StartRequest::Misuse:
-            text = "varnelo: " + start.complaint + "\n" + StartUsage;
-            break;
-        case StartRequest::Run:
-            return 0;
-    }
-    // A box ends where its text does: no empty last line.
-    if (!text.empty() && text.back() == '\n') text.pop_back();
-    const bool misused = start.request == StartRequest::Misuse;
-    MessageBoxA(nullptr, text.c_str(), "varnelo", UINT{MB_OK} | (misused ? UINT{MB_ICONERROR} : UINT{MB_ICONINFORMATION}));
-    return misused ? StartMisused : 0;
-}
-
 // Whether the cursor's display count was raised for a window's border; start-up lowered it.
 bool cursorShownOverBorder = false;
 
@@ -139,9 +113,9 @@ void FrameStep() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int cmdShow) {
-    const StartReading start = ReadStartOptions(CommandLineWords(commandLine));
-    if (start.request != StartRequest::Run) return AnswerWithoutRunning(start);
-    ChooseDisplay(start.options.window, start.options.shape);
+    StartOptions options;
+    if (const int answered = AnswerCommandLine(commandLine, options); answered != StartToRun) return answered;
+    ChooseDisplay(options.window, options.shape);
     cursorShownOverBorder = false;
 
     WNDCLASSEXA windowClass;
