@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 # One virtual keyboard (US) and pointer for the session, over the wire protocol: a device per key (wtype) brings a new
-# keymap each time, which can crash Debian's SDL 2.26. Says "ready", then reads "key Escape|F12" or "point X Y W H"
-# (X,Y of W x H spanning the outputs) and answers "done" once the compositor has handled it.
+# keymap each time, which can crash Debian's SDL 2.26. Says "ready", then reads "key NAME[+NAME]" (Escape, F12, Return,
+# Alt: pressed in order, released in reverse) or "point X Y W H" (X,Y of W x H spanning the outputs) and answers "done"
+# once the compositor has handled it.
 import os
 import socket
 import struct
@@ -10,7 +11,8 @@ import tempfile
 
 KEYMAP = (b'xkb_keymap { xkb_keycodes { include "evdev+aliases(qwerty)" }; xkb_types { include "complete" };'
           b' xkb_compat { include "complete" }; xkb_symbols { include "pc+us+inet(evdev)" }; };\0')
-KEYS = {"Escape": 1, "F12": 88}  # Linux input codes
+KEYS = {"Escape": 1, "F12": 88, "Return": 28, "Alt": 56}  # Linux input codes
+MODIFIERS = {"Alt": 1 << 3}  # the keymap's Mod1, which clients read as Alt only when told it is down
 wayland = socket.socket(socket.AF_UNIX)
 wayland.connect(os.path.join(os.environ["XDG_RUNTIME_DIR"], os.environ["WAYLAND_DISPLAY"]))
 last_id, pending = 1, b""
@@ -70,8 +72,13 @@ for line in sys.stdin:
     command, *arguments = line.split()
     time_ms += 20
     if command == "key":
-        for state in (1, 0):
-            send(keyboard, 1, struct.pack("<III", time_ms, KEYS[arguments[0]], state))
+        names, held = arguments[0].split("+"), 0
+        for state, order in ((1, names), (0, names[::-1])):
+            for name in order:
+                send(keyboard, 1, struct.pack("<III", time_ms, KEYS[name], state))
+                if name in MODIFIERS:
+                    held ^= MODIFIERS[name]
+                    send(keyboard, 2, struct.pack("<4I", held, 0, 0, 0))  # modifiers: depressed, latched, locked, group
     else:
         if pointer is None:
             send(pointers, 0, struct.pack("<II", seat, new_id()))
