@@ -1,23 +1,18 @@
 // Runs the program in the page: gives it its two pictures, the bundled ones or the user's once
-// it has read them, offers its screenshots and the user's fitted pictures as downloads, shows
-// DirectX.log decoded from Windows-1250, says when it has ended or why it could not start, has
-// the service worker keep the page for use offline, and shows the picture in the shape the user
-// chose, full screen at Alt+Enter.
+// it has read them, says when it has ended or why it could not start, has the service worker
+// keep the page for use offline, and shows the picture in the shape the user chose. The controls
+// that only act at the user's word are controls.js's, loaded once the first frame shows or a run
+// ends without one.
 'use strict';
 
 const canvas = document.getElementById('screen');
 const stage = document.getElementById('stage');
-const fullScreen = document.getElementById('full');
-const shapeButtons = document.querySelectorAll('#aspect, #whole');
 const message = document.getElementById('message');
 const messageText = document.getElementById('message-text');
 const again = document.getElementById('again');
 const pickers = ['pictures', 'light'].map((id) => document.getElementById(id));
-const bundledButton = document.getElementById('bundled');
-const saveButton = document.getElementById('save');
-const ownOnly = [bundledButton, saveButton];  // shown while the user's own pictures are in use
-const logView = document.getElementById('log');
-const screenshots = document.getElementById('screenshots');
+// Bundled pictures and Save as TGA, shown while the user's own pictures are in use.
+const ownOnly = ['bundled', 'save'].map((id) => document.getElementById(id));
 const keyButtons = [['shoot', 'F12'], ['end', 'Escape']].map(([id, code]) => [document.getElementById(id), code]);
 const update = document.getElementById('update');
 const pictureNames = ['spot.tga', 'scr.tga'];
@@ -30,8 +25,6 @@ const bundledPictures = new Map();
 message.hidden = true;
 message.classList.remove('unstarted');
 again.hidden = false;
-for (const picker of pickers) picker.disabled = false;
-document.getElementById('show-log').disabled = false;
 
 // Why the page's own files cannot start the demo, said as what the user can do about it.
 class Unusable extends Error {}
@@ -40,9 +33,9 @@ class Unusable extends Error {}
 // state is 'loading' while a start fetches this build, 'running' from the moment the start makes
 // its program, 'restarting' once the page has ended that run as a closed window would, to start
 // again, 'ended', or 'broken' when the page's own files failed, which only a reload mends. With
-// it the run's program, the screenshots it has offered, what it has told, the timer that watches
-// it, and whether a frame has shown in this page.
-const life = { state: 'loading', program: null, offered: new Set(), told: [], watch: null, framed: false };
+// it the run's program, the screenshots it has offered, what it has told, and whether a frame
+// has shown in this page.
+const life = { state: 'loading', program: null, offered: new Set(), told: [], framed: false };
 const running = () => life.state === 'running' || life.state === 'restarting';
 
 // What the tests and the benchmark read, a new object as each run starts and ends: whether the
@@ -60,37 +53,6 @@ function say(text) {
   if (life.state !== 'broken') again.textContent = running() ? 'OK' : 'Start again';
   messageText.textContent = text;
   message.hidden = false;
-}
-
-function readLog() {
-  if (!life.program) return;
-  try {
-    const bytes = life.program.FS.readFile('DirectX.log');
-    logView.textContent = new TextDecoder('windows-1250').decode(bytes);
-  } catch (missing) {
-    logView.textContent = '';
-  }
-}
-
-// Offers each screenshot under its own name. The program writes one whole between two waits,
-// and this runs only while it waits, so a file it finds is complete.
-function offerScreenshots() {
-  const { program, offered } = life;
-  if (!program) return;
-  for (const name of program.FS.readdir('.')) {
-    if (!/^Screenshot.*\.bmp$/.test(name) || offered.has(name)) continue;
-    offered.add(name);
-    offer(name, program.FS.readFile(name), 'image/bmp');
-  }
-}
-
-function offer(name, bytes, type) {
-  const link = document.createElement('a');
-  link.href = URL.createObjectURL(new Blob([bytes], { type }));
-  link.download = name;
-  link.textContent = name;
-  screenshots.append(link, ' ');
-  link.click();
 }
 
 async function fetchFile(name) {
@@ -142,21 +104,21 @@ function ownBuild() {
   return build;
 }
 
-// pictures.js of this very build, checked against its digest and kept from the first frame on,
-// so that a pick runs this build's code even after another page has moved the site on.
-let picturesModule = null;
-function ownPictures() {
-  if (picturesModule) return picturesModule;
-  const digest = '@PICTURES_SHA256@'.match(/../g).map((byte) => parseInt(byte, 16));
-  picturesModule = fetch('pictures.js', { integrity: `sha256-${btoa(String.fromCharCode(...digest))}` })
+// A module of this very build, pictures.js or controls.js, checked against its digest and kept
+// from the first frame on, so that a pick or a click runs this build's code even after another
+// page has moved the site on.
+const modules = {};
+function ownModule(name, hex) {
+  const digest = hex.match(/../g).map((byte) => parseInt(byte, 16));
+  return modules[name] ??= fetch(name, { integrity: `sha256-${btoa(String.fromCharCode(...digest))}` })
     .then((response) => (response.ok ? response.arrayBuffer() : Promise.reject(new Error(`HTTP ${response.status}`))))
     .then((code) => import(URL.createObjectURL(new Blob([code], { type: 'text/javascript' }))))
     .catch((error) => {
-      picturesModule = null;
+      delete modules[name];
       throw error;
     });
-  return picturesModule;
 }
+const ownPictures = () => ownModule('pictures.js', '@PICTURES_SHA256@');
 
 // Module settings that instantiate the kept wasm, so that no start fetches it again.
 function ownWasm(wasm, misfit) {
@@ -167,19 +129,6 @@ function ownWasm(wasm, misfit) {
     });
     return {};
   };
-}
-
-// An instance of this build that never starts, for the program's own code on the user's pictures.
-async function idleProgram() {
-  const wasm = await ownBuild();
-  return new Promise((resolve, reject) => {
-    createVarnelo({
-      noInitialRun: true,
-      instantiateWasm: ownWasm(wasm, reject),
-      print: (text) => console.log(text),
-      printErr: (text) => console.warn(text),
-    }).then(resolve, reject);
-  });
 }
 
 // New builds. One kept whole waits until no page runs the old one: the link has it take over
@@ -265,23 +214,16 @@ async function run() {
     return failed(error);
   }
   fit();
-  if (!running()) return;  // it has ended on its way up
-  readLog();
-  life.watch = setInterval(() => {
-    offerScreenshots();
-    if (!logView.hidden) readLog();
-  }, 250);
 }
 
 function ended(exitCode) {
-  clearInterval(life.watch);
-  offerScreenshots();
-  readLog();
+  controls?.collect();
   const restarting = life.state === 'restarting';
   life.state = 'ended';
   published(exitCode);
   if (!life.framed && exitCode !== 0) takeNewBuild();
   if (restarting) return run();
+  takeControls();  // the log of a run that showed no frame tells why
   // A picture the program could not read is the user's to replace.
   const advice = exitCode !== 0 && givenPictures.size > 0 ? ' Pick other pictures, or Bundled pictures for the shipped ones.' : '';
   say([...life.told, `The demo has ended (exit code ${exitCode}).${advice}`].join('\n'));
@@ -290,7 +232,6 @@ function ended(exitCode) {
 function failed(error, what = 'could not start') {
   console.warn(error);
   if (!life.framed) takeNewBuild();
-  clearInterval(life.watch);
   Object.assign(life, { state: 'broken', program: null });
   published();
   for (const picker of pickers) picker.disabled = true;
@@ -316,109 +257,45 @@ function restart() {
   }
 }
 
-// The user's own pictures, picked or dropped; the code that reads, fits and keeps them is
-// this build's pictures.js.
-async function usePictures(files, asLight = false) {
-  if (life.state === 'broken' || files.length === 0) return;
-  let own;
-  try {
-    own = await ownPictures();
-  } catch (error) {
-    say(`Your pictures could not be taken: this page's pictures.js did not load (${error.message}); check the connection and pick them again, or Reload.`);
-    return;
-  }
-  await own.use(files, asLight, { say, give, restart, idleProgram, pictures });
-}
-
 // The buttons press the program's keys, which it then takes as it takes them from the keyboard.
 for (const [button, code] of keyButtons) button.addEventListener('click', () => life.program?.press(code));
 again.addEventListener('click', () => (running() ? (message.hidden = true) : start()));
-document.getElementById('show-log').addEventListener('click', () => {
-  readLog();
-  logView.hidden = !logView.hidden;
-});
-for (const picker of pickers) {
-  picker.addEventListener('change', () => {
-    usePictures([...picker.files], picker.id === 'light');
-    picker.value = '';  // so that the same file picked again is taken again
-  });
-}
-// The fitted pictures as the files the desktop programs read; a download the browser holds
-// back keeps its link.
-saveButton.addEventListener('click', () => pictureNames.forEach((name) => offer(name, pictures.get(name), 'image/x-tga')));
-bundledButton.addEventListener('click', () => {
-  for (const [name, bytes] of bundledPictures) pictures.set(name, bytes);
-  givenPictures.clear();
-  for (const button of ownOnly) button.hidden = true;
-  restart();
-  ownPictures().then((own) => own.forget()).catch((error) => console.warn(`Your pictures stay kept: ${error.message}`));
-});
-document.addEventListener('dragover', (event) => {
-  event.preventDefault();
-  document.body.classList.add('dropping');
-});
-document.addEventListener('dragleave', () => document.body.classList.remove('dropping'));
-document.addEventListener('drop', (event) => {
-  event.preventDefault();
-  document.body.classList.remove('dropping');
-  usePictures([...event.dataTransfer.files]);
-});
 
 // The shape the picture shows in, as varnelo's --aspect 4:3 and --whole choose it on the desktop:
-// the ids of the buttons pressed, kept for later visits as the user's pictures are; a browser
-// that keeps nothing shows the picture square at any scale at each visit.
-let shape = '';
+// the ids of the buttons pressed, as the user last chose them; a browser that keeps nothing shows
+// the picture square at any scale at each visit.
+const view = { shape: '' };
 try {
-  shape = localStorage['varnelo-shape'] ?? '';
+  view.shape = localStorage['varnelo-shape'] ?? '';
 } catch (blocked) {}
+for (const button of document.querySelectorAll('#aspect, #whole')) button.setAttribute('aria-pressed', view.shape.includes(button.id));
 
 // Places the canvas in the stage by the program's own rule, in device pixels, so that whole
 // multiples are whole on the screen; any run's program answers once it is instantiated.
 function fit() {
   const { program } = life, ratio = devicePixelRatio, area = stage.getBoundingClientRect();
   const at = program?.HEAP32 && program._varnelo_place(area.width * ratio, area.height * ratio, canvas.width,
-    canvas.height, shape.includes('aspect'), shape.includes('whole')) >> 2;
+    canvas.height, view.shape.includes('aspect'), view.shape.includes('whole')) >> 2;
   if (at) ['left', 'top', 'width', 'height'].forEach((side, i) => { canvas.style[side] = `${program.HEAP32[at + i] / ratio}px`; });
 }
 new ResizeObserver(fit).observe(stage);
 
-for (const button of shapeButtons) {
-  const show = () => button.setAttribute('aria-pressed', shape.includes(button.id));
-  show();
-  button.disabled = false;
-  button.addEventListener('click', () => {
-    shape = shape.includes(button.id) ? shape.replace(button.id, '') : shape + button.id;
-    show();
-    fit();
-    try {
-      localStorage['varnelo-shape'] = shape;
-    } catch (blocked) {}
-  });
+// controls.js's hooks once it has taken the controls over, which it does once.
+let controls = null;
+function takeControls() {
+  ownModule('controls.js', '@CONTROLS_SHA256@').then((module) => {
+    controls ??= module.attach({ life, say, give, restart, fit, view, pictures, pictureNames, givenPictures, bundledPictures, ownOnly,
+      ownPictures, ownBuild, ownWasm });
+  }).catch((error) => console.warn(`controls.js did not load: ${error.message}`));
 }
+// Ahead of the program's keys (library.js listens later, in the same phase), for full screen's.
+addEventListener('keydown', (event) => controls?.onKey(event), true);
 
-// Full screen is the stage's, not the canvas's, so that the canvas keeps its place in it and the
-// pointer its way to the pixels. An iPhone gives elements no full screen, and gets no button.
-function switchFullScreen() {
-  if (document.fullscreenElement) document.exitFullscreen();
-  else stage.requestFullscreen?.().then(() => canvas.focus(), console.warn);
-}
-fullScreen.hidden = !stage.requestFullscreen;
-fullScreen.addEventListener('click', switchFullScreen);
-// Ahead of the program's keys (library.js listens later, in the same phase): Alt+Enter switches,
-// as on the desktop, and Esc in full screen only leaves it, as the browser's own Esc does where
-// a browser hands it on; the program goes on either way.
-addEventListener('keydown', (event) => {
-  if (event.altKey && event.code === 'Enter' || event.code === 'Escape' && document.fullscreenElement) {
-    event.preventDefault();
-    event.stopImmediatePropagation();
-    if (!event.repeat) switchFullScreen();  // held down, it switches once
-  }
-}, true);
-
-// The worker, the manifest, the icon and pictures.js come once the first frame shows, so that
-// they do not compete with the first load.
+// The worker, the manifest, the icon, controls.js and pictures.js come once the first frame
+// shows, so that they do not compete with the first load.
 function keepOffline() {
   life.framed = true;
+  takeControls();
   ownPictures().catch((error) => console.warn(`pictures.js did not load: ${error.message}`));
   document.head.append(Object.assign(document.createElement('link'), { rel: 'manifest', href: 'manifest.webmanifest' }));
   Object.assign(document.querySelector('link[rel=icon]'), { href: 'favicon.ico', sizes: '32x32' });

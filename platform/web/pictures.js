@@ -194,6 +194,19 @@ function unreadable(given, current, reader) {
   return problem ? [problem.slice(0, problem.indexOf(': ')), problem.slice(problem.indexOf(': ') + 2)] : null;
 }
 
+// An instance of this build that never starts, for the program's own code on the user's pictures.
+async function idleProgram(host) {
+  const wasm = await host.ownBuild();
+  return new Promise((resolve, reject) => {
+    createVarnelo({
+      noInitialRun: true,
+      instantiateWasm: host.ownWasm(wasm, reject),
+      print: (text) => console.log(text),
+      printErr: (text) => console.warn(text),
+    }).then(resolve, reject);
+  });
+}
+
 // Turns picked or dropped files into the program's pictures: one whose name begins with
 // "spot" (or any, with `asLight`) becomes spot.tga, any other scr.tga. A TGA goes to the program
 // as it is, read as the desktop programs read it. Nothing is replaced, kept or restarted until
@@ -210,7 +223,7 @@ export async function use(files, asLight, host) {
       return host.say(`Your ${file.name} could not be read (${error.message}); pick it again.`);
     }
     try {
-      if (bytes.length === 0 || !/\.tga$/i.test(file.name)) bytes = await fitted(file.name, bytes, light, program ??= await host.idleProgram());
+      if (bytes.length === 0 || !/\.tga$/i.test(file.name)) bytes = await fitted(file.name, bytes, light, program ??= await idleProgram(host));
     } catch (error) {
       return host.say(error instanceof Refused ? error.message
         : `Your ${file.name} could not be taken (${error.message}). ${goesOn}`);
@@ -220,7 +233,7 @@ export async function use(files, asLight, host) {
   }
   let refused;
   try {
-    refused = unreadable(given, host.pictures, await host.idleProgram());
+    refused = unreadable(given, host.pictures, await idleProgram(host));
   } catch (error) {
     return host.say(`Your pictures could not be given to the demo (${error.message}). ${goesOn}`);
   }

@@ -41,13 +41,14 @@ export function capCanvases() {
   }
 }
 
-// What the page came to: 'frames' once the program shows one, else the sentence it shows instead.
-export const outcome = (page) => page.waitForFunction(() => (window.framedAt && 'frames') ||
+// What the page came to: 'frames' once the program shows one and the controls that load after it are in, else the
+// sentence it shows instead.
+export const outcome = (page) => page.waitForFunction(() => (window.framedAt && !document.getElementById('show-log').disabled && 'frames') ||
   (document.getElementById('message')?.checkVisibility({ visibilityProperty: true }) &&
    document.getElementById('message-text').textContent), { timeout: 15000 }).then((result) => result.jsonValue());
 
 // Resolves once the page has shown its first frame or said why not, downloads going to its own folder; `bytes` is
-// what came over the network by then, `before(page)` runs ahead of the load, `stop()` takes the server away.
+// what came over the network by then (the page's controls are in once it resolves), `before(page)` runs ahead of the load, `stop()` takes the server away.
 export async function openPage(pageDir, scratch, { viewport = { width: 1100, height: 600 }, gzip = false, before } = {}) {
   const server = await serve(path.resolve(pageDir), gzip);
   const browser = await launch(scratch);
@@ -71,7 +72,9 @@ export async function openPage(pageDir, scratch, { viewport = { width: 1100, hei
     await page.goto(`http://127.0.0.1:${server.address().port}/`);
     // The first frame is awaited as it shows: a moment later the page fetches sw.js.
     await Promise.race([page.evaluate(() => window.firstFrame), outcome(page)]);
-    return { browser, page, downloads, close, stop, bytes: loaded.bytes, firstFrameMs: await page.evaluate(() => window.framedAt) };
+    const { bytes } = loaded;
+    await outcome(page);
+    return { browser, page, downloads, close, stop, bytes, firstFrameMs: await page.evaluate(() => window.framedAt) };
   } catch (error) {
     await close();
     throw error;

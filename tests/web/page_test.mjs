@@ -401,8 +401,10 @@ test('a deploy is taken only whole: one with a cut varnelo.wasm leaves the old b
 });
 
 test('a page open while another takes a new build starts again, and takes pictures, on its own', async () => {
-  // A wasm and a pictures.js that no page of ours fits: a page that mixed builds would start nothing and take no picture.
-  fs.cpSync(build('misfit', { 'varnelo.wasm': wasm.subarray(0, 8), 'pictures.js': 'export const use = () => {};' }), live, { recursive: true });
+  // A wasm, a pictures.js and a controls.js that no page of ours fits: a page that mixed builds would start nothing and
+  // take no picture.
+  fs.cpSync(build('misfit', { 'varnelo.wasm': wasm.subarray(0, 8), 'pictures.js': 'export const use = () => {};',
+    'controls.js': 'export const attach = () => ({});' }), live, { recursive: true });
   assert.equal(await update(true), 'installed', 'the worker of the build another page takes');
   await page.click('#end');
   await ended();
