@@ -5,9 +5,18 @@
 import fs from 'node:fs';
 import { createRequire } from 'node:module';
 
-// Debian's acorn, which emcc itself parses with, is found through NODE_PATH, as terser is.
+// Debian's acorn, which emcc itself parses with, is found through NODE_PATH, as terser is. An
+// Emscripten whose runtime is laid out otherwise (another release's) is left as it is: the trim
+// only makes the first load lighter.
 const require = createRequire(import.meta.url);
-const acorn = require('acorn'), walk = require('acorn-walk');
+const leave = (why) => { console.log(`trim_runtime.mjs: ${why}; varnelo.js left whole`); process.exit(0); };
+let acorn, walk;
+try {
+  acorn = require('acorn');
+  walk = require('acorn-walk');
+} catch {
+  leave('no acorn to parse it with');
+}
 
 const unused = new Set(['createLazyFile', 'createPreloadedFile', 'indexedDB', 'DB_NAME', 'DB_VERSION', 'DB_STORE_NAME',
   'saveFilesToDB', 'loadFilesFromDB']);
@@ -24,20 +33,15 @@ walk.simple(parse(code), {
     const { properties } = object, name = (property) => property.key && named(property.key);
     if (!properties.some((property) => name(property) === 'createDataFile')) return;
     const kept = properties.filter((property) => !unused.has(name(property)));
-    if (properties.length - kept.length !== unused.size) {
-      throw new Error(`${file}: found ${properties.length - kept.length} of the file system's ${unused.size} unused methods; has Emscripten changed them?`);
-    }
     trimmed = code.slice(0, properties[0].start) + kept.map((property) => code.slice(property.start, property.end)).join(',') +
       code.slice(properties.at(-1).end);
   },
 });
-if (!trimmed) throw new Error(`${file}: no file system found`);
-code = trimmed;
-
-// Whatever still calls one of them would fail only when it runs: the build fails now instead.
-walk.simple(parse(code), {
+if (!trimmed) leave('no file system object of the shape this Emscripten release gives');
+// Whatever still called one of them would fail only when it ran: then nothing is taken out.
+walk.simple(parse(trimmed), {
   MemberExpression({ property }) {
-    if (unused.has(named(property))) throw new Error(`${file}: the runtime still reaches for ${named(property)}`);
+    if (unused.has(named(property))) leave(`the runtime still reaches for ${named(property)}`);
   },
 });
-fs.writeFileSync(file, code);
+fs.writeFileSync(file, trimmed);
