@@ -307,11 +307,11 @@ bool SeesPointerEverywhere() { return DriverIs("x11"); }
 // size at once (the cursor is placed right after set-up): waits for it a little.
 void AwaitSize(int width, int height) {
     const Uint64 deadline = SDL_GetTicks64() + 1000;
-    int now = 0, nowHeight = 0;
+    int shownWidth = 0, shownHeight = 0;
     do {
         SDL_PumpEvents();
-        SDL_GetWindowSize(state.window, &now, &nowHeight);
-        if (now == width && nowHeight == height) break;
+        SDL_GetWindowSize(state.window, &shownWidth, &shownHeight);
+        if (shownWidth == width && shownHeight == height) break;
         SDL_Delay(2);
     } while (SDL_GetTicks64() < deadline);
 }

@@ -70,7 +70,7 @@ shows() {
     (cd "$work/run" && timeout -k 5 60 "$program" $1 >stdout 2>stderr; echo $? >"$work/exit") &
     play_session ${2//,/ } "$work/expected.log" "${@:3}" || { cat "$work/run/stderr" >&2 && return 1; }
 }
-shows "" 96,0,1728,1080 window:160,40,1600,1000 full:96,0,1728,1080
+shows "" 96,0,1728,1080 window:160,40,1600,1000 resize-1000x1000:160,227,1000,625 full:96,0,1728,1080
 shows "--aspect 4:3" 240,0,1440,1080 window:320,60,1280,960 full:240,0,1440,1080
 shows "--whole" 160,40,1600,1000 window:160,40,1600,1000 full:160,40,1600,1000
 # In the 1280 x 960 window, 4:3 in whole multiples is 3 x 4 of its pixels each.

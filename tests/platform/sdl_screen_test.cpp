@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include <windows.h>
@@ -153,37 +154,27 @@ TEST_F(SdlScreenTest, AFocusLossTakesTheDisplayAwayUntilItComesBack) {
     EXPECT_FALSE(desktop::DisplayAway());
 }
 
-// Enter with Alt held is the screen's own: no message, not even a repeat's, however the key is held.
+// Enter with Alt held is the screen's own: no message, not even a repeat's, with either Alt or Enter.
 TEST_F(SdlScreenTest, AltEnterSwitchesToAWindowAndBackWithoutAMessage) {
-    SDL_Window* window = Window();
-    ASSERT_NE(window, nullptr);
-    struct Step {
-        const char* what;
-        SDL_Event event;
-        bool inWindow;
-    };
-    const Step steps[] = {
+    const Uint32 framed = SDL_WINDOW_RESIZABLE, full = SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
+    const std::tuple<const char*, SDL_Event, bool> steps[] = {
         {"Alt+Enter", Event(SDL_KEYDOWN, SDLK_RETURN, SDL_WINDOWEVENT_NONE, KMOD_LALT), true},
         {"its repeat", Event(SDL_KEYDOWN, SDLK_RETURN, SDL_WINDOWEVENT_NONE, KMOD_LALT, 1), true},
         {"a focus loss, which leaves a window in view", Event(SDL_WINDOWEVENT, 0, SDL_WINDOWEVENT_FOCUS_LOST), true},
         {"right Alt+keypad Enter", Event(SDL_KEYDOWN, SDLK_KP_ENTER, SDL_WINDOWEVENT_NONE, KMOD_RALT), false},
-        {"Alt+Enter again", Event(SDL_KEYDOWN, SDLK_RETURN, SDL_WINDOWEVENT_NONE, KMOD_LALT | KMOD_SHIFT), true},
+        {"Alt+Shift+Enter", Event(SDL_KEYDOWN, SDLK_RETURN, SDL_WINDOWEVENT_NONE, KMOD_LALT | KMOD_SHIFT), true},
     };
-    for (const Step& step : steps) {
-        const MSG message = Deliver({step.event});
-        EXPECT_EQ(std::pair(message.message, message.wParam), std::pair(UINT{WM_KEYDOWN}, WPARAM{'M'})) << step.what;
-        EXPECT_FALSE(desktop::DisplayAway()) << step.what;
-        const Uint32 flags = SDL_GetWindowFlags(window);
-        EXPECT_EQ((flags & SDL_WINDOW_FULLSCREEN_DESKTOP) == 0, step.inWindow) << step.what << ": flags " << flags;
-        EXPECT_EQ((flags & SDL_WINDOW_RESIZABLE) != 0, step.inWindow) << step.what << ": flags " << flags;
-        EXPECT_EQ((flags & SDL_WINDOW_BORDERLESS) == 0, step.inWindow) << step.what << ": flags " << flags;
+    for (const auto& [what, event, inWindow] : steps) {
+        const MSG message = Deliver({event});
+        EXPECT_EQ(std::pair(message.message, message.wParam), std::pair(UINT{WM_KEYDOWN}, WPARAM{'M'})) << what;
+        EXPECT_FALSE(desktop::DisplayAway()) << what;
+        EXPECT_EQ(SDL_GetWindowFlags(Window()) & (framed | full), inWindow ? framed : full) << what;
         // Three times 320 x 200 is the largest that fits the 960 x 720 display, which has no window manager's frame.
-        const SDL_Rect expected = step.inWindow ? SDL_Rect{0, 60, 960, 600} : SDL_Rect{0, 0, 960, 720};
+        const SDL_Rect expected = inWindow ? SDL_Rect{0, 60, 960, 600} : SDL_Rect{0, 0, 960, 720};
         SDL_Rect shown{};
-        SDL_GetWindowPosition(window, &shown.x, &shown.y);
-        SDL_GetWindowSize(window, &shown.w, &shown.h);
-        EXPECT_TRUE(SDL_RectEquals(&shown, &expected))
-            << step.what << ": " << shown.w << " x " << shown.h << " at " << shown.x << ", " << shown.y;
+        SDL_GetWindowPosition(Window(), &shown.x, &shown.y);
+        SDL_GetWindowSize(Window(), &shown.w, &shown.h);
+        EXPECT_TRUE(SDL_RectEquals(&shown, &expected)) << what << ": " << shown.w << " x " << shown.h << " at " << shown.x << ", " << shown.y;
         // The window's 960 x 600 and the display's 960 x 720 show the mode alike: the pointer reads the same.
         ASSERT_EQ(SetCursorPos(37, 181), TRUE);
         ExpectPointerAt(37, 181);

@@ -97,10 +97,10 @@ framed_as() {
 
 # play_session LEFT TOP WIDTH HEIGHT LOG [SWITCH...]: the program in $work/run shows its frame at LEFT,TOP scaled to
 # WIDTH x HEIGHT; after each SWITCH (window:LEFT,TOP,WIDTH,HEIGHT or full:LEFT,TOP,WIDTH,HEIGHT) Alt+Enter shows it in
-# a framed window or full screen, there. The pointer steers it each time, F12 saves exactly $work/expected.bmp, Esc ends
-# with 0, and the log is LOG.
+# a framed window or full screen, there; after resize-WxH:LEFT,TOP,WIDTH,HEIGHT the window, resized to W x H, shows it
+# there. The pointer steers it each time, F12 saves exactly $work/expected.bmp, Esc ends with 0, and the log is LOG.
 play_session() {
-    local run=$work/run switch box
+    local run=$work/run switch box size
     # Moved on every look, should start-up still be placing the pointer; not to where it is, where --sync waits long.
     steered() {
         local x=$(($1 + (2 * frame_x + 1) * $3 / 640)) y=$(($2 + (2 * frame_y + 1) * $4 / 400))
@@ -110,9 +110,13 @@ play_session() {
     wait_for 30 steered "$@" || fail "$(steered "$@")" || return 1
     for switch in "${@:6}"; do
         box=(${switch#*:}) && box=(${box[@]//,/ })
-        xdotool key alt+Return
-        wait_for 10 framed_as "${switch%%:*}" || fail "after Alt+Enter, not $switch: $(framed_as "${switch%%:*}")" || return 1
-        wait_for 30 steered "${box[@]}" || fail "after Alt+Enter to $switch: $(steered "${box[@]}")" || return 1
+        if [ "${switch#resize-}" != "$switch" ]; then
+            size=${switch%%:*} && size=${size#resize-} && xdotool search --name '^Varnelo$' windowsize %@ "${size%x*}" "${size#*x}"
+        else
+            xdotool key alt+Return
+            wait_for 10 framed_as "${switch%%:*}" || fail "after Alt+Enter, not $switch: $(framed_as "${switch%%:*}")" || return 1
+        fi
+        wait_for 30 steered "${box[@]}" || fail "after $switch: $(steered "${box[@]}")" || return 1
     done
     xdotool key F12
     wait_for 30 has_size "$run/Screenshot 0.bmp" $((54 + 320 * 200 * 3)) || fail "F12 saved no whole screenshot" || return 1
