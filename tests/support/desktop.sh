@@ -85,8 +85,9 @@ ended_with() {
     [ "$(tr -dc 0-9 <"$work/exit")" = "$1" ] || fail "exit code $(cat "$work/exit"), not $1"
 }
 
-# framed_as window|full: the program's window is framed and resizable (its size hints set no maximum, or one apart from
-# the minimum; no Motif hints, or ones that leave the decorations on), or neither. Prints the hints.
+# framed_as window|full: the program's window is framed and resizable (its size hints give a maximum apart from the
+# minimum, as SDL gives a window that may be resized; no Motif hints, or ones that leave the decorations on), or
+# neither. Prints the hints.
 framed_as() {
     local hints framed=full
     hints=$(xprop -name Varnelo WM_NORMAL_HINTS _MOTIF_WM_HINTS) && echo "$hints" || return 1
