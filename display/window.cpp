@@ -97,7 +97,7 @@ void FrameWindow(HWND hwnd) {
     const LONG workHeight = work.bottom - work.top;
     // The window around n times the frame, as the border and title bar make it.
     const auto around = [](int64_t n, RECT& window) {
-        const letterbox::Size client = letterbox::WindowArea(DisplayWidth, DisplayHeight, frameShape.aspect, n);
+        const letterbox::Size client = letterbox::WindowArea(DisplayWidth, DisplayHeight, frameShape, n);
         window = RECT{0, 0, static_cast<LONG>(client.width), static_cast<LONG>(client.height)};
         return AdjustWindowRectEx(&window, WS_OVERLAPPEDWINDOW, FALSE, 0) != FALSE;
     };

@@ -88,13 +88,17 @@ constexpr Box Place(int64_t areaWidth, int64_t areaHeight, int64_t width, int64_
     return Fit(areaWidth, areaHeight, width * PixelWide(shape.aspect), height * PixelTall(shape.aspect));
 }
 
-// A window's client area for pixels in the shape at n times their size (n >= 1): a whole multiple
-// of the pixels in 4:3 too, which Place then fills as the shape asks.
+// A window's client area for pixels in the shape at n times their width (n >= 1), which Place
+// then fills whole: in 4:3 the rows 1.2 times as tall, and at whole scale a whole number of rows
+// each, the count nearest 1.2 times n (4 columns, 5 rows).
 struct Size {
     int64_t width = 0, height = 0;
 };
-constexpr Size WindowArea(int64_t width, int64_t height, Aspect aspect, int64_t n) {
-    return {width * n, height * PixelTall(aspect) * n / PixelWide(aspect)};
+constexpr Size WindowArea(int64_t width, int64_t height, Shape shape, int64_t n) {
+    if (shape.whole) {
+        return {width * n, height * ((2 * PixelTall(shape.aspect) * n + PixelWide(shape.aspect)) / (2 * PixelWide(shape.aspect)))};
+    }
+    return {width * n, height * PixelTall(shape.aspect) * n / PixelWide(shape.aspect)};
 }
 
 // Along one side: the pixel of `pixels` under an area position, a position off the box counting

@@ -357,10 +357,10 @@ SDL_Rect WindowPlace() {
     BorderSizes(top, left, bottom, right);
     SDL_Rect usable{};
     SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(state.window), &usable);
-    const letterbox::Aspect aspect = chosenStart.shape.aspect;
-    letterbox::Size client = letterbox::WindowArea(width, height, aspect, 1);
+    const letterbox::Shape shape = chosenStart.shape;
+    letterbox::Size client = letterbox::WindowArea(width, height, shape, 1);
     for (int64_t n = 2;; ++n) {
-        const letterbox::Size larger = letterbox::WindowArea(width, height, aspect, n);
+        const letterbox::Size larger = letterbox::WindowArea(width, height, shape, n);
         if (larger.width + left + right > usable.w || larger.height + top + bottom > usable.h) break;
         client = larger;
     }

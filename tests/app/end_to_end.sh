@@ -75,6 +75,6 @@ shows "--aspect 4:3" 240,0,1440,1080 window:320,60,1280,960 full:240,0,1440,1080
 # A panel along the bottom leaves windows 990 rows: four times 320 x 200, centred there; full screen covers it.
 xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA 0,0,1920,990
 shows "--whole" 160,40,1600,1000 window:320,95,1280,800 full:160,40,1600,1000
-# In the 1280 x 960 window, 4:3 in whole multiples is 3 x 4 of its pixels each.
+# 4:3 in whole multiples: the window 3 x 4 of its pixels each (960 x 800), which 4 x 5 (1280 x 1000) would overflow.
 shows "--window --aspect 4:3 --whole" 480,95,960,800 full:320,40,1280,1000 window:480,95,960,800
 echo PASS

@@ -370,7 +370,7 @@ TEST_F(DisplayTest, TheShapeChosenPlacesTheFrameAndSizesTheWindow) {
         {{Aspect::Square, false}, {96, 0, 1824, 1080}, "SetWindowPos(window, other, 160, 40, 1600, 1000, 96)"},
         {{Aspect::Square, true}, {160, 40, 1760, 1040}, "SetWindowPos(window, other, 160, 40, 1600, 1000, 96)"},
         {{Aspect::FourThree, false}, {240, 0, 1680, 1080}, "SetWindowPos(window, other, 320, 60, 1280, 960, 96)"},
-        {{Aspect::FourThree, true}, {320, 40, 1600, 1040}, "SetWindowPos(window, other, 320, 60, 1280, 960, 96)"}};
+        {{Aspect::FourThree, true}, {320, 40, 1600, 1040}, "SetWindowPos(window, other, 320, 40, 1280, 1000, 96)"}};
     for (const auto& [shape, over1920, framed] : cases) {
         const std::string name = std::string(shape.aspect == Aspect::Square ? "square" : "4:3") + (shape.whole ? " whole" : "");
         SetUpWindowOn(1920, 1080);

@@ -67,7 +67,7 @@ TEST(LetterboxTest, CarriesEveryPixelToTheScreenAndBack) {
 }
 
 // At whole scale every pixel takes the same block; 6 rows make exactly 1.2 with 5 columns, though 6
-// would fit. A window is a whole multiple of the shape.
+// would fit.
 TEST(LetterboxTest, WholeScaleGivesEveryPixelTheSameBlock) {
     const Box box = letterbox::Place(1920, 1080, 320, 200, Shapes[3]);
     for (int64_t column = box.left; column < box.left + box.width; ++column) {
@@ -75,8 +75,15 @@ TEST(LetterboxTest, WholeScaleGivesEveryPixelTheSameBlock) {
     }
     const letterbox::Multiple exact = letterbox::WholeMultiple(1920, 1200, 320, 200, Aspect::FourThree);
     EXPECT_EQ(exact.across * 10 + exact.down, 56);
-    EXPECT_EQ(letterbox::WindowArea(320, 200, Aspect::FourThree, 3).height, 720);
-    EXPECT_EQ(letterbox::WindowArea(320, 200, Aspect::Square, 3).height, 600);
+    // Windows the shape fills whole, n = 1 to 5: 4:3 whole rows 1, 2, 4, 5, 6 for 1 to 5 columns.
+    for (int shape = 0; shape < 4; ++shape) {
+        for (int64_t n = 1; n <= 5; ++n) {
+            const letterbox::Size window = letterbox::WindowArea(320, 200, Shapes[shape], n);
+            const Box filled = letterbox::Place(window.width, window.height, 320, 200, Shapes[shape]);
+            EXPECT_TRUE(filled.width == window.width && filled.height == window.height && filled.width == 320 * n)
+                << ShapeNames[shape] << " n " << n << ": " << filled.width << " x " << filled.height << " in " << window.width << " x " << window.height;
+        }
+    }
 }
 
 }  // namespace
