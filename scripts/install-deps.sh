@@ -58,11 +58,28 @@ for arch in i386 arm64; do
     fi
 done
 # A mirror in the middle of a sync serves index files that do not match its release file for a
-# minute or so: asked again, it has settled. Whatever it still lacks after that, the install says.
-for attempt in 1 2 3 4 5; do
-    "${sudo_cmd[@]}" apt-get update -qq && break
-    [ $attempt -eq 5 ] && echo "install-deps.sh: apt-get update kept failing; installing from the indexes there are" >&2 ||
-        sleep 30
+# minute or so: asked again, it has settled. One that stays so for an architecture added here
+# (i386 for Wine's 32-bit loader, arm64 for the arm64 build) would keep every package from that
+# release out: the indexes are then taken without it, and its packages go uninstalled, said
+# below; the test command runs the 32-bit code under qemu-i386 where Wine cannot.
+errors=$(mktemp) && trap 'rm -f "$errors"' EXIT
+for attempt in 1 2 3; do
+    "${sudo_cmd[@]}" apt-get update -qq 2>"$errors" && break
+    [ $attempt -eq 3 ] || sleep 20
 done
+if grep -q '^E:' "$errors"; then
+    cat "$errors" >&2
+    native=$(dpkg --print-architecture)
+    broken=$(grep -o 'binary-[a-z0-9]*/Packages' "$errors" | sed 's|binary-||; s|/Packages||' | sort -u | grep -vx "$native" || true)
+    if [ -n "$broken" ]; then
+        kept=$(printf '%s\n' "$native" $(dpkg --print-foreign-architectures) | grep -vxF "$broken" | paste -sd,)
+        "${sudo_cmd[@]}" apt-get update -qq -o APT::Architectures="$kept"
+        for arch in $broken; do
+            dropped=$(printf '%s\n' "${missing[@]}" | grep ":$arch\$" | paste -sd' ' || true)
+            missing=($(printf '%s\n' "${missing[@]}" | grep -v ":$arch\$" || true))
+            echo "install-deps.sh: the mirror's $arch package index does not match its release file; not installed: $dropped" >&2
+        done
+    fi
+fi
 [ ${#missing[@]} -eq 0 ] || "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
 [ ${#missing_bare[@]} -eq 0 ] || "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing_bare[@]}" >/dev/null

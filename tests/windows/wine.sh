@@ -8,9 +8,14 @@ export WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64 WIN
 export WINEDLLOVERRIDES="mscoree,mshtml="  # else a fresh prefix stops to offer Mono and Gecko
 : "${VARNELO_WINE_TIMEOUT:=120}"  # seconds: a hung Wine must not hang the tests
 
-# Wine's 32-bit loader is a 32-bit x86 program, which some kernels refuse ("Exec format error").
+# Wine's 32-bit loader is a 32-bit x86 program, which some kernels refuse ("Exec format error"),
+# and an i386 package, which a mirror with a broken i386 index cannot give (install-deps.sh).
 wine_runs_pe32() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
-no_pe32_reason="this machine's kernel runs no 32-bit x86 code"
+if [ -e /usr/lib/wine/wine ]; then
+    no_pe32_reason="this machine's kernel runs no 32-bit x86 code"
+else
+    no_pe32_reason="Wine's 32-bit loader (wine32:i386) is not installed"
+fi
 
 wine_run() {
     timeout -k 5 "$VARNELO_WINE_TIMEOUT" "$WINELOADER" "$@"
