@@ -476,10 +476,19 @@ void EnterFullScreen() {
     ShowAsChosen();
 }
 
+// SDL 3 leaves full screen asynchronously; a window destroyed before it has makes it send the
+// window manager a message about a window that is gone, which ends the program in Xlib's error
+// handler: so the leaving is waited for, briefly.
 void LeaveFullScreen() {
     if (state.window == nullptr || !state.exclusive) return;
     state.exclusive = false;
-    if (!state.inWindow) SDL_SetWindowFullscreen(state.window, 0);
+    if (state.inWindow) return;
+    SDL_SetWindowFullscreen(state.window, 0);
+    const Uint64 deadline = SDL_GetTicks64() + 500;
+    while ((SDL_GetWindowFlags(state.window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0 && SDL_GetTicks64() < deadline) {
+        SDL_PumpEvents();
+        SDL_Delay(2);
+    }
 }
 
 void DesktopSize(int& width, int& height) {
