@@ -85,14 +85,15 @@ ended_with() {
     [ "$(tr -dc 0-9 <"$work/exit")" = "$1" ] || fail "exit code $(cat "$work/exit"), not $1"
 }
 
-# framed_as window|full: the program's window is framed and resizable (its size hints give a maximum apart from the
-# minimum, as SDL gives a window that may be resized; no Motif hints, or ones that leave the decorations on), or
-# neither. Prints the hints.
+# framed_as window|full: the program's window is framed and resizable (its decorations on, as the Motif hints say,
+# and no size fixed: SDL 2 gives a resizable window a maximum apart from its minimum, SDL 3 neither), or neither.
+# Prints the hints.
 framed_as() {
-    local hints framed=full
+    local hints framed=window maximum
     hints=$(xprop -name Varnelo WM_NORMAL_HINTS _MOTIF_WM_HINTS) && echo "$hints" || return 1
-    [ "$(grep -o 'maximum size: .*' <<<"$hints")" = "$(grep -o 'minimum size: .*' <<<"$hints" | sed s/minimum/maximum/)" ] ||
-        grep -q '_MOTIF_WM_HINTS) = 0x[0-9a-f]*, 0x[0-9a-f]*, 0x0,' <<<"$hints" || framed=window
+    maximum=$(grep -o 'maximum size: .*' <<<"$hints")
+    grep -q '_MOTIF_WM_HINTS) = 0x[0-9a-f]*, 0x[0-9a-f]*, 0x0,' <<<"$hints" && framed=full
+    [ -n "$maximum" ] && [ "$maximum" = "$(grep -o 'minimum size: .*' <<<"$hints" | sed s/minimum/maximum/)" ] && framed=full
     [ "$framed" = "$1" ]
 }
 
