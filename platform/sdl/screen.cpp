@@ -67,6 +67,10 @@ struct State {
     // place in the window as it was until the next motion, one made after the move (the move's
     // own crossings report the place as it was).
     bool heldAfterMove = false;
+    // Frames still drawn whole after the window changed: a compositor may give the new size only
+    // after SDL has reported it (SDL 2.32 and 3 on Wayland), and a light that stands still would
+    // leave the picture drawn for the old size until it moved.
+    int framesDrawnWhole = 0;
     Uint32 movedAt = 0;
 
     // Whether SDL's video was ever started, by the window or for a box: a second try would fail
@@ -222,13 +226,18 @@ void PaintRenderer(int firstRow, int endRow) {
     const int width = state.lastWidth, height = state.lastHeight;
     const Fit fit = FitMode(outputWidth, outputHeight, width, height);
     const bool whole = outputWidth != state.paintedWidth || outputHeight != state.paintedHeight ||
-                       !SameFit(fit, state.paintedFit) || width != state.textureWidth || height != state.textureHeight;
+                       !SameFit(fit, state.paintedFit) || width != state.textureWidth || height != state.textureHeight ||
+                       state.framesDrawnWhole > 0;
+    if (state.framesDrawnWhole > 0) --state.framesDrawnWhole;
     if (!whole && firstRow >= endRow) return;
     if (!TextureFor(width, height)) return;
     if (whole) {
         firstRow = 0;
         endRow = height;
     }
+    // Nearest again on every whole drawing: SDL 2.32 and 3 on Wayland may make the renderer's
+    // textures anew when the window leaves or takes full screen, sampled linearly.
+    if (whole) SDL_SetTextureScaleMode(state.texture, SDL_ScaleModeNearest);
     const SDL_Rect rows{0, firstRow, width, endRow - firstRow};
     const int pitch = width * 4;
     SDL_UpdateTexture(state.texture, &rows, state.lastFrame.data() + static_cast<size_t>(firstRow) * static_cast<size_t>(pitch), pitch);
@@ -284,6 +293,7 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
             break;
         case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_SIZE_CHANGED:
+            state.framesDrawnWhole = 25;
             Repaint();
             break;
         default:
@@ -325,7 +335,10 @@ void CoverDisplay() {
     SDL_SetWindowBordered(state.window, SDL_FALSE);
     SDL_SetWindowPosition(state.window, desktop.x, desktop.y);
     SDL_SetWindowSize(state.window, desktop.w, desktop.h);
-    SDL_SetWindowResizable(state.window, SDL_FALSE);
+    // A Wayland compositor sizes the window itself; a tiling one floats a window of fixed size
+    // (SDL 2.32 and 3 give a window that is not resizable a fixed one), which then leaves full
+    // screen as a floating window rather than into its tile.
+    if (!DriverIs("wayland")) SDL_SetWindowResizable(state.window, SDL_FALSE);
     SDL_SetWindowFullscreen(state.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     AwaitSize(desktop.w, desktop.h);
     Repaint();
@@ -373,11 +386,18 @@ SDL_Rect WindowPlace() {
 // it so sees it in its place. Where the compositor sizes windows itself (a tiling one,
 // Wayland's), the size it gives holds and the picture is fitted into it.
 void ShowInWindow() {
+    // On Wayland the size is asked for while still full screen, as the size to come back to: a
+    // floating compositor gives it, a tiling one its tile. Asked for after, SDL 2.32 and 3 draw at
+    // the size asked for within the tile, out of place under the pointer.
+    const bool wayland = DriverIs("wayland");
+    const SDL_Rect place = WindowPlace();
+    if (wayland) SDL_SetWindowSize(state.window, place.w, place.h);
     SDL_SetWindowFullscreen(state.window, 0);
     SDL_SetWindowBordered(state.window, SDL_TRUE);
-    const SDL_Rect place = WindowPlace();
-    SDL_SetWindowSize(state.window, place.w, place.h);
-    SDL_SetWindowPosition(state.window, place.x, place.y);
+    if (!wayland) {
+        SDL_SetWindowSize(state.window, place.w, place.h);
+        SDL_SetWindowPosition(state.window, place.x, place.y);
+    }
     SDL_SetWindowResizable(state.window, SDL_TRUE);
     AwaitSize(place.w, place.h);
     Repaint();
@@ -419,8 +439,9 @@ bool Open(const char* title, int width, int height) {
         return false;
     }
     // In the real pixels of a scaled Wayland output, so that they stay sharp; X11 has no other.
+    // Resizable from the first: a tiling Wayland compositor tiles only a window that may be sized.
     state.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                                    SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
+                                    SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE);
     if (state.window == nullptr) {
         std::fprintf(stderr, "varnelo: cannot open the window (%s)\n", SDL_GetError());
         return false;
@@ -573,6 +594,7 @@ void ToggleWindow() {
     SDL_GetWindowPosition(state.window, &from.x, &from.y);
     state.inWindow = !state.inWindow;
     ShowAsChosen();
+    state.framesDrawnWhole = 25;
     SDL_GetWindowPosition(state.window, &to.x, &to.y);
     SDL_GetMouseState(&after.x, &after.y);
     // A pointer that moved meanwhile was seen in the window's new place.
