@@ -4,19 +4,7 @@
 # Reports, per case, the median over the rounds of the program's CPU time per presented frame (its page locks, from
 # Wine's own trace) over 10 s after a settling second; whole multiples must cost no more than square's scaling.
 # usage: bench/windows/shapes_cpu.sh [BUILD_DIR] [ROUNDS]   (default: build/windows-x86, 3)
-set -euo pipefail
-project=$(cd "$(dirname "$0")/../.." && pwd)
-build=$(cd "${1:-$project/build/windows-x86}" && pwd)
-rounds=${2:-3}
-seconds=10
-source "$project/tests/windows/wine.sh"
-source "$project/tests/support/desktop.sh"
-[ -f "$build/platform/varnelo.exe" ] || { echo "shapes_cpu.sh: build $build first" >&2; exit 2; }
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-wine-shapes.XXXXXX")
-mover=""
-trap '[ -z "$mover" ] || kill "$mover"; wine_stop; stop_xvfb; rm -rf "$work" 2>/dev/null' EXIT
-mkdir "$work/run" && cp "$build/platform/varnelo.exe" "$project/assets/spot.tga" "$project/assets/scr.tga" "$work/run/"
+source "$(dirname "$0")/setup.sh"
 start_xvfb "$work" 1920x1080x24 >/dev/null && wine_make_prefix "$work/prefix"
 wine_run reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f >/dev/null 2>&1
 # The pointer round the middle of the screen, a step every 20 ms, for the whole run.

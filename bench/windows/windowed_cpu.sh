@@ -6,18 +6,7 @@
 # used and its frames per second (its presentations, counted from Wine's own trace of the page
 # locks, one a frame).
 # usage: bench/windows/windowed_cpu.sh [BUILD_DIR] [ROUNDS]   (default: build/windows-x86, 3)
-set -euo pipefail
-project=$(cd "$(dirname "$0")/../.." && pwd)
-build=$(cd "${1:-$project/build/windows-x86}" && pwd)
-rounds=${2:-3}
-seconds=10
-source "$project/tests/windows/wine.sh"
-source "$project/tests/support/desktop.sh"
-[ -f "$build/platform/varnelo.exe" ] || { echo "windowed_cpu.sh: build $build first" >&2; exit 2; }
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-wine-bench.XXXXXX")
-trap 'wine_stop; stop_xvfb; rm -rf "$work" 2>/dev/null' EXIT
-mkdir "$work/run" && cp "$build/platform/varnelo.exe" "$project/assets/spot.tga" "$project/assets/scr.tga" "$work/run/"
+source "$(dirname "$0")/setup.sh"
 
 # cpu_ticks PID: the user and system clock ticks the process has used.
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
