@@ -439,9 +439,11 @@ bool Open(const char* title, int width, int height) {
         return false;
     }
     // In the real pixels of a scaled Wayland output, so that they stay sharp; X11 has no other.
-    // Resizable from the first: a tiling Wayland compositor tiles only a window that may be sized.
+    // On Wayland resizable from the first: a tiling compositor tiles only a window that may be
+    // sized. On X11 it is sized by hand for full screen, resizable once in a window.
     state.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                                    SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE);
+                                    SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI |
+                                        (DriverIs("wayland") ? SDL_WINDOW_RESIZABLE : 0));
     if (state.window == nullptr) {
         std::fprintf(stderr, "varnelo: cannot open the window (%s)\n", SDL_GetError());
         return false;
@@ -455,7 +457,15 @@ bool Open(const char* title, int width, int height) {
 void Close() {
     if (state.texture != nullptr) SDL_DestroyTexture(state.texture);
     if (state.renderer != nullptr) SDL_DestroyRenderer(state.renderer);
-    if (state.window != nullptr) SDL_DestroyWindow(state.window);
+    if (state.window != nullptr) {
+        // What SDL 3 still has to tell the window manager about the window goes before it does.
+        SDL_HideWindow(state.window);
+        for (int round = 0; round < 10; ++round) {
+            SDL_PumpEvents();
+            SDL_Delay(2);
+        }
+        SDL_DestroyWindow(state.window);
+    }
     const bool videoTried = state.videoTried;
     state = State{};
     state.videoTried = videoTried;
