@@ -68,8 +68,8 @@ struct State {
     // own crossings report the place as it was).
     bool heldAfterMove = false;
     // Frames still drawn whole after the window changed: a compositor may give the new size only
-    // after SDL has reported it (SDL 2.32 and 3 on Wayland), and a light that stands still would
-    // leave the picture drawn for the old size until it moved.
+    // after SDL has reported it (a tiling one through XWayland, SDL 2.32 and 3 on Wayland), and a
+    // light that stands still would leave the picture drawn for the old size until it moved.
     int framesDrawnWhole = 0;
     Uint32 movedAt = 0;
 
@@ -180,7 +180,8 @@ void PaintSurface(int firstRow, int endRow) {
     if (target == nullptr) return;  // for now: minimised, or in the middle of a resize
     const Fit fit = FitMode(target->w, target->h, width, height);
     const bool whole = target != state.paintedSurface || target->w != state.paintedWidth ||
-                       target->h != state.paintedHeight || !SameFit(fit, state.paintedFit);
+                       target->h != state.paintedHeight || !SameFit(fit, state.paintedFit) || state.framesDrawnWhole > 0;
+    if (state.framesDrawnWhole > 0) --state.framesDrawnWhole;
     if (whole) {
         // The bars around a letterboxed mode stay black; they are drawn only on a change.
         SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
