@@ -111,6 +111,19 @@ Image* OpaqueTga(const char* path) {
     return picture;
 }
 
+// Whether a PNG chunk says it holds more than the file has left: the decoder would set memory
+// aside for it (doubling up to 2 GiB) before finding the data missing, which a file of a hundred
+// bytes could ask for.
+bool PngChunkOverruns(const uint8_t* data, size_t size) {
+    for (size_t at = 8; at + 8 <= size;) {
+        const uint32_t length = uint32_t{data[at]} << 24 | uint32_t{data[at + 1]} << 16 | uint32_t{data[at + 2]} << 8 | data[at + 3];
+        if (length > size - at - 8) return true;
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0) return false;
+        at += size_t{length} + 12;
+    }
+    return false;
+}
+
 std::string LargerThanTaken(const uint8_t* data) { return std::string(FormatOf(data, 4)) + " file larger than 2 GiB"; }
 
 // True, the reason recorded, where a file's first bytes refuse it: its format, the size its
@@ -143,6 +156,7 @@ Image* LoadPhotoFromMemory(const uint8_t* data, size_t size, int64_t maxPixels) 
     if (std::string tooLarge = SizeRefusal(width, height, maxPixels); stated && !tooLarge.empty()) return Fail(tooLarge);
     if (const char* unsupported = Unsupported(format, data, size)) return Fail(unsupported);
     if (!stated || width <= 0 || height <= 0) return Fail(damaged);  // no header, or one of no rows or columns
+    if (std::strcmp(format, "PNG") == 0 && PngChunkOverruns(data, size)) return Fail(damaged);
     int decodedWidth = 0, decodedHeight = 0, channels = 0;
     uint8_t* rgba = stbi_load_from_memory(data, static_cast<int>(size), &decodedWidth, &decodedHeight, &channels, 4);
     if (rgba == nullptr) return Fail(std::strcmp(stbi_failure_reason(), "outofmem") == 0 ? "out of memory" : damaged);
