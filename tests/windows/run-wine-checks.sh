@@ -53,8 +53,10 @@ moved_from() {
 }
 
 # steered_in LEFT TOP WIDTH HEIGHT: with the pointer on the frame's pixel frame_x,frame_y there, the screen shows the frame.
+# The pointer is moved only when elsewhere: xdotool 3.2021's --sync waits 15 s for a move that never comes.
 steered_in() {
-    xdotool mousemove --sync $(($1 + (2 * frame_x + 1) * $3 / 640)) $(($2 + (2 * frame_y + 1) * $4 / 400)) &&
+    local x=$(($1 + (2 * frame_x + 1) * $3 / 640)) y=$(($2 + (2 * frame_y + 1) * $4 / 400))
+    [ "$(xdotool getmouselocation --shell | head -n 2 | tr '\n' ' ')" = "X=$x Y=$y " ] || xdotool mousemove --sync $x $y &&
         import -window root "$work/screen.png" && picture_shows "$work/screen.png" "$@" "$work/expected.bmp"
 }
 # steered_in_window: the same, the frame filling the window's client area, wherever that is now.
