@@ -56,6 +56,5 @@ void Finish(int exitCode);
 
 }  // namespace screen
 
-// What a screen hands back to the core, from within WaitForInput, is declared where the core
-// defines it: keys and closes in platform/core/standins.h, the display taken away and given
-// back in platform/core/desktop.h.
+// What a screen hands back to the core, from within WaitForInput (keys, closes, the display taken
+// away and given back), is declared in platform/core/standins.h.

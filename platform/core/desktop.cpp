@@ -1,6 +1,7 @@
 // The display state that the core's Win32 and DirectDraw halves share, and what the screens
 // report of the display being taken away and given back.
 #include "platform/core/desktop.h"
+#include "platform/core/standins.h"
 
 namespace {
 

@@ -26,12 +26,3 @@ bool WindowMinimised();
 void Reset();
 
 }  // namespace desktop
-
-// What a screen reports from within screen::WaitForInput: the display was taken from the
-// program (another program in front, the window minimised, the page hidden), and given back.
-namespace standins {
-
-void DisplayTakenAway();
-void DisplayGivenBack();
-
-}  // namespace standins

@@ -6,6 +6,11 @@
 
 namespace standins {
 
+// Runs the program's WinMain as Windows runs one started from a shell, then forgets the program's
+// state and lets the screen finish; the program's exit code. Lives apart (run_program.cpp), as
+// only a program links WinMain.
+int RunProgram();
+
 // The handle the program gets as its own instance.
 HINSTANCE ProgramInstance();
 
@@ -21,5 +26,9 @@ bool ClientAreaOnScreen(HWND window, RECT& area);
 void PostKeyDown(unsigned virtualKey, unsigned scanCode, bool repeat);
 // The user closed the window.
 void PostClose();
+// The display was taken from the program (another program in front, the window minimised, the
+// page hidden), and given back.
+void DisplayTakenAway();
+void DisplayGivenBack();
 
 }  // namespace standins
