@@ -46,16 +46,30 @@ std::string WriteOutputFile(const std::string& path, const std::function<std::st
     if (type != fs::file_type::regular && type != fs::file_type::not_found) return write(path);
     const fs::path target = EndOfLinks(path, error);
     if (error) return error.message();
+    return WriteThenMove(
+        target.string(),
+        [&](const std::string& temporary) {
+            std::string failure = write(temporary);
+            if (failure.empty() && type == fs::file_type::regular) {
+                fs::permissions(temporary, fs::status(target, error).permissions(), error);
+            }
+            return failure;
+        },
+        [&](const std::string& temporary) { return MoveIntoPlace(temporary, target.string()); });
+}
+
+std::string WriteThenMove(const std::string& target, const std::function<std::string(const std::string& temporary)>& write,
+                          const std::function<std::string(const std::string& temporary)>& move) {
+    const fs::path path(target);
     // Hidden, and of this process alone. (Appended piece by piece: GCC 12 warns wrongly on a + chain.)
     std::string name(1, '.');
-    name.append(target.filename().string()).append(1, '.').append(ProcessTag()).append(".part");
-    const fs::path temporary = target.parent_path() / name;
-    std::string failure = write(temporary.string());
-    if (failure.empty() && type == fs::file_type::regular) {
-        fs::permissions(temporary, fs::status(target, error).permissions(), error);
-    }
-    if (failure.empty()) failure = MoveIntoPlace(temporary.string(), target.string());
-    if (!failure.empty()) fs::remove(temporary, error);
+    name.append(path.filename().string()).append(1, '.').append(ProcessTag()).append(".part");
+    const std::string temporary = (path.parent_path() / name).string();
+    std::string failure = write(temporary);
+    if (failure.empty()) failure = move(temporary);
+    // Gone once moved, unless the move placed a link to it.
+    std::error_code error;
+    fs::remove(temporary, error);
     return failure;
 }
 

@@ -13,6 +13,12 @@
 // failed; a failed write leaves the old file as it was and no temporary file behind.
 std::string WriteOutputFile(const std::string& path, const std::function<std::string(const std::string& to)>& write);
 
+// Makes `target` whole or not at all, the core of every output that replaces or adds a file:
+// `write` writes a hidden name of this process's own in the same folder, which `move` then puts
+// in the target's place; each answers "" or why not. Leaves no temporary file behind.
+std::string WriteThenMove(const std::string& target, const std::function<std::string(const std::string& temporary)>& write,
+                          const std::function<std::string(const std::string& temporary)>& move);
+
 // What --help and --version print reached its reader only if standard output took it whole: 0,
 // or 1 after one line on stderr, headed by the program's name, that says why not.
 int Printed(const char* program);
