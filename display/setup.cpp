@@ -4,6 +4,7 @@
 // program's window; and Alt+Enter's trade between full screen and a window.
 #include "display/display.h"
 #include "display/window.h"
+#include "platform/xrgb.h"
 
 #include <cstring>
 
@@ -155,9 +156,9 @@ HRESULT CreatePages(int32_t width, int32_t height) {
         ddsd.ddpfPixelFormat.dwSize = sizeof(ddsd.ddpfPixelFormat);
         ddsd.ddpfPixelFormat.dwFlags = DDPF_RGB;
         ddsd.ddpfPixelFormat.dwRGBBitCount = 32;
-        ddsd.ddpfPixelFormat.dwRBitMask = 0x00FF0000;
-        ddsd.ddpfPixelFormat.dwGBitMask = 0x0000FF00;
-        ddsd.ddpfPixelFormat.dwBBitMask = 0x000000FF;
+        ddsd.ddpfPixelFormat.dwRBitMask = XrgbRedMask;
+        ddsd.ddpfPixelFormat.dwGBitMask = XrgbGreenMask;
+        ddsd.ddpfPixelFormat.dwBBitMask = XrgbBlueMask;
     } else {
         ddsd.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
         ddsd.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY | DDSCAPS_HWCODEC;

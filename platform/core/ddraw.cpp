@@ -13,6 +13,7 @@
 #include "platform/core/desktop.h"
 #include "platform/core/standins.h"
 #include "platform/screen.h"
+#include "platform/xrgb.h"
 
 const GUID IID_IDirectDraw7 = {0x15E65EC0, 0x3B9C, 0x11D2, {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
 
@@ -25,8 +26,9 @@ bool NothingShows() { return desktop::DisplayAway() || desktop::WindowMinimised(
 
 class DirectDraw;
 
-// Binds a window: copies onto a surface that holds it land only within that window.
-class Clipper final : public IDirectDrawClipper {
+// The COM lifetime the stand-ins share: created with one reference, gone with the last Release.
+template <typename Interface>
+class Counted : public Interface {
 public:
     ULONG Release() override {
         if (--references_ > 0) return references_;
@@ -34,6 +36,14 @@ public:
         return 0;
     }
 
+protected:
+    virtual ~Counted() = default;
+    ULONG references_ = 1;
+};
+
+// Binds a window: copies onto a surface that holds it land only within that window.
+class Clipper final : public Counted<IDirectDrawClipper> {
+public:
     HRESULT SetHWnd(DWORD flags, HWND window) override {
         if (flags != 0 || window == nullptr) return DDERR_INVALIDPARAMS;
         window_ = window;
@@ -46,8 +56,7 @@ public:
     void AddReference() { ++references_; }
 
 private:
-    ~Clipper() = default;
-    ULONG references_ = 1;
+    ~Clipper() override = default;
     HWND window_ = nullptr;
 };
 
@@ -164,9 +173,9 @@ private:
         desc.ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
         desc.ddpfPixelFormat.dwFlags = DDPF_RGB;
         desc.ddpfPixelFormat.dwRGBBitCount = 32;
-        desc.ddpfPixelFormat.dwRBitMask = 0x00FF0000;
-        desc.ddpfPixelFormat.dwGBitMask = 0x0000FF00;
-        desc.ddpfPixelFormat.dwBBitMask = 0x000000FF;
+        desc.ddpfPixelFormat.dwRBitMask = XrgbRedMask;
+        desc.ddpfPixelFormat.dwGBitMask = XrgbGreenMask;
+        desc.ddpfPixelFormat.dwBBitMask = XrgbBlueMask;
         desc.ddsCaps.dwCaps = kind_ == Kind::Primary      ? DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX
                               : kind_ == Kind::BackBuffer ? DDSCAPS_BACKBUFFER | DDSCAPS_FLIP | DDSCAPS_COMPLEX
                                                           : DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
@@ -185,14 +194,8 @@ private:
     uint32_t generation_ = desktop::LossCount();
 };
 
-class DirectDraw final : public IDirectDraw7 {
+class DirectDraw final : public Counted<IDirectDraw7> {
 public:
-    ULONG Release() override {
-        if (--references_ > 0) return references_;
-        delete this;
-        return 0;
-    }
-
     HRESULT SetCooperativeLevel(HWND window, DWORD flags) override {
         if (window == nullptr || !screen::IsOpen()) return DDERR_INVALIDPARAMS;
         const bool fullScreen = (flags & DDSCL_FULLSCREEN) != 0;
@@ -258,7 +261,7 @@ public:
         const DDPIXELFORMAT& format = desc->ddpfPixelFormat;
         if ((desc->dwFlags & DDSD_PIXELFORMAT) &&
             (format.dwSize != sizeof(DDPIXELFORMAT) || !(format.dwFlags & DDPF_RGB) || format.dwRGBBitCount != 32 ||
-             format.dwRBitMask != 0x00FF0000 || format.dwGBitMask != 0x0000FF00 || format.dwBBitMask != 0x000000FF)) {
+             format.dwRBitMask != XrgbRedMask || format.dwGBitMask != XrgbGreenMask || format.dwBBitMask != XrgbBlueMask)) {
             return DDERR_UNSUPPORTED;
         }
         *surface = Track(new Surface(this, Surface::Kind::Page, desc->dwWidth, desc->dwHeight));
@@ -279,7 +282,7 @@ public:
     }
 
 private:
-    ~DirectDraw() {
+    ~DirectDraw() override {
         // Surfaces die with the object that made them, as DirectDraw's own do.
         for (Surface* surface : surfaces_) {
             if (surface != nullptr) surface->SetClipper(nullptr);
@@ -324,7 +327,6 @@ private:
         return surface;
     }
 
-    ULONG references_ = 1;
     bool levelSet_ = false;
     bool exclusive_ = false;
     DWORD modeWidth_ = 0, modeHeight_ = 0;

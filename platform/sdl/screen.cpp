@@ -9,6 +9,7 @@
 #include "platform/sdl/box.h"
 #include "platform/sdl/keys.h"
 #include "platform/sdl/start.h"
+#include "platform/xrgb.h"
 
 #include <algorithm>
 #include <chrono>
@@ -115,8 +116,8 @@ int ToWindow(int pixel, int windowSide, int pixelSide) {
 }
 
 bool IsXrgb(const SDL_PixelFormat* format) {
-    return format->BytesPerPixel == 4 && format->Rmask == 0x00FF0000 && format->Gmask == 0x0000FF00 &&
-           format->Bmask == 0x000000FF;
+    return format->BytesPerPixel == 4 && format->Rmask == XrgbRedMask && format->Gmask == XrgbGreenMask &&
+           format->Bmask == XrgbBlueMask;
 }
 
 // Nearest-pixel scaling straight into a 32-bit window surface, of the mode's rows
