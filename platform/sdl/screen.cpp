@@ -8,8 +8,8 @@
 #include "platform/letterbox.h"
 #include "platform/sdl/box.h"
 #include "platform/sdl/keys.h"
+#include "platform/sdl/scale.h"
 #include "platform/sdl/start.h"
-#include "platform/xrgb.h"
 
 #include <algorithm>
 #include <chrono>
@@ -22,9 +22,7 @@
 namespace screen {
 namespace {
 
-struct Fit {
-    int x = 0, y = 0, w = 0, h = 0;
-};
+using scaling::Fit;
 
 // How frames reach the window, chosen when it is first shown.
 enum class Drawing {
@@ -59,7 +57,7 @@ struct State {
     SDL_Surface* paintedSurface = nullptr;
     int paintedWidth = 0, paintedHeight = 0;  // of the surface or the renderer's output, in pixels
     Fit paintedFit;
-    std::vector<int> sourceColumn;  // for each target column of the fit, its mode column
+    scaling::ColumnTable sourceColumn;
 
     // Where the pointer counts as being while SDL cannot say (a Wayland client learns of the
     // pointer only over its own window): where it was put, or last seen; in window coordinates.
@@ -115,61 +113,18 @@ int ToWindow(int pixel, int windowSide, int pixelSide) {
     return pixelSide <= 0 ? pixel : static_cast<int>(int64_t{pixel} * windowSide / pixelSide);
 }
 
-bool IsXrgb(const SDL_PixelFormat* format) {
-    return format->BytesPerPixel == 4 && format->Rmask == XrgbRedMask && format->Gmask == XrgbGreenMask &&
-           format->Bmask == XrgbBlueMask;
-}
-
-// Nearest-pixel scaling straight into a 32-bit window surface, of the mode's rows
-// [firstRow, endRow) only: each target row is scaled once and repeated rows are copied.
-// Returns the band of the window it drew.
-SDL_Rect ScaleInto(SDL_Surface* target, const Fit& fit, const uint8_t* pixels, int width, int height, int pitch,
-                   int firstRow, int endRow) {
-    if (static_cast<int>(state.sourceColumn.size()) != fit.w) {
-        state.sourceColumn.resize(static_cast<size_t>(fit.w));
-        for (int column = 0; column < fit.w; ++column) {
-            state.sourceColumn[static_cast<size_t>(column)] = static_cast<int>(int64_t{column} * width / fit.w);
-        }
-    }
-    // Target row r shows mode row r * height / fit.h, so mode row s covers the target
-    // rows from ceil(s * fit.h / height) on.
-    const int targetBegin = static_cast<int>((int64_t{firstRow} * fit.h + height - 1) / height);
-    const int targetEnd = static_cast<int>((int64_t{endRow} * fit.h + height - 1) / height);
-    const int repeat = fit.w % width == 0 ? fit.w / width : 0;
-    auto* base = static_cast<uint8_t*>(target->pixels);
-    int previousSource = -1;
-    uint32_t* previousRow = nullptr;
-    for (int row = targetBegin; row < targetEnd; ++row) {
-        const int source = static_cast<int>(int64_t{row} * height / fit.h);
-        auto* out = reinterpret_cast<uint32_t*>(base + static_cast<size_t>(fit.y + row) * static_cast<size_t>(target->pitch)) +
-                    fit.x;
-        if (source == previousSource) {
-            std::memcpy(out, previousRow, static_cast<size_t>(fit.w) * 4);
-        } else {
-            const auto* in = reinterpret_cast<const uint32_t*>(pixels + static_cast<size_t>(source) * static_cast<size_t>(pitch));
-            if (repeat > 0) {
-                uint32_t* next = out;
-                for (int column = 0; column < width; ++column) {
-                    for (int copy = 0; copy < repeat; ++copy) *next++ = in[column];
-                }
-            } else {
-                for (int column = 0; column < fit.w; ++column) out[column] = in[state.sourceColumn[static_cast<size_t>(column)]];
-            }
-        }
-        previousSource = source;
-        previousRow = out;
-    }
-    return SDL_Rect{fit.x, fit.y + targetBegin, fit.w, targetEnd - targetBegin};
-}
-
-void ScaleAnyFormat(SDL_Surface* target, const Fit& fit, const uint8_t* pixels, int width, int height,
-                    int pitch) {
-    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(pixels), width, height, 32,
-                                                             pitch, SDL_PIXELFORMAT_RGB888);
-    if (source == nullptr) return;
-    SDL_Rect to{fit.x, fit.y, fit.w, fit.h};
-    SDL_BlitScaled(source, nullptr, target, &to);
-    SDL_FreeSurface(source);
+// The window's size in coordinates (the pointer's) and in pixels, and where a mode of width x
+// height shows in those pixels.
+struct Measure {
+    int width = 0, height = 0, pixelWidth = 0, pixelHeight = 0;
+    Fit fit;
+};
+Measure MeasureWindow(int width, int height) {
+    Measure window;
+    SDL_GetWindowSize(state.window, &window.width, &window.height);
+    PixelSize(window.pixelWidth, window.pixelHeight);
+    window.fit = FitMode(window.pixelWidth, window.pixelHeight, width, height);
+    return window;
 }
 
 // Paints the mode's rows [firstRow, endRow) of the last frame into the window surface; everything
@@ -192,11 +147,11 @@ void PaintSurface(int firstRow, int endRow) {
     }
     SDL_Rect band{fit.x, fit.y, fit.w, fit.h};
     if (fit.w > 0 && firstRow < endRow) {
-        if (IsXrgb(target->format) && SDL_LockSurface(target) == 0) {
-            band = ScaleInto(target, fit, pixels, width, height, pitch, firstRow, endRow);
+        if (scaling::IsXrgb(target->format) && SDL_LockSurface(target) == 0) {
+            band = scaling::ScaleInto(target, fit, pixels, width, height, pitch, firstRow, endRow, state.sourceColumn);
             SDL_UnlockSurface(target);
         } else {
-            ScaleAnyFormat(target, fit, pixels, width, height, pitch);
+            scaling::ScaleAnyFormat(target, fit, pixels, width, height, pitch);
         }
     }
     if (whole) {
@@ -568,13 +523,10 @@ bool PointerInMode(int width, int height, int& x, int& y) {
         state.heldX -= windowX;
         state.heldY -= windowY;
     }
-    int windowWidth = 0, windowHeight = 0, pixelWidth = 0, pixelHeight = 0;
-    SDL_GetWindowSize(state.window, &windowWidth, &windowHeight);
-    PixelSize(pixelWidth, pixelHeight);
-    const Fit fit = FitMode(pixelWidth, pixelHeight, width, height);
-    if (fit.w <= 0 || fit.h <= 0) return false;
-    x = static_cast<int>(letterbox::PixelAt(ToPixels(state.heldX, windowWidth, pixelWidth), fit.x, fit.w, width));
-    y = static_cast<int>(letterbox::PixelAt(ToPixels(state.heldY, windowHeight, pixelHeight), fit.y, fit.h, height));
+    const Measure window = MeasureWindow(width, height);
+    if (window.fit.w <= 0 || window.fit.h <= 0) return false;
+    x = static_cast<int>(letterbox::PixelAt(ToPixels(state.heldX, window.width, window.pixelWidth), window.fit.x, window.fit.w, width));
+    y = static_cast<int>(letterbox::PixelAt(ToPixels(state.heldY, window.height, window.pixelHeight), window.fit.y, window.fit.h, height));
     return true;
 }
 
@@ -582,12 +534,9 @@ bool PointerInMode(int width, int height, int& x, int& y) {
 // until the pointer shows up over the window.
 void MovePointerInMode(int width, int height, int x, int y) {
     if (state.window == nullptr || width <= 0 || height <= 0) return;
-    int windowWidth = 0, windowHeight = 0, pixelWidth = 0, pixelHeight = 0;
-    SDL_GetWindowSize(state.window, &windowWidth, &windowHeight);
-    PixelSize(pixelWidth, pixelHeight);
-    const Fit fit = FitMode(pixelWidth, pixelHeight, width, height);
-    state.heldX = ToWindow(static_cast<int>(letterbox::MiddleOf(x, fit.x, fit.w, width)), windowWidth, pixelWidth);
-    state.heldY = ToWindow(static_cast<int>(letterbox::MiddleOf(y, fit.y, fit.h, height)), windowHeight, pixelHeight);
+    const Measure window = MeasureWindow(width, height);
+    state.heldX = ToWindow(static_cast<int>(letterbox::MiddleOf(x, window.fit.x, window.fit.w, width)), window.width, window.pixelWidth);
+    state.heldY = ToWindow(static_cast<int>(letterbox::MiddleOf(y, window.fit.y, window.fit.h, height)), window.height, window.pixelHeight);
     SDL_WarpMouseInWindow(state.window, state.heldX, state.heldY);
 }
 
