@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "image/tga_writer.h"
-
 namespace {
 
 // Along one side of `length` source pixels, `count` output pixels at scale p/q, centred. In units
@@ -66,7 +64,7 @@ uint32_t Rounded(uint64_t sum, uint64_t total) { return static_cast<uint32_t>((2
 
 }  // namespace
 
-void FitLightSize(int32_t width, int32_t height, int32_t& fitWidth, int32_t& fitHeight) {
+void FitSpotSize(int32_t width, int32_t height, int32_t& fitWidth, int32_t& fitHeight) {
     fitWidth = width;
     fitHeight = height;
     if (width <= Width && height <= Height) return;
@@ -89,10 +87,10 @@ bool StartSceneFitting(Fitting& fitting, int32_t width, int32_t height, FitAlpha
     return true;
 }
 
-bool StartLightFitting(Fitting& fitting, int32_t width, int32_t height) {
+bool StartSpotFitting(Fitting& fitting, int32_t width, int32_t height) {
     if (!Fittable(width, height)) return false;
     int32_t fitWidth = 0, fitHeight = 0;
-    FitLightSize(width, height, fitWidth, fitHeight);
+    FitSpotSize(width, height, fitWidth, fitHeight);
     Start(fitting, width, MakeAxis(width, fitWidth, fitWidth, width), MakeAxis(height, fitHeight, fitHeight, height),
           FitAlpha::OverBlack);
     return true;
@@ -147,9 +145,9 @@ Image* FitScene(const Image& picture, FitAlpha alpha) {
     return FinishFitting(fitting);
 }
 
-Image* FitLight(const Image& picture) {
+Image* FitSpot(const Image& picture) {
     Fitting fitting;
-    if (!StartLightFitting(fitting, picture.width, picture.height)) return nullptr;
+    if (!StartSpotFitting(fitting, picture.width, picture.height)) return nullptr;
     FitRows(fitting, picture.pixels, picture.height);
     return FinishFitting(fitting);
 }
@@ -163,22 +161,4 @@ Image* SceneForFrame(Image* scene) {
     Image* fitted = FitScene(*scene, FitAlpha::Ignored);
     FreeImage(scene);
     return fitted;
-}
-
-std::vector<uint8_t> FittedTga(const Image& picture) {
-    TgaLayout layout;
-    layout.width = static_cast<uint16_t>(picture.width);
-    layout.height = static_cast<uint16_t>(picture.height);
-    layout.descriptor = 0x20;  // top row first
-    std::vector<uint8_t> file = TgaHeaderBytes(layout);
-    const size_t count = static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height);
-    file.resize(file.size() + count * 3);
-    uint8_t* bgr = file.data() + file.size() - count * 3;
-    for (size_t i = 0; i < count; ++i, bgr += 3) {
-        const uint32_t pixel = picture.pixels[i];
-        bgr[0] = static_cast<uint8_t>(pixel >> 16);
-        bgr[1] = static_cast<uint8_t>(pixel >> 8);
-        bgr[2] = static_cast<uint8_t>(pixel);
-    }
-    return file;
 }

@@ -1,6 +1,6 @@
-// The one rule by which a picture of any size becomes the scene or the light, in every program
+// The one rule by which a picture of any size becomes the scene or the spot, in every program
 // and the page: the scene fills the frame as a photo fills one (the larger scale, centred, the
-// overhang cut off); a light larger than the frame shrinks to fit inside it, a smaller one stays.
+// overhang cut off); a spot larger than the frame shrinks to fit inside it, a smaller one stays.
 // Where a picture shrinks, each output pixel is the exact area-weighted average of what it
 // covers, rounded half up; where it grows, the source pixel under its centre. All in integers,
 // so every machine gives the same bytes.
@@ -35,14 +35,14 @@ struct Fitting {
     std::vector<uint64_t> across;  // the same along one output row, for the source row at hand
 };
 
-// The size a light of width x height shows at: shrunk to fit inside the frame, its other side
+// The size a spot of width x height shows at: shrunk to fit inside the frame, its other side
 // rounded half up and at least 1, when it is larger; as it is otherwise.
-void FitLightSize(int32_t width, int32_t height, int32_t& fitWidth, int32_t& fitHeight);
+void FitSpotSize(int32_t width, int32_t height, int32_t& fitWidth, int32_t& fitHeight);
 
-// Starts fitting a width x height picture as the scene or as the light. False for an empty
+// Starts fitting a width x height picture as the scene or as the spot. False for an empty
 // picture, or one of more than 2^32 pixels, whose sums could overflow.
 bool StartSceneFitting(Fitting& fitting, int32_t width, int32_t height, FitAlpha alpha);
-bool StartLightFitting(Fitting& fitting, int32_t width, int32_t height);
+bool StartSpotFitting(Fitting& fitting, int32_t width, int32_t height);
 // The next `rows` rows, pixels in image order (red, green, blue, alpha bytes), rows adjacent.
 // Rows past the picture's last are not taken.
 void FitRows(Fitting& fitting, const uint32_t* pixels, int32_t rows);
@@ -52,7 +52,7 @@ Image* FinishFitting(Fitting& fitting);
 
 // A whole picture at once.
 Image* FitScene(const Image& picture, FitAlpha alpha);
-Image* FitLight(const Image& picture);
+Image* FitSpot(const Image& picture);
 // Why a picture gave no fitted one: it has no pixels (a TGA header may say 0 x 5), or the memory ran out.
 const char* FitFailureReason(const Image& picture);
 
@@ -60,6 +60,3 @@ const char* FitFailureReason(const Image& picture);
 // place in memory: the scene itself when it is the frame's size, else fitted with its alpha
 // ignored and the given one freed. Null, the given one freed, without the memory.
 Image* SceneForFrame(Image* scene);
-
-// The TGA file the programs read, for a fitted picture: uncompressed 24 bits, top row first.
-std::vector<uint8_t> FittedTga(const Image& picture);

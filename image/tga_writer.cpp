@@ -1,4 +1,4 @@
-// Putting TGA files together: header, run-length packets, file.
+// Putting TGA files together: header, run-length packets, file, the programs' 24-bit file.
 #include "image/tga_writer.h"
 
 #include <algorithm>
@@ -15,6 +15,22 @@ std::vector<uint8_t> TgaHeaderBytes(const TgaLayout& l) {
 std::vector<uint8_t> TgaFile(const TgaLayout& layout, const std::vector<std::vector<uint8_t>>& parts) {
     std::vector<uint8_t> file = TgaHeaderBytes(layout);
     for (const std::vector<uint8_t>& part : parts) file.insert(file.end(), part.begin(), part.end());
+    return file;
+}
+
+std::vector<uint8_t> TrueColourTga(const Image& picture) {
+    std::vector<uint8_t> file = TgaHeaderBytes({.width = static_cast<uint16_t>(picture.width),
+                                                .height = static_cast<uint16_t>(picture.height),
+                                                .descriptor = 0x20});  // top row first
+    const size_t count = static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height);
+    file.resize(file.size() + count * 3);
+    uint8_t* bgr = file.data() + file.size() - count * 3;  // TGA keeps blue-green-red
+    for (size_t i = 0; i < count; ++i, bgr += 3) {
+        const uint32_t pixel = picture.pixels[i];
+        bgr[0] = static_cast<uint8_t>(pixel >> 16);
+        bgr[1] = static_cast<uint8_t>(pixel >> 8);
+        bgr[2] = static_cast<uint8_t>(pixel);
+    }
     return file;
 }
 

@@ -19,12 +19,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (photo == nullptr) return 0;
     if (photo->width <= 0 || photo->height <= 0 || int64_t{photo->width} * photo->height > (int64_t{1} << 18)) std::abort();
     Image* scene = FitScene(*photo, FitAlpha::OverBlack);
-    Image* light = FitLight(*photo);
-    int32_t lightWidth = 0, lightHeight = 0;
-    FitLightSize(photo->width, photo->height, lightWidth, lightHeight);
+    Image* spot = FitSpot(*photo);
+    int32_t spotWidth = 0, spotHeight = 0;
+    FitSpotSize(photo->width, photo->height, spotWidth, spotHeight);
     if (scene == nullptr || scene->width != Width || scene->height != Height) std::abort();
-    if (light == nullptr || light->width != lightWidth || light->height != lightHeight) std::abort();
-    FreeImage(light);
+    if (spot == nullptr || spot->width != spotWidth || spot->height != spotHeight) std::abort();
+    FreeImage(spot);
     FreeImage(scene);
     FreeImage(photo);
     return 0;

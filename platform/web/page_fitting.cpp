@@ -9,6 +9,7 @@
 
 #include "image/fit.h"
 #include "image/orientation.h"
+#include "image/tga_writer.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ EMSCRIPTEN_KEEPALIVE int32_t varnelo_clear_orientation(uint8_t* photo, size_t si
 // the rule takes not.
 EMSCRIPTEN_KEEPALIVE PageFitting* varnelo_fit_start(int width, int height, int light) {
     auto* page = new PageFitting;
-    if (light != 0 ? StartLightFitting(page->fitting, width, height)
+    if (light != 0 ? StartSpotFitting(page->fitting, width, height)
                    : StartSceneFitting(page->fitting, width, height, FitAlpha::OverBlack)) {
         return page;
     }
@@ -51,7 +52,7 @@ EMSCRIPTEN_KEEPALIVE void varnelo_fit_rows(PageFitting* page, int rows) { FitRow
 EMSCRIPTEN_KEEPALIVE const uint8_t* varnelo_fit_finish(PageFitting* page) {
     Image* fitted = FinishFitting(page->fitting);
     if (fitted == nullptr) return nullptr;
-    const std::vector<uint8_t> file = FittedTga(*fitted);
+    const std::vector<uint8_t> file = TrueColourTga(*fitted);
     FreeImage(fitted);
     const auto size = static_cast<uint32_t>(file.size());
     page->file.assign(reinterpret_cast<const uint8_t*>(&size), reinterpret_cast<const uint8_t*>(&size) + 4);

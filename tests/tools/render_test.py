@@ -238,7 +238,7 @@ class Render(unittest.TestCase):
                 ("--indexed a.tga -o ''", "-o needs a value"), ("-o x", "no input: give --picture, --indexed, --fit-scene, --fit-light or --at"),
                 ("--fit-light a", "no output: give -o OUT.tga"), ("--fit-scene a --at 1,2 -o b", "--at cannot go with --fit-scene"),
                 ("--picture a --indexed a -o x", "--indexed cannot go with --picture"),
-                ("--picture a -o x --scene s", "--scene does not go with --picture")]:
+                ("--picture a -o x --scene s", "--scene cannot go with --picture")]:
             result = run([word.strip("'") for word in args.split()], self.dir)
             self.assertEqual((result.returncode, result.stdout, result.stderr.split("\n")[:2]),
                              (2, "", ["varnelo-render: " + said, "usage: varnelo-render --picture IN.tga -o OUT.bmp"]), args)

@@ -1,4 +1,4 @@
-// The art of varnelo-pictures: the light, the scene it lights and the icon, drawn in colours of
+// The art of varnelo-pictures: the spot, the scene it lights and the icon, drawn in colours of
 // doubles and handed out as bytes.
 //
 // Only integer arithmetic, + - * / and square roots are used, each rounded on its own (the build
@@ -55,7 +55,7 @@ struct Canvas {
 
 uint8_t ToByte(double value) { return uint8_t(std::min(int(std::clamp(value, 0.0, 255.0) + 0.5), 255)); }
 
-// A round light: warm white in the middle, through amber and rose to black at the rim.
+// A round spot: warm white in the middle, through amber and rose to black at the rim.
 Canvas SpotCanvas() {
     constexpr int Size = 96;
     Canvas spot(Size, Size);
@@ -175,13 +175,13 @@ Pixels ToPixels(const Canvas& canvas) {
 
 }  // namespace
 
-Pixels DrawSpot() { return ToPixels(SpotCanvas()); }
+Pixels PaintSpotPicture() { return ToPixels(SpotCanvas()); }
 
-Pixels DrawScene() { return ToPixels(SceneCanvas()); }
+Pixels PaintScenePicture() { return ToPixels(SceneCanvas()); }
 
 // The icon: the round window as the demo shows it, lit by the spot, on a disc that fades out at
 // its rim. Each pixel averages 4 x 4 samples, so that small sizes stay smooth.
-Pixels DrawIcon(int size) {
+Pixels PaintIcon(int size) {
     Canvas spot = SpotCanvas(), scene = SceneCanvas();
     Pixels icon{size, size, 4, {}};
     for (int y = 0; y < size; ++y) {
@@ -192,13 +192,13 @@ Pixels DrawIcon(int size) {
                 const double u = (x + (sample % 4 + 0.5) / 4) / size, v = (y + (sample / 4 + 0.5) / 4) / size;
                 const double r = std::sqrt((u - 0.5) * (u - 0.5) + (v - 0.5) * (v - 0.5)) * 2;
                 if (r >= 1.0) continue;
-                const Colour light = spot.At(int(u * spot.width), int(v * spot.height));
+                const Colour spotColour = spot.At(int(u * spot.width), int(v * spot.height));
                 const Colour lit = scene.At(112 + int(u * 96), 30 + int(v * 96));
                 const double weight = 1.0 - Smooth(0.9, 1.0, r);
                 // Brighter than the demo's product, which would leave a small icon too dark.
-                sum.red += weight * std::min(255.0, lit.red * light.red / 160);
-                sum.green += weight * std::min(255.0, lit.green * light.green / 160);
-                sum.blue += weight * std::min(255.0, lit.blue * light.blue / 160);
+                sum.red += weight * std::min(255.0, lit.red * spotColour.red / 160);
+                sum.green += weight * std::min(255.0, lit.green * spotColour.green / 160);
+                sum.blue += weight * std::min(255.0, lit.blue * spotColour.blue / 160);
                 cover += weight;
             }
             const double keep = cover > 0 ? 1.0 / cover : 0;

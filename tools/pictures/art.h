@@ -1,4 +1,4 @@
-// The pictures varnelo-pictures draws: the light, the scene it lights and the program's icon.
+// The pictures varnelo-pictures draws: the spot, the scene it lights and the program's icon.
 #pragma once
 
 #include <cstdint>
@@ -12,9 +12,9 @@ struct Pixels {
     std::vector<uint8_t> bytes;
 };
 
-// The bundled spot.tga: a round 96 x 96 light, warm white in the middle, black at the rim.
-Pixels DrawSpot();
+// The bundled spot.tga: a round 96 x 96 spot, warm white in the middle, black at the rim.
+Pixels PaintSpotPicture();
 // The bundled scr.tga: the 320 x 200 brick wall with its round window, banner, framed rings and tiled floor.
-Pixels DrawScene();
+Pixels PaintScenePicture();
 // The program's icon, size x size with alpha: the round window lit by the spot, on a disc.
-Pixels DrawIcon(int size);
+Pixels PaintIcon(int size);

@@ -7,14 +7,13 @@
 #include "image/tga_writer.h"
 #include "stb_image_write.h"
 
-std::vector<uint8_t> TgaFile(const Pixels& pixels) {
-    // Descriptor bit 5: the top row first, as drawn. TGA keeps blue-green-red.
-    std::vector<uint8_t> bytes = TgaHeaderBytes({.width = uint16_t(pixels.width), .height = uint16_t(pixels.height),
-                                                 .descriptor = 0x20});
-    for (size_t at = 0; at + 2 < pixels.bytes.size(); at += 3) {
-        bytes.insert(bytes.end(), {pixels.bytes[at + 2], pixels.bytes[at + 1], pixels.bytes[at]});
+std::vector<uint8_t> RgbTga(const Pixels& pixels) {
+    std::vector<uint32_t> packed(pixels.bytes.size() / 3);
+    for (size_t i = 0; i < packed.size(); ++i) {
+        const uint8_t* rgb = &pixels.bytes[3 * i];
+        packed[i] = uint32_t{rgb[0]} | uint32_t{rgb[1]} << 8 | uint32_t{rgb[2]} << 16;
     }
-    return bytes;
+    return TrueColourTga(Image{packed.data(), pixels.width, pixels.height});
 }
 
 std::vector<uint8_t> PngFile(const Pixels& pixels) {

@@ -7,8 +7,8 @@
 
 #include "tools/pictures/art.h"
 
-// An uncompressed 24-bit true-colour TGA of red-green-blue pixels, top row first.
-std::vector<uint8_t> TgaFile(const Pixels& pixels);
+// The TGA file the demo reads, of 3-channel pixels.
+std::vector<uint8_t> RgbTga(const Pixels& pixels);
 
 // A compressed PNG of the pixels, the same bytes on every machine.
 std::vector<uint8_t> PngFile(const Pixels& pixels);

@@ -31,7 +31,7 @@ bool WriteOutput(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 // FOLDER: the demo's two pictures.
 int WriteBundledPictures(const std::string& folder) {
-    return WriteOutput(folder + "/spot.tga", TgaFile(DrawSpot())) && WriteOutput(folder + "/scr.tga", TgaFile(DrawScene())) ? 0 : 1;
+    return WriteOutput(folder + "/spot.tga", RgbTga(PaintSpotPicture())) && WriteOutput(folder + "/scr.tga", RgbTga(PaintScenePicture())) ? 0 : 1;
 }
 
 // --icons: varnelo-SIZE.png for the desktop's icon theme and the web page's manifest,
@@ -39,11 +39,11 @@ int WriteBundledPictures(const std::string& folder) {
 int WriteIcons(const std::string& folder) {
     std::vector<std::pair<int, std::vector<uint8_t>>> forWindows;
     for (int size : {16, 32, 48, 64, 128, 192, 256, 512}) {
-        const std::vector<uint8_t> png = PngFile(DrawIcon(size));
+        const std::vector<uint8_t> png = PngFile(PaintIcon(size));
         if (!WriteOutput(folder + "/varnelo-" + std::to_string(size) + ".png", png)) return 1;
         if (size <= 48 || size == 256) forWindows.emplace_back(size, png);
     }
-    const std::vector<uint8_t> favicon = IcoFile({{32, PngFile(DrawIcon(32))}});
+    const std::vector<uint8_t> favicon = IcoFile({{32, PngFile(PaintIcon(32))}});
     return WriteOutput(folder + "/varnelo.ico", IcoFile(forWindows)) && WriteOutput(folder + "/favicon.ico", favicon) ? 0 : 1;
 }
 

@@ -1,31 +1,12 @@
-// What varnelo-render says: its usage, and the one line that names what was wrong.
+// What varnelo-render says when a file lets it down, and the one way it writes an output.
 #include "tools/render/report.h"
 
-#include <cstdarg>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
-int UsageError(const char* format, ...) {
-    std::va_list arguments;
-    va_start(arguments, format);
-    std::fputs("varnelo-render: ", stderr);
-    std::vfprintf(stderr, format, arguments);
-    std::fputc('\n', stderr);
-    va_end(arguments);
-    PrintUsage(stderr);
-    return 2;
-}
-
-void PrintUsage(FILE* stream) {
-    std::fputs(
-        "usage: varnelo-render --picture IN.tga -o OUT.bmp\n"
-        "       varnelo-render --indexed IN.tga -o OUT.bmp\n"
-        "       varnelo-render --fit-scene PHOTO -o scr.tga\n"
-        "       varnelo-render --fit-light PHOTO -o spot.tga\n"
-        "       varnelo-render [--spot FILE] [--scene FILE] --at X,Y -o OUT.bmp\n"
-        "       varnelo-render --help | --version\n",
-        stream);
-}
+#include "image/bmp.h"
+#include "tools/output/output_file.h"
 
 void ReportUnreadable(const char* path, const char* reason) {
     std::fprintf(stderr, "varnelo-render: cannot read %s: %s\n", path, reason);
@@ -42,4 +23,17 @@ bool OutputIsInput(const char* outputPath, const char* inputPath) {
     if (!std::filesystem::equivalent(outputPath, inputPath, error) || error) return false;
     ReportUnwritable(outputPath, "it is the input picture");
     return true;
+}
+
+int WriteOutputOrReport(const char* path, const std::function<std::string(const std::string& to)>& write) {
+    const std::string failure = WriteOutputFile(path, write);
+    if (failure.empty()) return 0;
+    ReportUnwritable(path, failure.c_str());
+    return 1;
+}
+
+int WriteBmpOrReport(const char* path, const Image& image) {
+    return WriteOutputOrReport(path, [&image](const std::string& to) {
+        return SaveBmp(to.c_str(), &image) == 1 ? std::string() : BmpFailureReason();
+    });
 }

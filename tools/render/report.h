@@ -1,11 +1,10 @@
-// What varnelo-render says: its usage, and the one line on stderr that names what was wrong.
+// What varnelo-render says when a file lets it down, and the one way it writes an output.
 #pragma once
 
-#include <cstdio>
+#include <functional>
+#include <string>
 
-void PrintUsage(FILE* stream);
-// Bad usage: one line on stderr that names what was wrong, then the usage; returns 2.
-[[gnu::format(printf, 1, 2)]] int UsageError(const char* format, ...);
+#include "image/image.h"
 
 // One line on stderr for a picture that could not be read or fitted, with the reason.
 void ReportUnreadable(const char* path, const char* reason);
@@ -15,3 +14,9 @@ void ReportUnwritable(const char* path, const char* reason);
 // True, after telling so on stderr, when the output names the same file as the input
 // (through a link too): a user's picture is never replaced by the tool's output.
 bool OutputIsInput(const char* outputPath, const char* inputPath);
+
+// Writes the output whole or not at all through `write`, as WriteOutputFile does: the exit code,
+// 0, or 1 after saying why not.
+int WriteOutputOrReport(const char* path, const std::function<std::string(const std::string& to)>& write);
+// The same for a 24-bit BMP of the image.
+int WriteBmpOrReport(const char* path, const Image& image);
