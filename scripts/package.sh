@@ -18,7 +18,7 @@ cd "$(dirname "$0")/.."
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || date -r CHANGELOG.md +%s) && export SOURCE_DATE_EPOCH
 export TZ=UTC LC_ALL=C.UTF-8
 umask 022
-export NODE_PATH=/usr/share/nodejs  # Debian's emscripten finds its own node modules there
+source scripts/node-path.sh
 ./scripts/install-deps.sh
 # The published releases come from Debian 12: another release's compilers and packers write other bytes,
 # and its glibc would raise what the programs ask of a user's system.

@@ -11,7 +11,7 @@ source tests/windows/wine.sh
 
 ./scripts/install-deps.sh
 jobs=$(nproc)
-export NODE_PATH=/usr/share/nodejs  # Debian's emscripten finds its own node modules there
+source scripts/node-path.sh
 
 # Wine's 32-bit loader is a 32-bit program: without it the 32-bit exe cannot run here at all.
 # Its code still runs, built for i686 Linux with the same compiler and flags, under qemu-i386.

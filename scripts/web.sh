@@ -9,8 +9,7 @@ port=${1:-8080}
 
 cd "$project"
 ./scripts/install-deps.sh web
-# Debian's emscripten finds its own node modules there.
-export NODE_PATH=/usr/share/nodejs
+source scripts/node-path.sh
 cmake --preset web >/dev/null
 # The page alone (the program, its scripts, pictures, icons and service worker): the tests and
 # benchmarks of the web build are the test command's business.

@@ -4,10 +4,7 @@
 # command's page. usage: check-packages.sh [DIST LINUX_RENDER [CHECK...]]   (scripts/package.sh fills DIST; CHECK:
 # "deb amd64", "deb arm64", "tar x86_64", "tar aarch64", "windows x86", "windows x64" or web, all by default);
 # prints "N passed, N failed, N skipped"
-set -uo pipefail
-root=$(readlink -f "$(dirname "$0")/../..")
-source "$root/tests/windows/wine.sh"
-source "$root/tests/support/desktop.sh"
+source "$(dirname "$0")/../windows/checks-start.sh"
 dist=$(readlink -f "${1:-$root/dist}") render=$(readlink -f "${2:-$root/build/release/tools/render/varnelo-render}")
 version=$(sed -n 's/^project(varnelo VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 

@@ -4,10 +4,7 @@
 # in a window in 4:3, Alt+Enter to a window and back from each start, and its calls of the frame timer and the clock's
 # tick, as the relay trace shows them.
 # usage: run-wine-checks.sh [X86_BUILD X64_BUILD LINUX_RENDER ASSETS]; prints "N passed, N failed, N skipped"
-set -uo pipefail
-root=$(readlink -f "$(dirname "$0")/../..")
-source "$root/tests/windows/wine.sh"
-source "$root/tests/support/desktop.sh"
+source "$(dirname "$0")/../windows/checks-start.sh"
 declare -A build=([x86]=$(readlink -f "${1:-$root/build/windows-x86}") [x64]=$(readlink -f "${2:-$root/build/windows-x64}"))
 declare -A elf_class=([x86]=1 [x64]=2)
 linux_render=$(readlink -f "${3:-$root/build/release/tools/render/varnelo-render}")
