@@ -24,14 +24,14 @@ struct Form {
 };
 
 constexpr const char* NothingElse[] = {nullptr};
-constexpr const char* ThePictures[] = {"--spot", "--scene", nullptr};
+constexpr const char* FramePictures[] = {"--spot", "--scene", nullptr};
 
 constexpr Form Forms[] = {
     {"--picture", "OUT.bmp", NothingElse, nullptr, "--picture IN.tga -o OUT.bmp", ConvertTrueColour},
     {"--indexed", "OUT.bmp", NothingElse, nullptr, "--indexed IN.tga -o OUT.bmp", ConvertIndexed},
     {"--fit-scene", "OUT.tga", NothingElse, nullptr, "--fit-scene PHOTO -o scr.tga", FitPhotoAsScene},
     {"--fit-light", "OUT.tga", NothingElse, nullptr, "--fit-light PHOTO -o spot.tga", FitPhotoAsSpot},
-    {"--at", "OUT.bmp", ThePictures, PositionProblem, "[--spot FILE] [--scene FILE] --at X,Y -o OUT.bmp", RenderFrame},
+    {"--at", "OUT.bmp", FramePictures, PositionProblem, "[--spot FILE] [--scene FILE] --at X,Y -o OUT.bmp", RenderFrame},
 };
 
 void PrintUsage(FILE* stream) {
@@ -72,7 +72,10 @@ const Form* FormNamedBy(const char* option) {
 // "--picture, --indexed, ... or --at"
 std::string InputOptions() {
     std::string list;
-    for (const Form& form : Forms) list += (list.empty() ? "" : &form == std::end(Forms) - 1 ? " or " : ", ") + std::string(form.inputOption);
+    for (const Form& form : Forms) {
+        if (!list.empty()) list += &form == std::end(Forms) - 1 ? " or " : ", ";
+        list += form.inputOption;
+    }
     return list;
 }
 
