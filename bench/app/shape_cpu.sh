@@ -5,21 +5,11 @@
 # the program used (user + system) over SECONDS past its start-up is divided by the frames of that time (50 a second).
 # Prints the median of each case, in ms of CPU per frame. Square full screen is today's scaling.
 # usage: bench/app/shape_cpu.sh [BUILD_DIR ROUNDS SECONDS]     (default build/release 3 5)
-set -euo pipefail
-project=$(cd "$(dirname "$0")/../.." && pwd)
-program=$(cd "${1:-$project/build/release}" && pwd)/platform/varnelo
+source "$(dirname "$0")/setup.sh"
 rounds=${2:-3} seconds=${3:-5} width=1920 height=1080
-source "$project/tests/support/desktop.sh"
-source "$support/sway.sh"
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-bench-XXXXXX")
-trap 'stop_sway; stop_xvfb; rm -rf "$work"' EXIT
-mkdir "$work/run" && cp "$project/assets/spot.tga" "$project/assets/scr.tga" "$work/run/" && user_owns "$work/run"
-cp "$program" "$work/varnelo" && cp "$support/wayland_input.py" "$work/"
 start_xvfb "$work" "${width}x${height}x24"
 start_sway "$work" "${width}x$height"
 start_input "$work/wayland_input.py"
-ticks_per_second=$(getconf CLK_TCK)
 shapes=("square|" "4:3|--aspect 4:3" "whole|--whole" "4:3 whole|--aspect 4:3 --whole")
 
 # circle WAY: the pointer goes round the middle of the display, a step every 20 ms, until killed.
@@ -65,7 +55,6 @@ for ((round = 1; round <= rounds; ++round)); do
     done
 done
 
-median() { tr ' ' '\n' | grep . | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 echo "${width}x$height, the pointer circling; ms of CPU per frame, median of $rounds rounds of $seconds s"
 printf '%-10s %12s %12s %12s %12s\n' shape "X11 full" "X11 window" "Wayland full" "Wayland win"
 for shape in "${shapes[@]}"; do

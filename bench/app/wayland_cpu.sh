@@ -5,21 +5,11 @@
 # the CPU time the program used (user + system) over 10 s past its start-up is divided by the 500
 # timer ticks of those 10 s. What sway and XWayland used meanwhile is reported beside it.
 # usage: bench/app/wayland_cpu.sh [BUILD_DIR ROUNDS]     (default build/release 5)
-set -euo pipefail
-project=$(cd "$(dirname "$0")/../.." && pwd)
-program=$(cd "${1:-$project/build/release}" && pwd)/platform/varnelo
+source "$(dirname "$0")/setup.sh"
 rounds=${2:-5}
 seconds=10 width=1920 height=1080
-source "$project/tests/support/desktop.sh"
-source "$support/sway.sh"
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-bench-XXXXXX")
-trap 'stop_sway; rm -rf "$work"' EXIT
-mkdir "$work/run" && cp "$project/assets/spot.tga" "$project/assets/scr.tga" "$work/run/" && user_owns "$work/run"
-cp "$program" "$work/varnelo" && cp "$support/wayland_input.py" "$work/"
 start_sway "$work" "${width}x$height"
 start_input "$work/wayland_input.py"
-ticks_per_second=$(getconf CLK_TCK)
 
 # cpu_ticks PID...: the CPU time the processes used so far, in clock ticks.
 cpu_ticks() { for pid in "$@"; do awk '{ print $14 + $15 }' "/proc/$pid/stat"; done | awk '{ sum += $1 } END { print sum }'; }
@@ -67,7 +57,6 @@ for ((round = 1; round <= rounds; ++round)); do
     done
 done
 
-median() { tr ' ' '\n' | grep . | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 frames=$((seconds * 50))
 echo "sway headless, ${width}x$height, $rounds rounds of $seconds s each way; CPU ms per round:"
 for key in "${!program_ms[@]}"; do echo "  $key: program${program_ms[$key]}; sway and XWayland${compositor_ms[$key]}"; done | sort
