@@ -118,8 +118,8 @@ Colour Floor(int x, int y) {
     const double depth = (y - 150) / 50.0 + 0.25;  // 0.25 at the back, 1.25 at the front
     const double u = (x - 160) / depth, v = 3.0 / depth;
     const int tileU = int(std::floor(u / 28.0)), tileV = int(std::floor(v));
-    const bool light = ((tileU + tileV) % 2 + 2) % 2 == 0;
-    const Colour tile = light ? Colour{236, 228, 206} : Colour{32, 132, 140};
+    const bool pale = ((tileU + tileV) % 2 + 2) % 2 == 0;
+    const Colour tile = pale ? Colour{236, 228, 206} : Colour{32, 132, 140};
     return Scale(tile, 0.6 + 0.4 * Clamp01(depth));
 }
 
