@@ -61,7 +61,7 @@ export function attach(page) {
   }, 250);
 
   // The user's own pictures; the code that reads, fits and keeps them is this build's pictures.js.
-  async function usePictures(files, asLight = false) {
+  async function usePictures(files, asSpot = false) {
     if (life.state === 'broken' || files.length === 0) return;
     let own;
     try {
@@ -70,7 +70,7 @@ export function attach(page) {
       page.say(`Your pictures could not be taken: this page's pictures.js did not load (${error.message}); check the connection and pick them again, or Reload.`);
       return;
     }
-    await own.use(files, asLight, page);
+    await own.use(files, asSpot, page);
   }
   for (const picker of pickers) {
     picker.addEventListener('change', () => {
@@ -114,7 +114,7 @@ export function attach(page) {
       button.setAttribute('aria-pressed', view.shape.includes(button.id));
       page.fit();
       try {
-        localStorage['varnelo-shape'] = view.shape;
+        localStorage[VARNELO_SHAPE_KEY] = view.shape;
       } catch (blocked) {}
     });
   }

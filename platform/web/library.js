@@ -1,7 +1,7 @@
 // The page's side of the web screen: the canvas, the pointer and keys on the whole page, the
 // arrow keys on the focused canvas, and the waits of the message loop. The page that starts the
 // program passes `canvas` and the `onTell`, `onEnded` and `onPresent` callbacks in the module's
-// settings.
+// settings. The kinds and records are boundary.h's, put in as numbers when the program is linked.
 mergeInto(LibraryManager.library, {
   $varneloPage__postset: 'varneloPage.listen();',
   $varneloPage: {
@@ -10,7 +10,7 @@ mergeInto(LibraryManager.library, {
     clientX: null,
     clientY: null,
     warped: null,  // the pixel the pointer is on, put there by the program or the arrow keys
-    light: null,  // the pixel the light was last put on, and the mode's width and height
+    spot: null,  // the pixel the spot was last put on, and the mode's width and height
     finger: null,  // the touch that went down on the canvas, the one that steers
     context: null,
     image: null,
@@ -28,7 +28,7 @@ mergeInto(LibraryManager.library, {
     })(),
     // The keys the program acts on: only these are kept from the browser.
     taken: ['Escape', 'F12'],
-    // On the focused canvas the arrow keys steer the light, in steps of 4 pixels, or 16 with Shift.
+    // On the focused canvas the arrow keys steer the spot, in steps of 4 pixels, or 16 with Shift.
     steps: { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1] },
     push: function (input) {
       varneloPage.inputs.push(input);
@@ -41,23 +41,23 @@ mergeInto(LibraryManager.library, {
         if (!key) return;
         const step = event.target === Module['canvas'] && page.steps[event.code];
         if (page.taken.includes(event.code) || step) event.preventDefault();
-        if (step && page.light) {
-          // From where the light is, clamped to the mode at every step; the pointer's next move
+        if (step && page.spot) {
+          // From where the spot is, clamped to the mode at every step; the pointer's next move
           // takes over again.
-          const [x, y, width, height] = page.light, length = event.shiftKey ? 16 : 4;
+          const [x, y, width, height] = page.spot, length = event.shiftKey ? 16 : 4;
           page.warped = [Math.min(Math.max(x + step[0] * length, 0), width - 1), Math.min(Math.max(y + step[1] * length, 0), height - 1)];
-          page.light = [...page.warped, width, height];
+          page.spot = [...page.warped, width, height];
         }
-        page.push([1, key[0], key[1], event.repeat ? 1 : 0]);
+        page.push({ kind: {{{ VARNELO_INPUT_KEY }}}, key, repeat: event.repeat });
       };
       // The page's buttons for the keys: the same input as the key, as one press.
       Module['press'] = function (code) {
         const key = page.keys[code];
-        if (key) page.push([1, key[0], key[1], 0]);
+        if (key) page.push({ kind: {{{ VARNELO_INPUT_KEY }}}, key });
       };
       // The mouse and a pen steer from anywhere but the page's controls, so that a click on a
-      // button leaves the light where it was. The finger that last touched the canvas steers,
-      // beyond it too, until it lifts: a finger on a button or the panel does not move the light.
+      // button leaves the spot where it was. The finger that last touched the canvas steers,
+      // beyond it too, until it lifts: a finger on a button or the panel does not move the spot.
       page.onMove = function (event) {
         const onCanvas = event.target === Module['canvas'];
         if (event.pointerType === 'touch') {
@@ -75,9 +75,11 @@ mergeInto(LibraryManager.library, {
       };
       // No gesture at all begins on the canvas, not even a fling that would swallow the next tap.
       page.onTouch = function (event) { event.preventDefault(); };
-      page.onVisibility = function () { page.push([document.hidden ? 3 : 4]); };
+      page.onVisibility = function () {
+        page.push({ kind: document.hidden ? {{{ VARNELO_INPUT_HIDDEN }}} : {{{ VARNELO_INPUT_SHOWN }}} });
+      };
       // What the page's close button does: the window is closed, as from a title bar.
-      Module['close'] = function () { page.push([2]); };
+      Module['close'] = function () { page.push({ kind: {{{ VARNELO_INPUT_CLOSE }}} }); };
     },
   },
 
@@ -138,22 +140,31 @@ mergeInto(LibraryManager.library, {
     if (Module['onPresent']) Module['onPresent']();
   },
 
-  // Where the pointer is, as screen.cpp's PagePointer: its kind, then its place and size in the
-  // canvas's box on the page, in 1/256 of a CSS pixel, then the pixel it was put on.
+  // Where the pointer is, in the fields its kind has; the rest stay as the program cleared them.
   varnelo_pointer__deps: ['$varneloPage'],
   varnelo_pointer: function (pointer) {
-    const page = varneloPage;
-    let fields = [2, 0, 0, 0, 0, ...(page.warped || [0, 0])];
-    if (!page.warped && page.clientX !== null) {
-      const box = Module['canvas'].getBoundingClientRect();
-      fields = box.width > 0 && box.height > 0 ? [1, (page.clientX - box.left) * 256, (page.clientY - box.top) * 256,
-        box.width * 256, box.height * 256, 0, 0] : [0];
+    const page = varneloPage, put = (field, value) => { HEAP32[(pointer >> 2) + field] = Math.floor(value); };
+    if (page.warped || page.clientX === null) {
+      const [x, y] = page.warped || [0, 0];
+      put({{{ PagePointer_kind }}}, {{{ VARNELO_POINTER_ON_PIXEL }}});
+      put({{{ PagePointer_pixelX }}}, x);
+      put({{{ PagePointer_pixelY }}}, y);
+      return;
     }
-    HEAP32.set(fields.map(Math.floor), pointer >> 2);
+    const box = Module['canvas'].getBoundingClientRect();
+    if (box.width > 0 && box.height > 0) {
+      put({{{ PagePointer_kind }}}, {{{ VARNELO_POINTER_IN_BOX }}});
+      put({{{ PagePointer_boxX }}}, (page.clientX - box.left) * 256);
+      put({{{ PagePointer_boxY }}}, (page.clientY - box.top) * 256);
+      put({{{ PagePointer_boxWidth }}}, box.width * 256);
+      put({{{ PagePointer_boxHeight }}}, box.height * 256);
+    } else {
+      put({{{ PagePointer_kind }}}, {{{ VARNELO_POINTER_NOWHERE }}});
+    }
   },
 
-  varnelo_light__deps: ['$varneloPage'],
-  varnelo_light: function (x, y, width, height) { varneloPage.light = [x, y, width, height]; },
+  varnelo_spot__deps: ['$varneloPage'],
+  varnelo_spot: function (x, y, width, height) { varneloPage.spot = [x, y, width, height]; },
 
   varnelo_warp__deps: ['$varneloPage'],
   varnelo_warp: function (x, y) { varneloPage.warped = [x, y]; },
@@ -181,15 +192,15 @@ mergeInto(LibraryManager.library, {
   },
 
   varnelo_next_input__deps: ['$varneloPage'],
-  varnelo_next_input: function (key, scan, repeat) {
-    const input = varneloPage.inputs.shift();
-    if (!input) return 0;
-    if (input[0] === 1) {
-      HEAP32[key >> 2] = input[1];
-      HEAP32[scan >> 2] = input[2];
-      HEAP32[repeat >> 2] = input[3];
+  varnelo_next_input: function (record) {
+    const input = varneloPage.inputs.shift(), at = record >> 2;
+    if (!input) return {{{ VARNELO_INPUT_NONE }}};
+    if (input.key) {
+      HEAP32[at + {{{ PageInput_key }}}] = input.key[0];
+      HEAP32[at + {{{ PageInput_scan }}}] = input.key[1];
+      HEAP32[at + {{{ PageInput_repeat }}}] = input.repeat ? 1 : 0;
     }
-    return input[0];
+    return HEAP32[at + {{{ PageInput_kind }}}] = input.kind;
   },
 
   varnelo_tell: function (caption, text) {

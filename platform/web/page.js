@@ -15,7 +15,7 @@ const pickers = ['pictures', 'light'].map((id) => document.getElementById(id));
 const ownOnly = ['bundled', 'save'].map((id) => document.getElementById(id));
 const keyButtons = [['shoot', 'F12'], ['end', 'Escape']].map(([id, code]) => [document.getElementById(id), code]);
 const update = document.getElementById('update');
-const pictureNames = ['spot.tga', 'scr.tga'];
+const pictureNames = [VARNELO_SPOT_FILE, VARNELO_SCENE_FILE];
 
 // The pictures of the next start: the bundled ones until the user gives their own.
 const pictures = new Map();
@@ -86,7 +86,7 @@ function ownBuild() {
         'iPhone) or the browser is too old; Safari 15, Chrome 85, Firefox 79 and later run it.');
     }
     // The user's pictures of an earlier visit; without them, pictures.js waits for the first frame.
-    const kept = (async () => localStorage.getItem('varnelo-own-pictures') && (await ownPictures()).kept(pictureNames))()
+    const kept = (async () => localStorage.getItem(VARNELO_KEPT_PICTURES_KEY) && (await ownPictures()).kept(pictureNames))()
       .catch((error) => console.warn(`Your pictures of the last visit are lost: ${error.message}`));
     const [wasm, ...bundled] = await Promise.all([wasmFile, ...pictureNames].map(fetchFile));
     if (typeof createVarnelo !== 'function') {
@@ -120,14 +120,19 @@ function ownModule(name, hex) {
 }
 const ownPictures = () => ownModule('pictures.js', '@PICTURES_SHA256@');
 
-// Module settings that instantiate the kept wasm, so that no start fetches it again.
-function ownWasm(wasm, misfit) {
-  return (imports, receive) => {
-    WebAssembly.instantiate(wasm, imports).then((instance) => receive(instance, wasm)).catch((error) => {
-      console.warn(error);
-      misfit(new Unusable(`${wasmFile} does not fit varnelo.js, as if the server held parts of two builds; Reload once it has one whole build.`));
-    });
-    return {};
+// The module settings of every instance of this build, a run's or one that never starts: the
+// kept wasm, instantiated so that no start fetches it again, and the program's printing.
+function ownSettings(wasm, misfit) {
+  return {
+    instantiateWasm: (imports, receive) => {
+      WebAssembly.instantiate(wasm, imports).then((instance) => receive(instance, wasm)).catch((error) => {
+        console.warn(error);
+        misfit(new Unusable(`${wasmFile} does not fit varnelo.js, as if the server held parts of two builds; Reload once it has one whole build.`));
+      });
+      return {};
+    },
+    print: (text) => console.log(text),
+    printErr: (text) => console.warn(text),
   };
 }
 
@@ -191,8 +196,8 @@ async function run() {
     const wasm = await ownBuild();
     await new Promise((made, misfit) => {
       const program = {
+        ...ownSettings(wasm, misfit),
         canvas,
-        instantiateWasm: ownWasm(wasm, misfit),
         onAbort: (reason) => failed(new Error(reason), 'stopped'),
         preRun: [() => {
           for (const [name, bytes] of pictures) program.FS.writeFile(name, bytes);
@@ -203,8 +208,6 @@ async function run() {
         },
         onPresent: () => canvas.dispatchEvent(new Event('varnelo-frame')),
         onEnded: ended,
-        print: (text) => console.log(text),
-        printErr: (text) => console.warn(text),
       };
       Object.assign(life, { state: 'running', program });
       published();
@@ -266,7 +269,7 @@ again.addEventListener('click', () => (running() ? (message.hidden = true) : sta
 // the picture square at any scale at each visit.
 const view = { shape: '' };
 try {
-  view.shape = localStorage['varnelo-shape'] ?? '';
+  view.shape = localStorage[VARNELO_SHAPE_KEY] ?? '';
 } catch (blocked) {}
 for (const button of document.querySelectorAll('#aspect, #whole')) button.setAttribute('aria-pressed', view.shape.includes(button.id));
 
@@ -285,7 +288,7 @@ let controls = null;
 function takeControls() {
   ownModule('controls.js', '@CONTROLS_SHA256@').then((module) => {
     controls ??= module.attach({ life, say, give, restart, fit, view, pictures, pictureNames, givenPictures, bundledPictures, ownOnly,
-      ownPictures, ownBuild, ownWasm });
+      ownPictures, ownBuild, ownSettings });
   }).catch((error) => console.warn(`controls.js did not load: ${error.message}`));
 }
 // Ahead of the program's keys (library.js listens later, in the same phase), for full screen's.

@@ -9,6 +9,7 @@
 
 #include "image/fit.h"
 #include "image/orientation.h"
+#include "image/pictures.h"
 #include "image/tga_writer.h"
 
 namespace {
@@ -27,11 +28,15 @@ extern "C" {
 // browser decodes the stored rows as stored, whether or not it would turn them itself.
 EMSCRIPTEN_KEEPALIVE int32_t varnelo_clear_orientation(uint8_t* photo, size_t size) { return ClearOrientation(photo, size); }
 
-// Starts fitting a width x height picture as the scene (light 0) or as the light; null for a size
+// The most pixels a picture may have, as the programs refuse one: the page refuses a larger one
+// before the browser spends its memory on decoding it.
+EMSCRIPTEN_KEEPALIVE double varnelo_max_picture_pixels() { return static_cast<double>(MaxPicturePixels); }
+
+// Starts fitting a width x height picture as the scene (spot 0) or as the spot; null for a size
 // the rule takes not.
-EMSCRIPTEN_KEEPALIVE PageFitting* varnelo_fit_start(int width, int height, int light) {
+EMSCRIPTEN_KEEPALIVE PageFitting* varnelo_fit_start(int width, int height, int spot) {
     auto* page = new PageFitting;
-    if (light != 0 ? StartSpotFitting(page->fitting, width, height)
+    if (spot != 0 ? StartSpotFitting(page->fitting, width, height)
                    : StartSceneFitting(page->fitting, width, height, FitAlpha::OverBlack)) {
         return page;
     }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "image/pictures.h"
+#include "platform/web/boundary.h"
 
 // Takes spot.tga and scr.tga, as the page wrote them, by the rule start-up takes them by; ""
 // when the program would start on them, else the refused picture's name, ": " and why. Called on
@@ -14,7 +15,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* varnelo_pictures_problem() {
     Image* spot = nullptr;
     Image* scene = nullptr;
     const char* failedPath = nullptr;
-    const char* why = LoadSpotAndScene("spot.tga", "scr.tga", spot, scene, failedPath);
+    const char* why = LoadSpotAndScene(VARNELO_SPOT_FILE, VARNELO_SCENE_FILE, spot, scene, failedPath);
     if (why == nullptr) {
         FreeImage(spot);
         FreeImage(scene);

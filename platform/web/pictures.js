@@ -1,26 +1,22 @@
 // The user's own pictures in the page: decodes what the browser can, a band of rows at a time,
-// has the program's own rule fit the scene to the frame and the light within it and write them
+// has the program's own rule fit the scene to the frame and the spot within it and write them
 // as the TGA files it reads, and keeps them in IndexedDB once the program has read them. page.js
 // loads this once the first frame shows.
 
-export const Width = 320, Height = 200;
-// Larger pictures would take hundreds of megabytes to decode, more than a phone gives a page.
-export const MaxPixels = 50_000_000;
 // Safari gives no canvas of more than 16,777,216 pixels, and phones' photos have up to 48
 // million: a picture is drawn a band at a time, on a canvas of at most 4 million pixels
 // (16 MB) and 8192 columns (a wider picture a tile at a time).
 const BandPixels = 1 << 22, TileSide = 8192;
-const keptFlag = 'varnelo-own-pictures';
 const goesOn = 'The demo goes on with the pictures it had.';
 
 // A sentence for the user on a picture the demo cannot take.
 class Refused extends Error {}
 
-// Fits a width x height picture as the scene or the light by the program's own rule, run by
+// Fits a width x height picture as the scene or the spot by the program's own rule, run by
 // `program` (an instance of this build that never starts), fed the picture's RGBA rows from the
 // top, a band at a time: add(rgba, rows) for each band, then file(), the TGA file the program reads.
-export function fitting(program, width, height, light) {
-  const fit = program._varnelo_fit_start(width, height, light ? 1 : 0);
+export function fitting(program, width, height, spot) {
+  const fit = program._varnelo_fit_start(width, height, spot ? 1 : 0);
   if (!fit) throw new Error(`the rule takes no picture of ${width} × ${height}`);
   return {
     add: (rgba, rows) => {
@@ -94,8 +90,8 @@ function upright(value, w, h) {
 async function decoded(name, bytes, program) {
   if (bytes.length === 0) throw new Refused(`Your ${name} is empty. ${goesOn}`);
   const stated = header(bytes);
-  const tooLarge = (width, height) => width * height > MaxPixels &&
-    new Refused(`Your ${name} is ${width} × ${height} pixels, more than the 50 million pixels this page takes; pick a smaller picture. ${goesOn}`);
+  const most = program._varnelo_max_picture_pixels(), tooLarge = (width, height) => width * height > most &&
+    new Refused(`Your ${name} is ${width} × ${height} pixels, more than the ${most / 1e6} million pixels this page takes; pick a smaller picture. ${goesOn}`);
   if (stated && tooLarge(stated.width, stated.height)) throw tooLarge(stated.width, stated.height);
   if (typeof createImageBitmap !== 'function') {
     throw new Refused(`Your ${name} cannot be taken: this browser decodes no pictures for a page (Safari does from version 15 on). ${goesOn}`);
@@ -126,12 +122,12 @@ function canvas(width, height) {
   return context;
 }
 
-// Decodes the picture and has `program` fit it as the scene or the light, drawn upright a band of
+// Decodes the picture and has `program` fit it as the scene or the spot, drawn upright a band of
 // rows at a time; between bands the demo runs on. Answers the TGA file.
-export async function fitted(name, bytes, light, program) {
+export async function fitted(name, bytes, spot, program) {
   const { bitmap, width, height, transform: [a, b, c, d, e, f] } = await decoded(name, bytes, program);
   try {
-    const fit = fitting(program, width, height, light);
+    const fit = fitting(program, width, height, spot);
     const columns = Math.min(width, TileSide), rows = Math.min(height, Math.max(1, Math.floor(BandPixels / columns)));
     const context = canvas(columns, rows);
     for (let top = 0; top < height; top += rows) {
@@ -189,7 +185,7 @@ export async function kept(names) {
 // starts, takes the pair the next start would have, the given pictures and the other one of
 // `current`, as start-up takes it. Answers [name, reason] for the picture it refuses.
 function unreadable(given, current, reader) {
-  for (const name of ['spot.tga', 'scr.tga']) reader.FS.writeFile(name, given.get(name) ?? current.get(name));
+  for (const name of [VARNELO_SPOT_FILE, VARNELO_SCENE_FILE]) reader.FS.writeFile(name, given.get(name) ?? current.get(name));
   const problem = reader.UTF8ToString(reader._varnelo_pictures_problem());
   return problem ? [problem.slice(0, problem.indexOf(': ')), problem.slice(problem.indexOf(': ') + 2)] : null;
 }
@@ -198,24 +194,19 @@ function unreadable(given, current, reader) {
 async function idleProgram(host) {
   const wasm = await host.ownBuild();
   return new Promise((resolve, reject) => {
-    createVarnelo({
-      noInitialRun: true,
-      instantiateWasm: host.ownWasm(wasm, reject),
-      print: (text) => console.log(text),
-      printErr: (text) => console.warn(text),
-    }).then(resolve, reject);
+    createVarnelo({ ...host.ownSettings(wasm, reject), noInitialRun: true }).then(resolve, reject);
   });
 }
 
 // Turns picked or dropped files into the program's pictures: one whose name begins with
-// "spot" (or any, with `asLight`) becomes spot.tga, any other scr.tga. A TGA goes to the program
+// "spot" (or any, with `asSpot`) becomes spot.tga, any other scr.tga. A TGA goes to the program
 // as it is, read as the desktop programs read it. Nothing is replaced, kept or restarted until
 // the program has read every picture it is given; any file refused leaves all as they were.
-export async function use(files, asLight, host) {
+export async function use(files, asSpot, host) {
   const given = new Map(), picked = new Map();
   let program = null;
   for (const file of files) {
-    const light = asLight || /^spot/i.test(file.name);
+    const spot = asSpot || /^spot/i.test(file.name);
     let bytes;
     try {
       bytes = new Uint8Array(await file.arrayBuffer());
@@ -223,13 +214,14 @@ export async function use(files, asLight, host) {
       return host.say(`Your ${file.name} could not be read (${error.message}); pick it again.`);
     }
     try {
-      if (bytes.length === 0 || !/\.tga$/i.test(file.name)) bytes = await fitted(file.name, bytes, light, program ??= await idleProgram(host));
+      if (bytes.length === 0 || !/\.tga$/i.test(file.name)) bytes = await fitted(file.name, bytes, spot, program ??= await idleProgram(host));
     } catch (error) {
       return host.say(error instanceof Refused ? error.message
         : `Your ${file.name} could not be taken (${error.message}). ${goesOn}`);
     }
-    given.set(light ? 'spot.tga' : 'scr.tga', bytes);
-    picked.set(light ? 'spot.tga' : 'scr.tga', file.name);
+    const name = spot ? VARNELO_SPOT_FILE : VARNELO_SCENE_FILE;
+    given.set(name, bytes);
+    picked.set(name, file.name);
   }
   let refused;
   try {
@@ -241,7 +233,7 @@ export async function use(files, asLight, host) {
   for (const [name, bytes] of given) host.give(name, bytes);
   try {
     await store('readwrite', (pictures) => [...given].map(([name, bytes]) => pictures.put(bytes, name)));
-    localStorage.setItem(keptFlag, '1');
+    localStorage.setItem(VARNELO_KEPT_PICTURES_KEY, '1');
   } catch (error) {
     console.warn(`Your pictures are not kept for the next visit: ${error.message}`);
   }
@@ -250,6 +242,6 @@ export async function use(files, asLight, host) {
 
 // Forgets the kept pictures, for "Bundled pictures".
 export async function forget() {
-  localStorage.removeItem(keptFlag);
+  localStorage.removeItem(VARNELO_KEPT_PICTURES_KEY);
   await store('readwrite', (pictures) => [pictures.clear()]);
 }

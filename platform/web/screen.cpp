@@ -6,6 +6,7 @@
 #include "platform/core/desktop.h"
 #include "platform/core/standins.h"
 #include "platform/letterbox.h"
+#include "platform/web/boundary.h"
 
 #include <emscripten.h>
 
@@ -13,17 +14,6 @@
 #include <cmath>
 #include <cstdint>
 #include <vector>
-
-// Where the page has the pointer, as varnelo_pointer fills it in (library.js writes the fields in
-// this order): nowhere while the canvas has no size; within the canvas's box on the page, with
-// that box's size, both in 1/256 of a CSS pixel, for the program to map to its pixels; or on a
-// pixel of the mode, put there by the program or by the arrow keys, or 0,0 before any pointer.
-enum class PointerKind : int32_t { Nowhere = 0, InBox = 1, OnPixel = 2 };
-struct PagePointer {
-    PointerKind kind;
-    int32_t boxX, boxY, boxWidth, boxHeight;  // InBox
-    int32_t pixelX, pixelY;                   // OnPixel
-};
 
 // The page's side, in library.js.
 extern "C" {
@@ -34,15 +24,15 @@ void varnelo_paint_black();
 void varnelo_resize(int width, int height);
 void varnelo_present(const uint8_t* rgba, int width, int height);
 void varnelo_pointer(PagePointer* pointer);
-// The pixel of a width x height mode that the light was last put on: where the page's arrow
+// The pixel of a width x height mode that the spot was last put on: where the page's arrow
 // keys take it from.
-void varnelo_light(int x, int y, int width, int height);
+void varnelo_spot(int x, int y, int width, int height);
 void varnelo_warp(int x, int y);
 void varnelo_show_pointer(int shown);
 // Suspends the program (Asyncify) until input is queued or timeoutMs (-1: none) has passed.
 void varnelo_wait(int timeoutMs);
-// The oldest queued input: 0 none, 1 key (key, scan, repeat), 2 close, 3 page hidden, 4 shown.
-int varnelo_next_input(int* key, int* scan, int* repeat);
+// Takes the oldest queued input into `input`; its kind, VARNELO_INPUT_NONE once none is left.
+int varnelo_next_input(PageInput* input);
 void varnelo_tell(const char* caption, const char* text);
 void varnelo_ended(int exitCode);
 }
@@ -123,16 +113,16 @@ void Present(const uint8_t* pixels, int width, int height, int pitch) {
 bool PointerInMode(int width, int height, int& x, int& y) {
     PagePointer pointer{};
     if (state.open && width > 0 && height > 0) varnelo_pointer(&pointer);
-    if (pointer.kind == PointerKind::InBox && pointer.boxWidth > 0 && pointer.boxHeight > 0) {
+    if (pointer.kind == VARNELO_POINTER_IN_BOX && pointer.boxWidth > 0 && pointer.boxHeight > 0) {
         x = static_cast<int>(letterbox::PixelAt(pointer.boxX, 0, pointer.boxWidth, width));
         y = static_cast<int>(letterbox::PixelAt(pointer.boxY, 0, pointer.boxHeight, height));
-    } else if (pointer.kind == PointerKind::OnPixel) {
+    } else if (pointer.kind == VARNELO_POINTER_ON_PIXEL) {
         x = pointer.pixelX;
         y = pointer.pixelY;
     } else {
         return false;
     }
-    varnelo_light(std::clamp(x, 0, width - 1), std::clamp(y, 0, height - 1), width, height);
+    varnelo_spot(std::clamp(x, 0, width - 1), std::clamp(y, 0, height - 1), width, height);
     return true;
 }
 
@@ -145,13 +135,14 @@ void ShowPointer(bool shown) { varnelo_show_pointer(shown ? 1 : 0); }
 
 void WaitForInput(int timeoutMs) {
     varnelo_wait(timeoutMs);
-    int key = 0, scan = 0, repeat = 0;
-    for (int kind; (kind = varnelo_next_input(&key, &scan, &repeat)) != 0;) {
-        if (kind == 1) standins::PostKeyDown(static_cast<unsigned>(key), static_cast<unsigned>(scan), repeat != 0);
-        if (kind == 2) standins::PostClose();
+    PageInput input{};
+    for (int kind; (kind = varnelo_next_input(&input)) != VARNELO_INPUT_NONE;) {
+        const auto key = static_cast<unsigned>(input.key), scan = static_cast<unsigned>(input.scan);
+        if (kind == VARNELO_INPUT_KEY) standins::PostKeyDown(key, scan, input.repeat != 0);
+        if (kind == VARNELO_INPUT_CLOSE) standins::PostClose();
         // A hidden page is a display taken away: the flip chain is lost until restored.
-        if (kind == 3) standins::DisplayTakenAway();
-        if (kind == 4) standins::DisplayGivenBack();
+        if (kind == VARNELO_INPUT_HIDDEN) standins::DisplayTakenAway();
+        if (kind == VARNELO_INPUT_SHOWN) standins::DisplayGivenBack();
     }
 }
 
