@@ -11,6 +11,7 @@
 #include "image/orientation.h"
 #include "image/pictures.h"
 #include "image/tga_writer.h"
+#include "platform/web/boundary.h"
 
 namespace {
 
@@ -28,9 +29,7 @@ extern "C" {
 // browser decodes the stored rows as stored, whether or not it would turn them itself.
 EMSCRIPTEN_KEEPALIVE int32_t varnelo_clear_orientation(uint8_t* photo, size_t size) { return ClearOrientation(photo, size); }
 
-// The most pixels a picture may have, as the programs refuse one: the page refuses a larger one
-// before the browser spends its memory on decoding it.
-EMSCRIPTEN_KEEPALIVE double varnelo_max_picture_pixels() { return static_cast<double>(MaxPicturePixels); }
+static_assert(VARNELO_MAX_PICTURE_PIXELS == MaxPicturePixels, "the page refuses pictures by the programs' cap");
 
 // Starts fitting a width x height picture as the scene (spot 0) or as the spot; null for a size
 // the rule takes not.

@@ -90,7 +90,7 @@ function upright(value, w, h) {
 async function decoded(name, bytes, program) {
   if (bytes.length === 0) throw new Refused(`Your ${name} is empty. ${goesOn}`);
   const stated = header(bytes);
-  const most = program._varnelo_max_picture_pixels(), tooLarge = (width, height) => width * height > most &&
+  const most = VARNELO_MAX_PICTURE_PIXELS, tooLarge = (width, height) => width * height > most &&
     new Refused(`Your ${name} is ${width} × ${height} pixels, more than the ${most / 1e6} million pixels this page takes; pick a smaller picture. ${goesOn}`);
   if (stated && tooLarge(stated.width, stated.height)) throw tooLarge(stated.width, stated.height);
   if (typeof createImageBitmap !== 'function') {
