@@ -17,6 +17,8 @@
 #include <unistd.h>
 #endif
 
+#include "image/reason.h"
+
 namespace {
 
 constexpr uint32_t FileHeaderBytes = 14;
@@ -24,11 +26,8 @@ constexpr uint32_t InfoHeaderBytes = 40;
 constexpr uint32_t PixelsPerMetre = 96;
 constexpr uint32_t LastScreenshotNumber = 0xFFFFFFFF;  // "%2x" of the widest number
 
-// The reason the last failed save on this thread gave, for BmpFailureReason.
-thread_local char failureReason[64] = "";
-
 int Fail(const char* reason) {
-    std::snprintf(failureReason, sizeof failureReason, "%s", reason);
+    SetReason("%s", reason);
     return 0;
 }
 
@@ -233,10 +232,6 @@ int SaveBmp(const char* path, const Image* image) {
     // A file cut short would pass for a picture; the reason survives the removal.
     if (regular) std::remove(path);
     return 0;
-}
-
-const char* BmpFailureReason() {
-    return failureReason;
 }
 
 int TakeScreenshot(const uint32_t* pixels) {

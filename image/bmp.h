@@ -1,4 +1,6 @@
-// Writing pictures as 24-bit uncompressed BMP files, and the numbered screenshot names.
+// Writing pictures as 24-bit uncompressed BMP files, and the numbered screenshot names. A failed
+// save records why (LastReason, image/reason.h): the system's reason ("No space left on device",
+// "Is a directory", ...), "too large for BMP", or "every screenshot name is taken".
 #pragma once
 
 #include <cstdint>
@@ -22,8 +24,3 @@ int SaveBmp(const char* path, const Image* image);
 int TakeScreenshot(const uint32_t* pixels);
 // The same search, from the number `first` on instead of 0.
 int TakeScreenshotFrom(const uint32_t* pixels, uint32_t first);
-
-// Why the last failed save on this thread failed, in a few words: the system's reason
-// ("No space left on device", "Is a directory", ...), "too large for BMP", or "every
-// screenshot name is taken". Valid until the next save.
-const char* BmpFailureReason();

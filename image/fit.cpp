@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "image/reason.h"
+
 namespace {
 
 // Along one side of `length` source pixels, `count` output pixels at scale p/q, centred. In units
@@ -45,9 +47,12 @@ FitAxis MakeAxis(int64_t length, int64_t count, int64_t p, int64_t q) {
 }
 
 // Within 2^32 pixels every sum stays far below 2^64: a shrinking side's weights add up to at most
-// twice the limiting side, which that many pixels keep below 2^17.
+// twice the limiting side, which that many pixels keep below 2^17. A refusal records why.
 bool Fittable(int32_t width, int32_t height) {
-    return width > 0 && height > 0 && static_cast<uint64_t>(width) * static_cast<uint64_t>(height) <= (uint64_t{1} << 32);
+    const bool empty = width <= 0 || height <= 0;
+    if (!empty && static_cast<uint64_t>(width) * static_cast<uint64_t>(height) <= (uint64_t{1} << 32)) return true;
+    SetReason("%s", empty ? "no pixels to fit" : "too many pixels to fit");
+    return false;
 }
 
 void Start(Fitting& fitting, int32_t width, FitAxis columns, FitAxis rows, FitAlpha alpha) {
@@ -129,7 +134,10 @@ void FitRows(Fitting& fitting, const uint32_t* pixels, int32_t rows) {
 Image* FinishFitting(Fitting& fitting) {
     const size_t count = static_cast<size_t>(fitting.columns.count) * static_cast<size_t>(fitting.rows.count);
     Image* image = NewImage(fitting.columns.count, fitting.rows.count);
-    if (image == nullptr) return nullptr;
+    if (image == nullptr) {
+        SetReason("out of memory");
+        return nullptr;
+    }
     const uint64_t total = fitting.columns.total * fitting.rows.total * 255;
     for (size_t i = 0; i < count; ++i) {
         const uint64_t* sum = fitting.sums.data() + i * 3;
@@ -150,10 +158,6 @@ Image* FitSpot(const Image& picture) {
     if (!StartSpotFitting(fitting, picture.width, picture.height)) return nullptr;
     FitRows(fitting, picture.pixels, picture.height);
     return FinishFitting(fitting);
-}
-
-const char* FitFailureReason(const Image& picture) {
-    return Fittable(picture.width, picture.height) ? "out of memory" : "no pixels to fit";
 }
 
 Image* SceneForFrame(Image* scene) {

@@ -39,22 +39,21 @@ struct Fitting {
 // rounded half up and at least 1, when it is larger; as it is otherwise.
 void FitSpotSize(int32_t width, int32_t height, int32_t& fitWidth, int32_t& fitHeight);
 
-// Starts fitting a width x height picture as the scene or as the spot. False for an empty
-// picture, or one of more than 2^32 pixels, whose sums could overflow.
+// Starts fitting a width x height picture as the scene or as the spot. False, with why recorded
+// (LastReason, image/reason.h), for an empty picture (a TGA header may say 0 x 5), or one of more
+// than 2^32 pixels, whose sums could overflow.
 bool StartSceneFitting(Fitting& fitting, int32_t width, int32_t height, FitAlpha alpha);
 bool StartSpotFitting(Fitting& fitting, int32_t width, int32_t height);
 // The next `rows` rows, pixels in image order (red, green, blue, alpha bytes), rows adjacent.
 // Rows past the picture's last are not taken.
 void FitRows(Fitting& fitting, const uint32_t* pixels, int32_t rows);
 // The fitted picture in image order with alpha 0, newly allocated as a loaded picture is; rows
-// never fed count as black. Null without the memory.
+// never fed count as black. Null, "out of memory" recorded, without the memory.
 Image* FinishFitting(Fitting& fitting);
 
-// A whole picture at once.
+// A whole picture at once; null, with why recorded, as the steps above give it.
 Image* FitScene(const Image& picture, FitAlpha alpha);
 Image* FitSpot(const Image& picture);
-// Why a picture gave no fitted one: it has no pixels (a TGA header may say 0 x 5), or the memory ran out.
-const char* FitFailureReason(const Image& picture);
 
 // The scene as the frame step takes it, which pairs the scene's pixels with the frame's by their
 // place in memory: the scene itself when it is the frame's size, else fitted with its alpha

@@ -19,13 +19,12 @@
 #include "image/jpeg_check.h"
 #include "image/orientation.h"
 #include "image/pictures.h"
+#include "image/reason.h"
 
 namespace {
 
-thread_local std::string failure;
-
-Image* Fail(std::string reason) {
-    failure = std::move(reason);
+Image* Fail(const std::string& reason) {
+    SetReason("%s", reason.c_str());
     return nullptr;
 }
 
@@ -102,9 +101,8 @@ bool NamedTga(const char* path) {
 // A TGA photo is fitted as start-up fits a scene, its alpha ignored: most TGA files have none,
 // and many that have the channel leave it 0.
 Image* OpaqueTga(const char* path) {
-    std::string why;
-    Image* picture = LoadCappedTga(path, why);
-    if (picture == nullptr) return Fail(why);
+    Image* picture = LoadCappedTga(path);
+    if (picture == nullptr) return nullptr;
     for (size_t i = 0, count = static_cast<size_t>(picture->width) * static_cast<size_t>(picture->height); i < count; ++i) {
         picture->pixels[i] |= 0xFF000000u;
     }
@@ -204,5 +202,3 @@ Image* LoadPhoto(const char* path) {
     if (failed) return Fail(std::strerror(reason));
     return LoadPhotoFromMemory(bytes.data(), bytes.size());
 }
-
-const char* PhotoFailureReason() { return failure.c_str(); }

@@ -12,9 +12,7 @@
 // A newly allocated picture in image order, alpha included (a TGA's counts as opaque, as the
 // programs read a scene); null when the file cannot be read, is none of those formats or a kind
 // of one the decoder does not take, is damaged, is larger than 2 GiB or states more than maxPixels
-// pixels. What the first bytes tell is found before the rest is read, the size before decoding.
+// pixels, with why recorded (LastReason, image/reason.h). What the first bytes tell is found before
+// the rest is read, the size before decoding.
 Image* LoadPhoto(const char* path);
 Image* LoadPhotoFromMemory(const uint8_t* data, size_t size, int64_t maxPixels = MaxPicturePixels);
-
-// Why the last load on this thread returned null, in a few English words. Valid until the next.
-const char* PhotoFailureReason();

@@ -2,17 +2,15 @@
 #include "image/pictures.h"
 
 #include "image/fit.h"
+#include "image/reason.h"
 #include "image/tga.h"
 
 namespace {
 
-// The size the header of the load in progress stated, so that a refusal can name it.
-thread_local int64_t statedWidth = 0, statedHeight = 0;
-
-bool WithinCap(int32_t width, int32_t height) {
-    statedWidth = width;
-    statedHeight = height;
-    return int64_t{width} * height <= MaxPicturePixels;
+// The cap as the TGA reader's size check, which formats its refusal in the reason store itself.
+const char* WithinCap(int32_t width, int32_t height) {
+    if (int64_t{width} * height <= MaxPicturePixels) return nullptr;
+    return SetReason("%s", TooManyPixels(width, height).c_str());
 }
 
 }  // namespace
@@ -22,29 +20,15 @@ std::string TooManyPixels(int64_t width, int64_t height, int64_t maxPixels) {
            (maxPixels == MaxPicturePixels ? "50 million" : std::to_string(maxPixels)) + " taken";
 }
 
-Image* LoadCappedTga(const char* path, std::string& why) {
-    statedWidth = statedHeight = 0;
-    Image* picture = LoadTga(path, WithinCap);
-    if (picture == nullptr) {
-        why = statedWidth * statedHeight > MaxPicturePixels ? TooManyPixels(statedWidth, statedHeight) : TgaFailureReason();
-    }
-    return picture;
-}
+Image* LoadCappedTga(const char* path) { return LoadTga(path, WithinCap); }
 
 const char* LoadSpotAndScene(const char* spotPath, const char* scenePath, Image*& spot, Image*& scene, const char*& failedPath) {
-    thread_local std::string why;
     scene = nullptr;
     failedPath = spotPath;
-    if ((spot = LoadCappedTga(spotPath, why)) == nullptr) return why.c_str();
+    if ((spot = LoadCappedTga(spotPath)) == nullptr) return LastReason();
     failedPath = scenePath;
-    Image* loaded = LoadCappedTga(scenePath, why);
-    if (loaded != nullptr) {
-        // Asked before the fitting, which frees the picture it is given.
-        why = FitFailureReason(*loaded);
-        scene = SceneForFrame(loaded);
-    }
-    if (scene != nullptr) return nullptr;
+    if ((scene = SceneForFrame(LoadCappedTga(scenePath))) != nullptr) return nullptr;
     FreeImage(spot);
     spot = nullptr;
-    return why.c_str();
+    return LastReason();
 }

@@ -15,11 +15,11 @@ inline constexpr int64_t MaxPicturePixels = 50'000'000;
 std::string TooManyPixels(int64_t width, int64_t height, int64_t maxPixels = MaxPicturePixels);
 
 // A TGA picture read as LoadTga reads it, refused before its pixels are taken when its header
-// states more than MaxPicturePixels; null with the reason in `why`.
-Image* LoadCappedTga(const char* path, std::string& why);
+// states more than MaxPicturePixels; null with the reason recorded (LastReason, image/reason.h).
+Image* LoadCappedTga(const char* path);
 
 // The spot (any size) and the scene (fitted to the frame when it is of another size), each under
 // the cap, as start-up, varnelo-render --at and the page's check all take them. Null when both are
 // loaded, the caller then owning them; else why not, with `failedPath` the picture that failed and
-// nothing kept. The reason stays valid until the next call on this thread.
+// nothing kept. The reason is LastReason's, valid until the next failure on this thread.
 const char* LoadSpotAndScene(const char* spotPath, const char* scenePath, Image*& spot, Image*& scene, const char*& failedPath);

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <type_traits>
 
+#include "image/reason.h"
+
 namespace {
 
 enum : uint8_t { KindColourMapped = 1, KindTrueColour = 2, KindGreyscale = 3 };
@@ -58,17 +60,14 @@ struct RlePacket {
     uint32_t value;
 };
 
-// The reason the last failed load on this thread gave, for TgaFailureReason.
-thread_local char failureReason[96] = "";
-
 // Records why a load fails; returns false so that a failing step can end with it.
 bool Fail(const char* reason) {
-    std::snprintf(failureReason, sizeof failureReason, "%s", reason);
+    SetReason("%s", reason);
     return false;
 }
 
 bool FailWithNumber(const char* format, unsigned number) {
-    std::snprintf(failureReason, sizeof failureReason, format, number);
+    SetReason(format, number);
     return false;
 }
 
@@ -79,9 +78,8 @@ bool SourceFailed(const TgaStream& stream) {
 // A read that came back short either met the end of the source or an error of the system.
 bool FailShort(const TgaStream& stream, const char* part) {
     if (SourceFailed(stream)) return Fail(std::strerror(errno));
-    char reason[64];
-    std::snprintf(reason, sizeof reason, "file ends inside the %s", part);
-    return Fail(reason);
+    SetReason("file ends inside the %s", part);
+    return false;
 }
 
 void OpenTgaStream(TgaStream* stream, FILE* file, const void* memory, size_t size) {
@@ -323,13 +321,11 @@ bool ReadPrelude(TgaStream* stream, bool indexedOnly, TgaPrelude* prelude) {
     return true;
 }
 
-// Asks the caller's check, if any, before pixel memory is taken.
+// Asks the caller's check, if any, before pixel memory is taken; its refusal is the reason.
 bool SizeAccepted(const TgaHeader& header, TgaSizeCheck accept) {
-    if (accept == nullptr || accept(header.width, header.height)) return true;
-    char reason[64];
-    std::snprintf(reason, sizeof reason, "a picture of %u x %u is not taken here", unsigned{header.width},
-                  unsigned{header.height});
-    return Fail(reason);
+    const char* refusal = accept == nullptr ? nullptr : accept(header.width, header.height);
+    // A check that recorded its refusal itself hands back the store, which is not copied onto itself.
+    return refusal == nullptr || (refusal != LastReason() && Fail(refusal));
 }
 
 // The blocks of each kind of record. They are zeroed, so that what a short file does not
@@ -468,8 +464,4 @@ IndexedImage* LoadTgaIndexed(const char* path, TgaSizeCheck accept) {
 
 IndexedImage* LoadTgaIndexedFromMemory(const void* data, size_t size, TgaSizeCheck accept) {
     return LoadMemory<IndexedImage>(data, size, accept);
-}
-
-const char* TgaFailureReason() {
-    return failureReason;
 }

@@ -1,5 +1,7 @@
 // Reading TGA pictures, from a file or from bytes already in memory: true-colour loads into an
-// Image, indexed loads into an IndexedImage, and why the last load failed.
+// Image, indexed loads into an IndexedImage. A failed load records why (LastReason, image/reason.h):
+// "not a TGA file", "unsupported image type 4", "file ends inside the header", the system's reason
+// when the file could not be opened or read, or the size check's refusal.
 #pragma once
 
 #include <cstddef>
@@ -7,9 +9,9 @@
 
 #include "image/image.h"
 
-// Asked with the size a header declares before any pixel memory is taken; false refuses
-// the load. Lets a caller that cannot use a picture that large refuse it cheaply.
-using TgaSizeCheck = bool (*)(int32_t width, int32_t height);
+// Asked with the size a header declares before any pixel memory is taken: null takes it, a reason
+// refuses the load with those words. Lets a caller that cannot use a picture that large refuse it cheaply.
+using TgaSizeCheck = const char* (*)(int32_t width, int32_t height);
 
 // Returns a newly allocated picture in image order, or null when the file cannot be
 // opened, is not a kind that this reader takes, ends before its pixel data, is too
@@ -24,8 +26,3 @@ Image* LoadTgaFromMemory(const void* data, size_t size, TgaSizeCheck accept = nu
 // black (grey levels for a greyscale file); paletteSize says how many entries the file gave.
 IndexedImage* LoadTgaIndexed(const char* path, TgaSizeCheck accept = nullptr);
 IndexedImage* LoadTgaIndexedFromMemory(const void* data, size_t size, TgaSizeCheck accept = nullptr);
-
-// Why the last load on this thread returned null, in a few English words: "not a TGA
-// file", "unsupported image type 4", "file ends inside the header", or the system's reason
-// when the file could not be opened or read. Valid until the next load.
-const char* TgaFailureReason();

@@ -2,7 +2,11 @@
 #include "image/tga_writer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+#include "image/reason.h"
 
 std::vector<uint8_t> TgaHeaderBytes(const TgaLayout& l) {
     const auto lo = [](uint16_t v) { return static_cast<uint8_t>(v & 0xFF); };
@@ -55,10 +59,15 @@ std::vector<uint8_t> RunLengthEncode(const std::vector<uint8_t>& values, size_t 
     return out;
 }
 
-bool WriteFileBytes(const char* path, const std::vector<uint8_t>& bytes) {
+const char* WriteFileBytes(const char* path, const std::vector<uint8_t>& bytes) {
     FILE* file = std::fopen(path, "wb");
-    if (file == nullptr) return false;
+    if (file == nullptr) return SetReason("%s", std::strerror(errno));
     // An empty vector may hold no buffer at all, which fwrite must not be given.
     const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
+    // The first call that failed says why: a buffered write may fail only as the file is closed.
+    int error = written ? 0 : errno;
+    const bool closed = std::fclose(file) == 0;
+    if (written && closed) return nullptr;
+    if (written) error = errno;
+    return SetReason("%s", error != 0 ? std::strerror(error) : "write error");
 }

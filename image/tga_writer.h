@@ -34,5 +34,6 @@ std::vector<uint8_t> TrueColourTga(const Image& picture);
 // raw packets, 128 values at most per packet. Packets run on across rows, as the format allows.
 std::vector<uint8_t> RunLengthEncode(const std::vector<uint8_t>& values, size_t valueBytes);
 
-// Writes bytes to path; false when the file could not be written whole.
-bool WriteFileBytes(const char* path, const std::vector<uint8_t>& bytes);
+// Writes bytes to path: null when the whole file reached it, else why not (the system's reason for
+// the call that failed), recorded as LastReason too.
+const char* WriteFileBytes(const char* path, const std::vector<uint8_t>& bytes);

@@ -98,7 +98,7 @@ struct BenchFiles {
 
     std::string Write(const char* name, const Bytes& bytes) const {
         const std::string path = (folder / name).string();
-        if (!WriteFileBytes(path.c_str(), bytes)) std::abort();
+        if (WriteFileBytes(path.c_str(), bytes) != nullptr) std::abort();
         return path;
     }
 };

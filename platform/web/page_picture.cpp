@@ -33,8 +33,8 @@ int main(int argc, char** argv) {
     }
     // Whatever follows the pixels (a TGA 2.0 footer) is kept as it is.
     out.insert(out.end(), file.begin() + static_cast<std::ptrdiff_t>(end), file.end());
-    if (!WriteFileBytes(argv[2], out)) {
-        std::fprintf(stderr, "page_picture: cannot write %s\n", argv[2]);
+    if (const char* why = WriteFileBytes(argv[2], out)) {
+        std::fprintf(stderr, "page_picture: cannot write %s: %s\n", argv[2], why);
         return 1;
     }
     return 0;

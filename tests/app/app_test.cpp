@@ -153,8 +153,8 @@ TEST_F(AppTest, ASceneOfAnotherSizeShowsFittedToTheFrame) {
     };
     for (const auto& scene : scenes) {
         Clear();
-        ASSERT_TRUE(tga("scr.tga", scene.width, scene.height, scene.scene));
-        ASSERT_TRUE(tga("shown.tga", Width, Height, scene.shown));
+        ASSERT_STREQ(tga("scr.tga", scene.width, scene.height, scene.scene), nullptr);
+        ASSERT_STREQ(tga("shown.tga", Width, Height, scene.shown), nullptr);
         recorder::Tick([] { Pointer(100, 70); });
         EXPECT_EQ(Run("E"), 0) << scene.width << " x " << scene.height;
         EXPECT_EQ(memory_screen::Get().shown32, Composed(100, 70, false, "shown.tga")) << scene.width << " x " << scene.height;

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "image/bmp.h"
+#include "image/reason.h"
 #include "tests/support/working_folder.h"
 
 namespace {
@@ -47,7 +48,7 @@ TEST(SaveBmp, FileCutShortIsRemovedAndTheSizeLimitIsExact) {
     EXPECT_EQ(TakeScreenshot(frame.data()), 0);
     setrlimit(RLIMIT_FSIZE, &previous);
     signal(SIGXFSZ, handler);
-    EXPECT_STREQ(BmpFailureReason(), "File too large");
+    EXPECT_STREQ(LastReason(), "File too large");
     EXPECT_EQ(SaveBmp("missing/out.bmp", &image), 0);
     EXPECT_EQ(folder.Names(), std::vector<std::string>{});
     // Rows of 65535 pixels take 196,608 bytes: 21,844 of them fit in 32 bits with the headers.
@@ -60,7 +61,7 @@ TEST(TakeScreenshot, FailsAtOnceInAFolderThatHasGone) {
     const std::vector<uint32_t> frame(size_t{Width} * Height, 0);
     fs::remove(folder.path());
     EXPECT_EQ(TakeScreenshot(frame.data()), 0);
-    EXPECT_STREQ(BmpFailureReason(), "No such file or directory");
+    EXPECT_STREQ(LastReason(), "No such file or directory");
 }
 #endif
 
@@ -83,7 +84,7 @@ TEST(TakeScreenshot, TakesTheFirstFreeNameAndNeverOverwrites) {
     fs::create_directory("Screenshotfffffffe.bmp");
     fs::create_directory("Screenshotffffffff.bmp");
     EXPECT_EQ(TakeScreenshotFrom(frame.data(), 0xFFFFFFFE), 0);
-    EXPECT_STREQ(BmpFailureReason(), "every screenshot name is taken");
+    EXPECT_STREQ(LastReason(), "every screenshot name is taken");
     EXPECT_EQ(folder.Names().size(), 20u);
 }
 

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "image/reason.h"
 #include "image/tga.h"
 #include "image/tga_writer.h"
 #include "tests/support/working_folder.h"
@@ -121,9 +122,9 @@ TEST_P(Load, GivesThePixelsOfTheFile) {
     SoilTheStack();
     Image* image = LoadTgaFromMemory(file.data(), file.size());
     // Only a picture too large for this machine's memory may come back null, and only for that reason.
-    const std::string why = image == nullptr ? TgaFailureReason() : "";
+    const std::string why = image == nullptr ? LastReason() : "";
     if (why == "out of memory" || (why == "too large to hold in memory" && sizeof(size_t) == 4)) return;
-    ASSERT_NE(image, nullptr) << TgaFailureReason();
+    ASSERT_NE(image, nullptr) << LastReason();
     EXPECT_EQ(std::pair(image->width, image->height), (std::pair<int32_t, int32_t>(c.layout.width, c.layout.height)));
     for (size_t i : PixelsToCheck(count)) {
         ASSERT_EQ(image->pixels[i], i < c.pixels.size() ? c.pixels[i] : 0) << "pixel " << i;
@@ -132,7 +133,7 @@ TEST_P(Load, GivesThePixelsOfTheFile) {
     if ((c.layout.imageType & 7) == 2) return;
     SoilTheStack();
     IndexedImage* indexed = LoadTgaIndexedFromMemory(file.data(), file.size());
-    ASSERT_NE(indexed, nullptr) << TgaFailureReason();
+    ASSERT_NE(indexed, nullptr) << LastReason();
     EXPECT_EQ(indexed->paletteSize, c.layout.colourMapLength);
     // Where a file cut short supplied nothing the index is 0, whatever colour slot 0 holds.
     for (size_t i : PixelsToCheck(count)) {
@@ -168,7 +169,7 @@ TEST(RunLengthEncode, PacksRunsOf128AtMostAndRawStretchesUpToTheNextRun) {
 struct RefusedCase {
     std::string name;
     Bytes file;
-    std::string reason;  // what TgaFailureReason tells
+    std::string reason;  // what LastReason tells
 };
 
 std::vector<RefusedCase> RefusedCases() {
@@ -199,9 +200,9 @@ class Refused : public testing::TestWithParam<RefusedCase> {};
 // What each load, true-colour then indexed, says of a file it must refuse: its reason, or "loaded".
 std::pair<std::string, std::string> Refusals(const char* path, TgaSizeCheck accept = nullptr) {
     Image* image = LoadTga(path, accept);
-    const std::string trueColour = image == nullptr ? TgaFailureReason() : "loaded";
+    const std::string trueColour = image == nullptr ? LastReason() : "loaded";
     IndexedImage* indexed = LoadTgaIndexed(path, accept);
-    const std::pair reasons(trueColour, std::string(indexed == nullptr ? TgaFailureReason() : "loaded"));
+    const std::pair reasons(trueColour, std::string(indexed == nullptr ? LastReason() : "loaded"));
     FreeImage(image);
     FreeIndexedImage(indexed);
     return reasons;
@@ -209,7 +210,7 @@ std::pair<std::string, std::string> Refusals(const char* path, TgaSizeCheck acce
 
 TEST_P(Refused, GivesNullWithTheReasonAndClosesTheFile) {
     WorkingFolder folder;
-    ASSERT_TRUE(WriteFileBytes("case.tga", GetParam().file));
+    ASSERT_STREQ(WriteFileBytes("case.tga", GetParam().file), nullptr);
     // This process's open descriptors; 0 on Windows, where Wine would list its own, which come and go.
     const auto descriptors = [] {
 #ifdef _WIN32
@@ -227,18 +228,19 @@ INSTANTIATE_TEST_SUITE_P(Tga, Refused, testing::ValuesIn(RefusedCases()), [](con
 
 TEST(Tga, RefusalsOutsideTheFile) {
     WorkingFolder folder;
-    const std::string absent = "No such file or directory", huge = "a picture of 65535 x 65535 is not taken here";
+    const std::string absent = "No such file or directory", huge = "refused by its size";
     EXPECT_EQ(Refusals("absent.tga"), std::pair(absent, absent));
+    EXPECT_STREQ(WriteFileBytes("absent/out.tga", {}), absent.c_str());
     // A folder under the name is named as one on Windows too, which would call it a denied permission.
     std::filesystem::create_directory("folder.tga");
     EXPECT_EQ(Refusals("folder.tga"), std::pair(std::string("Is a directory"), std::string("Is a directory")));
-    ASSERT_TRUE(WriteFileBytes("rgb.tga", TgaFile({.imageType = 10}, {{0x80, 1, 2, 3}})));
+    ASSERT_STREQ(WriteFileBytes("rgb.tga", TgaFile({.imageType = 10}, {{0x80, 1, 2, 3}})), nullptr);
     EXPECT_EQ(Refusals("rgb.tga"), std::pair(std::string("loaded"), std::string("image type 10 is true-colour, not indexed")));
     // 65535 x 65535 declared in 18 bytes: the size check alone must end the load.
-    ASSERT_TRUE(WriteFileBytes("huge.tga", TgaFile({.imageType = 3, .width = 65535, .height = 65535}, {})));
+    ASSERT_STREQ(WriteFileBytes("huge.tga", TgaFile({.imageType = 3, .width = 65535, .height = 65535}, {})), nullptr);
     static int32_t asked[2];
     const TgaSizeCheck refuse = [](int32_t width, int32_t height) {
-        return asked[0] = width, asked[1] = height, false;
+        return asked[0] = width, asked[1] = height, "refused by its size";
     };
     EXPECT_EQ(Refusals("huge.tga", refuse), std::pair(huge, huge));
     EXPECT_EQ(std::pair(asked[0], asked[1]), std::pair(65535, 65535));
@@ -256,7 +258,7 @@ TEST(Tga, RefusalsWithoutMemory) {
     setrlimit(RLIMIT_AS, &limited);
 #endif
     Image* image = LoadTgaFromMemory(huge.data(), huge.size());
-    const std::string reason = TgaFailureReason();
+    const std::string reason = LastReason();
     IndexedImage* indexed = LoadTgaIndexedFromMemory(huge.data(), huge.size());
     Image* blank = NewImage(65535, 65535);
     setrlimit(RLIMIT_AS, &previous);
@@ -264,7 +266,7 @@ TEST(Tga, RefusalsWithoutMemory) {
     EXPECT_EQ(std::pair(image, indexed), (std::pair<Image*, IndexedImage*>(nullptr, nullptr))) << "true-colour, indexed";
     // In a 32-bit address space the true-colour pixels' size does not even fit in size_t.
     const std::string trueColour = sizeof(size_t) < 8 ? "too large to hold in memory" : "out of memory";
-    EXPECT_EQ(reason + ", " + TgaFailureReason(), trueColour + ", out of memory");
+    EXPECT_EQ(reason + ", " + LastReason(), trueColour + ", out of memory");
 }
 #endif
 
@@ -316,7 +318,7 @@ TEST_P(BlockEdge, LoadsGiveWhatPillowReads) {
     const Bytes kind = {c.imageType, c.depth, uint8_t(c.topFirst ? Top : 0)};
     ASSERT_EQ(Bytes({file[2], file[16], uint8_t(file[17] & Top)}), kind) << "type, depth and top-row-first bit";
     if (c.cut != 0) file.resize(c.cut);
-    ASSERT_TRUE(WriteFileBytes("case.tga", file));
+    ASSERT_STREQ(WriteFileBytes("case.tga", file), nullptr);
 
     std::vector<std::pair<const char*, Bytes>> loads = {{"LoadTga", {}}, {"LoadTgaFromMemory", file}};
     const size_t start = 18 + file[0] + size_t(file[5] | file[6] << 8) * ((file[7] + 7) / 8);  // past the ID and map
@@ -332,7 +334,7 @@ TEST_P(BlockEdge, LoadsGiveWhatPillowReads) {
     const uint32_t mask = c.depth == 32 ? 0xFFFFFFFF : c.depth == 16 ? 0xF8F8F8 : 0xFFFFFF;
     for (const auto& [load, bytes] : loads) {
         Image* image = bytes.empty() ? LoadTga("case.tga") : LoadTgaFromMemory(bytes.data(), bytes.size());
-        ASSERT_NE(image, nullptr) << c.name << " through " << load << ": " << TgaFailureReason();
+        ASSERT_NE(image, nullptr) << c.name << " through " << load << ": " << LastReason();
         for (size_t i = 0; i < count; ++i) {
             const size_t x = i % c.width, y = i / c.width, inFile = (c.topFirst ? y : 3 - y) * c.width + x, j = 4 * i;
             const uint32_t pillow = back[j] | back[j + 1] << 8 | back[j + 2] << 16 | uint32_t{back[j + 3]} << 24;

@@ -35,7 +35,11 @@ fs::path EndOfLinks(fs::path path, std::error_code& error) {
 
 }  // namespace
 
-std::string WriteOutputFile(const std::string& path, const std::function<std::string(const std::string& to)>& write) {
+std::string WriteOutputFile(const std::string& path, const std::function<const char*(const std::string& to)>& write) {
+    const auto failure = [&write](const std::string& to) {
+        const char* why = write(to);
+        return std::string(why == nullptr ? "" : why);
+    };
     std::error_code error;
     const fs::file_type type = fs::status(path, error).type();
     // A name that cannot be looked up (links in a loop, a folder that may not be searched)
@@ -43,17 +47,17 @@ std::string WriteOutputFile(const std::string& path, const std::function<std::st
     if (type == fs::file_type::none) return error.message();
     // A pipe, a terminal or a device is written through the name as given: the links of
     // /dev/stdout and /dev/fd/N end in names such as "pipe:[N]" that no one can open.
-    if (type != fs::file_type::regular && type != fs::file_type::not_found) return write(path);
+    if (type != fs::file_type::regular && type != fs::file_type::not_found) return failure(path);
     const fs::path target = EndOfLinks(path, error);
     if (error) return error.message();
     return WriteThenMove(
         target.string(),
         [&](const std::string& temporary) {
-            std::string failure = write(temporary);
-            if (failure.empty() && type == fs::file_type::regular) {
+            std::string why = failure(temporary);
+            if (why.empty() && type == fs::file_type::regular) {
                 fs::permissions(temporary, fs::status(target, error).permissions(), error);
             }
-            return failure;
+            return why;
         },
         [&](const std::string& temporary) { return MoveIntoPlace(temporary, target.string()); });
 }

@@ -5,13 +5,13 @@
 #include <functional>
 #include <string>
 
-// Writes an output file through `write`, which is given the path to write to and answers "" when
-// the file is whole, or why not. A regular file (or none yet) is written under a temporary name in
+// Writes an output file through `write`, which is given the path to write to and answers null when
+// the file is whole, or why not, as the picture writers do. A regular file (or none yet) is written under a temporary name in
 // the same folder and moved into place only when whole, keeping the old file's permissions; a
 // device, a terminal or a pipe is written directly, through the name as given; a link is written
 // through to the file at the end of its links, which is made if missing. Returns "" or why it
 // failed; a failed write leaves the old file as it was and no temporary file behind.
-std::string WriteOutputFile(const std::string& path, const std::function<std::string(const std::string& to)>& write);
+std::string WriteOutputFile(const std::string& path, const std::function<const char*(const std::string& to)>& write);
 
 // Makes `target` whole or not at all, the core of every output that replaces or adds a file:
 // `write` writes a hidden name of this process's own in the same folder, which `move` then puts

@@ -1,10 +1,8 @@
 // varnelo-pictures' command line: the bundled spot.tga and scr.tga into a folder, the icons
 // (--icons), or any TGA file a script describes (--tga), each file written whole or not at all.
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <deque>
 #include <string>
 #include <system_error>
@@ -20,10 +18,7 @@ namespace {
 
 // Writes one output file, saying on stderr which one could not be written and why.
 bool WriteOutput(const std::string& path, const std::vector<uint8_t>& bytes) {
-    const std::string failure = WriteOutputFile(path, [&bytes](const std::string& to) {
-        errno = 0;
-        return WriteFileBytes(to.c_str(), bytes) ? std::string() : std::strerror(errno);
-    });
+    const std::string failure = WriteOutputFile(path, [&bytes](const std::string& to) { return WriteFileBytes(to.c_str(), bytes); });
     if (failure.empty()) return true;
     std::fprintf(stderr, "varnelo-pictures: cannot write %s: %s\n", path.c_str(), failure.c_str());
     return false;

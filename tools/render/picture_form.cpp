@@ -1,9 +1,7 @@
 // The picture forms of varnelo-render: a TGA file in and a 24-bit BMP out, through the
 // true-colour load or through the indexed load with its palette applied; or a photo in and the
 // TGA file the demo reads out, fitted as the scene or as the spot.
-#include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -11,6 +9,7 @@
 #include "image/bmp.h"
 #include "image/fit.h"
 #include "image/photo.h"
+#include "image/reason.h"
 #include "image/tga.h"
 #include "image/tga_writer.h"
 #include "tools/render/forms.h"
@@ -18,14 +17,18 @@
 
 namespace {
 
-// The size the last load asked to be checked, to name it when BMP cannot hold it.
-int32_t checkedWidth = 0, checkedHeight = 0;
+// How a refusal of FitsBmp ends, which tells it from the reader's own reasons: it is the output
+// that cannot be written, not the input that cannot be read.
+constexpr char TooLargeForBmp[] = " is too large for BMP";
 
 // Refuses, before the load takes any pixel memory, a picture whose BMP could not be written.
-bool FitsBmp(int32_t width, int32_t height) {
-    checkedWidth = width;
-    checkedHeight = height;
-    return BmpCanHold(width, height);
+const char* FitsBmp(int32_t width, int32_t height) {
+    return BmpCanHold(width, height) ? nullptr : SetReason("a picture of %d x %d%s", width, height, TooLargeForBmp);
+}
+
+bool RefusedForBmp(const char* reason) {
+    const size_t length = std::strlen(reason), ending = sizeof TooLargeForBmp - 1;
+    return length >= ending && std::strcmp(reason + length - ending, TooLargeForBmp) == 0;
 }
 
 // The indexed load keeps the palette in display order (blue in the low byte); a BMP is
@@ -48,16 +51,12 @@ Image* LoadIndexedAsTrueColour(const char* path, TgaSizeCheck fits) {
 
 int ConvertTga(const FormArguments& arguments, Image* (*load)(const char* path, TgaSizeCheck fits)) {
     if (OutputIsInput(arguments.output, arguments.input)) return 1;
-    checkedWidth = checkedHeight = 0;
     Image* image = load(arguments.input, FitsBmp);
     if (image == nullptr) {
-        if (!BmpCanHold(checkedWidth, checkedHeight)) {
-            char reason[64];
-            std::snprintf(reason, sizeof reason, "a picture of %d x %d is too large for BMP", checkedWidth,
-                          checkedHeight);
-            ReportUnwritable(arguments.output, reason);
+        if (RefusedForBmp(LastReason())) {
+            ReportUnwritable(arguments.output, LastReason());
         } else {
-            ReportUnreadable(arguments.input, TgaFailureReason());
+            ReportUnreadable(arguments.input, LastReason());
         }
         return 1;
     }
@@ -70,22 +69,15 @@ int ConvertTga(const FormArguments& arguments, Image* (*load)(const char* path, 
 int FitPhoto(const FormArguments& arguments, Image* (*fit)(const Image& photo)) {
     if (OutputIsInput(arguments.output, arguments.input)) return 1;
     Image* photo = LoadPhoto(arguments.input);
-    if (photo == nullptr) {
-        ReportUnreadable(arguments.input, PhotoFailureReason());
-        return 1;
-    }
-    Image* fitted = fit(*photo);
-    const char* unfit = FitFailureReason(*photo);
+    Image* fitted = photo == nullptr ? nullptr : fit(*photo);
     FreeImage(photo);
     if (fitted == nullptr) {
-        ReportUnreadable(arguments.input, unfit);
+        ReportUnreadable(arguments.input, LastReason());
         return 1;
     }
     const std::vector<uint8_t> bytes = TrueColourTga(*fitted);
     FreeImage(fitted);
-    return WriteOutputOrReport(arguments.output, [&bytes](const std::string& to) {
-        return WriteFileBytes(to.c_str(), bytes) ? std::string() : std::strerror(errno);
-    });
+    return WriteOutputOrReport(arguments.output, [&bytes](const std::string& to) { return WriteFileBytes(to.c_str(), bytes); });
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "image/bmp.h"
+#include "image/reason.h"
 #include "tools/output/output_file.h"
 
 void ReportUnreadable(const char* path, const char* reason) {
@@ -25,7 +26,7 @@ bool OutputIsInput(const char* outputPath, const char* inputPath) {
     return true;
 }
 
-int WriteOutputOrReport(const char* path, const std::function<std::string(const std::string& to)>& write) {
+int WriteOutputOrReport(const char* path, const std::function<const char*(const std::string& to)>& write) {
     const std::string failure = WriteOutputFile(path, write);
     if (failure.empty()) return 0;
     ReportUnwritable(path, failure.c_str());
@@ -34,6 +35,6 @@ int WriteOutputOrReport(const char* path, const std::function<std::string(const 
 
 int WriteBmpOrReport(const char* path, const Image& image) {
     return WriteOutputOrReport(path, [&image](const std::string& to) {
-        return SaveBmp(to.c_str(), &image) == 1 ? std::string() : BmpFailureReason();
+        return SaveBmp(to.c_str(), &image) == 1 ? nullptr : LastReason();
     });
 }

@@ -17,6 +17,6 @@ bool OutputIsInput(const char* outputPath, const char* inputPath);
 
 // Writes the output whole or not at all through `write`, as WriteOutputFile does: the exit code,
 // 0, or 1 after saying why not.
-int WriteOutputOrReport(const char* path, const std::function<std::string(const std::string& to)>& write);
+int WriteOutputOrReport(const char* path, const std::function<const char*(const std::string& to)>& write);
 // The same for a 24-bit BMP of the image.
 int WriteBmpOrReport(const char* path, const Image& image);
