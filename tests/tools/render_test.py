@@ -10,6 +10,7 @@ import pty
 import re
 import resource
 import signal
+import stat
 import struct
 import subprocess
 import sys
@@ -35,7 +36,20 @@ class Render(unittest.TestCase):
     def setUp(self):
         folder = tempfile.TemporaryDirectory()
         self.addCleanup(folder.cleanup)
+        self.addCleanup(self.assertFullDeviceKept)
         self.dir = folder.name
+
+    def assertFullDeviceKept(self):
+        # Run as root, a writer that took /dev/full for a file would move its output over the device itself and
+        # break every later run on this machine: put it back, and fail the case that did it.
+        if stat.S_ISCHR(os.lstat("/dev/full").st_mode):
+            return
+        if os.geteuid() == 0:
+            with contextlib.suppress(FileNotFoundError):
+                os.remove("/dev/full")
+            os.mknod("/dev/full", 0o666 | stat.S_IFCHR, os.makedev(1, 7))
+            os.chmod("/dev/full", 0o666)
+        self.fail("/dev/full is no longer the full device")
 
     def path(self, name):
         return os.path.join(self.dir, name)
