@@ -15,11 +15,12 @@ namespace {
 using Pixels = std::vector<uint32_t>;
 constexpr size_t FramePixels = size_t{Width} * Height;
 
-// A picture of random pixels (alpha included) in storage of exactly its size, so the sanitizers see any read past it.
+// A picture of random pixels (alpha included) in storage of exactly its size, so the sanitizers see any read past it;
+// one pixel for none, so that a picture of no rows still has storage and only its size says it is empty.
 struct Picture {
     Pixels pixels;
     Image image;
-    Picture(int32_t width, int32_t height, uint32_t seed) : pixels(size_t(width) * size_t(height)) {
+    Picture(int32_t width, int32_t height, uint32_t seed) : pixels(std::max<size_t>(size_t(width) * size_t(height), 1)) {
         std::mt19937 random(seed);
         for (uint32_t& pixel : pixels) pixel = uint32_t(random());
         image = {pixels.data(), width, height};
@@ -36,7 +37,7 @@ uint32_t ModelMix(uint32_t a, uint32_t b) {
 // The lit frame as defined: black, the spot centred on (x, y) and clipped, each pixel mixed with the scene's of its index.
 Pixels ModelFrame(const Image* spot, const Image* scene, int64_t x, int64_t y, bool mix = true) {
     Pixels frame(FramePixels, 0);
-    for (int64_t r = 0; spot && r < spot->height; ++r) {
+    for (int64_t r = 0; spot && spot->pixels && r < spot->height; ++r) {
         for (int64_t c = 0, row = y - spot->height / 2 + r; c < spot->width; ++c) {
             const int64_t column = x - spot->width / 2 + c;
             if (column >= 0 && column < Width && row >= 0 && row < Height) {
@@ -44,7 +45,7 @@ Pixels ModelFrame(const Image* spot, const Image* scene, int64_t x, int64_t y, b
             }
         }
     }
-    const size_t paired = scene ? size_t(scene->width) * size_t(scene->height) : 0;
+    const size_t paired = scene && scene->pixels ? size_t(scene->width) * size_t(scene->height) : 0;
     for (size_t i = 0; mix && i < FramePixels; ++i) frame[i] = i < paired ? ModelMix(frame[i], scene->pixels[i]) : 0;
     return frame;
 }
@@ -83,7 +84,8 @@ TEST_F(Compositor, MultipliesEveryValuePairInEveryChannel) {
     }
 }
 
-// A spot of spotWidth x spotHeight centred on (x, y) over a scene of its own size; -1 for no picture.
+// A spot of spotWidth x spotHeight centred on (x, y) over a scene of its own size; -1 for no picture, -2 for one
+// of 64 columns whose pixels are gone.
 struct Placement {
     int32_t x, y, spotWidth = 64, spotHeight = 64, sceneWidth = Width, sceneHeight = Height;
 };
@@ -96,12 +98,15 @@ TEST_F(Compositor, FramesMatchTheModelWhereverTheSpotFalls) {
         {100, 80, 1, 2}, {7, 0, 2, 1}, {3, 196, 7, 10}, {160, 100, 400, 300}, {170, 90, 400, 300, 320, 100},
         {160, 100, 400, 300, 1, 1}, {160, 100, 400, 300, 319, 200}, {160, 100, 400, 300, 0, 200},
         {160, 100, 400, 300, 77, 13}, {160, 100, 400, 300, 400, 200}, {160, 100, 0, 0}, {160, 100, -1, 0},
-        {160, 100, 400, 300, -1, 0},
+        {160, 100, 400, 300, -1, 0}, {160, 100, -2, 64}, {160, 100, 64, 64, -2, 200}, {160, 100, 64, 0}, {160, 100, 0, 64},
     };
     for (const Placement& p : placements) {
-        Picture spot(std::max(p.spotWidth, 0), p.spotHeight, 2), scene(std::max(p.sceneWidth, 0), p.sceneHeight, 3);
-        Spot = p.spotWidth < 0 ? nullptr : &spot.image;
-        Scene = p.sceneWidth < 0 ? nullptr : &scene.image;
+        Picture spot(p.spotWidth == -2 ? 64 : std::max(p.spotWidth, 0), p.spotHeight, 2),
+            scene(p.sceneWidth == -2 ? 64 : std::max(p.sceneWidth, 0), p.sceneHeight, 3);
+        if (p.spotWidth == -2) spot.image.pixels = nullptr;
+        if (p.sceneWidth == -2) scene.image.pixels = nullptr;
+        Spot = p.spotWidth == -1 ? nullptr : &spot.image;
+        Scene = p.sceneWidth == -1 ? nullptr : &scene.image;
         SCOPED_TRACE(testing::Message() << "spot " << p.spotWidth << "x" << p.spotHeight << " at " << p.x << ","
                                         << p.y << " over " << p.sceneWidth << "x" << p.sceneHeight);
         std::fill(frame.begin(), frame.end(), 0xDEADBEEF);
