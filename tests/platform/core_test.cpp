@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -155,10 +156,14 @@ TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
     noProcedure.lpszClassName = "no procedure";
     EXPECT_EQ(RegisterClassExA(&noProcedure), 0);
     noProcedure.lpfnWndProc = DefWindowProcA;
+    noProcedure.cbSize = sizeof(WNDCLASSEXA) - 4;
+    EXPECT_EQ(RegisterClassExA(&noProcedure), 0) << "a record of another size";
+    noProcedure.cbSize = sizeof noProcedure;
     EXPECT_NE(RegisterClassExA(&noProcedure), 0);
     EXPECT_EQ(RegisterClassExA(&noProcedure), 0) << "a name taken already";
     EXPECT_EQ(CreateWindowExA(0, nullptr, "", 0, 0, 0, 320, 200, nullptr, nullptr, nullptr, nullptr), nullptr) << "no class named";
     EXPECT_EQ(GetMessageA(nullptr, nullptr, 0, 0), -1);
+    EXPECT_EQ(std::pair(MessageBoxA(nullptr, "why", nullptr, MB_OK), Screen().told), std::pair(1, std::string("Error: why\n"))) << "IDOK";
 }
 
 TEST_F(CoreTest, LocksAreExclusiveAndTheFlipShowsWhatWasCopied) {
@@ -277,8 +282,11 @@ TEST_F(CoreTest, OnTheDesktopCopiesAreStretchedAndClippedToTheWindow) {
     for (DWORD refused : {DWORD{0}, DWORD{DDSCL_NORMAL | DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN}}) {
         EXPECT_EQ(directDraw_->SetCooperativeLevel(window_, refused), DDERR_INVALIDPARAMS) << refused;
     }
+    ASSERT_EQ(directDraw_->SetCooperativeLevel(window_, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
+    ASSERT_EQ((std::pair{directDraw_->SetDisplayMode(Width, Height, 32, 0, 0), Screen().fullScreen}), std::pair(DD_OK, true));
     ASSERT_EQ(directDraw_->SetCooperativeLevel(window_, DDSCL_NORMAL), DD_OK);
-    EXPECT_EQ(directDraw_->RestoreDisplayMode(), DD_OK) << "no mode to give back";
+    EXPECT_EQ(std::pair(directDraw_->RestoreDisplayMode(), Screen().fullScreen), std::pair(DD_OK, false))
+        << "full screen and its mode are left with the exclusive level: no mode to give back";
     MONITORINFO monitor{};
     EXPECT_EQ(GetMonitorInfoA(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor), FALSE) << "no cbSize";
     monitor.cbSize = sizeof monitor;
