@@ -68,6 +68,8 @@ template <Utf8Text Source>
 consteval const char* operator""_cp1250() {
     return kCp1250<Source>.bytes;
 }
+// No text has a character of three UTF-8 bytes yet; the euro sign, Windows-1250's 0x80, keeps their decoding right.
+static_assert(u8"€"_cp1250[0] == '\x80' && u8"€"_cp1250[1] == 0);
 
 struct ErrorText {
     uint32_t code;
