@@ -221,19 +221,19 @@ HRESULT SetUp(HWND hwnd, int32_t width, int32_t height) {
     return result;
 }
 
+// The pages for a display just set up; on a refusal, of either, nothing made is kept.
+HRESULT WithPages(HRESULT setUp) {
+    const HRESULT result = setUp == DD_OK ? CreatePages(DisplayWidth, DisplayHeight) : setUp;
+    if (result != DD_OK) ReleaseSurfaces();
+    return result;
+}
+
 // The window's primary, clipper and pages on the desktop as it is, after an exclusive mode (its
 // mode given back when it was set); on a refusal nothing made is kept.
 HRESULT BuildWindow(bool modeSet) {
     bWindowed = 1;
     bFramed = 1;
-    HRESULT result = SetUpWindow(DisplayWindow, modeSet);
-    if (result == DD_OK) {
-        result = CreatePages(DisplayWidth, DisplayHeight);
-    }
-    if (result != DD_OK) {
-        ReleaseSurfaces();
-    }
-    return result;
+    return WithPages(SetUpWindow(DisplayWindow, modeSet));
 }
 
 // The exclusive mode, its flip chain and pages, as set-up made them; on a refusal nothing made is kept.
@@ -241,14 +241,7 @@ HRESULT BuildFullScreen(bool& modeSet) {
     bWindowed = 0;
     bFramed = 0;
     CoverMonitor(DisplayWindow);
-    HRESULT result = SetUpFullScreen(DisplayWindow, DisplayWidth, DisplayHeight, modeSet);
-    if (result == DD_OK) {
-        result = CreatePages(DisplayWidth, DisplayHeight);
-    }
-    if (result != DD_OK) {
-        ReleaseSurfaces();
-    }
-    return result;
+    return WithPages(SetUpFullScreen(DisplayWindow, DisplayWidth, DisplayHeight, modeSet));
 }
 
 }  // namespace
