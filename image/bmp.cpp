@@ -211,18 +211,18 @@ int SaveUnderFreeName(const Image& image, uint32_t first) {
 
 }  // namespace
 
-bool BmpCanHold(int32_t width, int32_t height) {
-    if (width < 0 || height < 0) return false;
+const char* BmpSizeCheck(int32_t width, int32_t height) {
     // The file's size fields are 32 bits wide.
-    const uint64_t pixelBytes = StrideOf(width) * static_cast<uint64_t>(height);
-    return pixelBytes <= UINT32_MAX - FileHeaderBytes - InfoHeaderBytes;
+    const bool fits = width >= 0 && height >= 0 &&
+                      StrideOf(width) * static_cast<uint64_t>(height) <= UINT32_MAX - FileHeaderBytes - InfoHeaderBytes;
+    return fits ? nullptr : SetReason("a picture of %d x %d is too large for BMP", width, height);
 }
 
 int SaveBmp(const char* path, const Image* image) {
     if (image == nullptr || image->width < 0 || image->height < 0) return Fail("no picture");
     // A picture whose file could not state its own size is refused rather than written
     // with sizes that lie.
-    if (!BmpCanHold(image->width, image->height)) return Fail("too large for BMP");
+    if (BmpSizeCheck(image->width, image->height) != nullptr) return 0;
     FILE* file = std::fopen(path, "wb");
     if (file == nullptr) return Fail(std::strerror(errno));
     // A device or a pipe named as the output is written to but never removed, and gets the

@@ -1,19 +1,20 @@
 // Writing pictures as 24-bit uncompressed BMP files, and the numbered screenshot names. A failed
 // save records why (LastReason, image/reason.h): the system's reason ("No space left on device",
-// "Is a directory", ...), "too large for BMP", or "every screenshot name is taken".
+// "Is a directory", ...), the size check's refusal, or "every screenshot name is taken".
 #pragma once
 
 #include <cstdint>
 
 #include "image/image.h"
 
-// Whether a picture of this size can be written: its file must state its size in the
-// format's 32-bit fields. Lets a caller refuse a picture before doing any work on it.
-bool BmpCanHold(int32_t width, int32_t height);
+// Null when a picture of this size can be written, else the refusal, recorded: its file must
+// state its size in the format's 32-bit fields. A TgaSizeCheck, so that a caller refuses a
+// picture before doing any work on it.
+const char* BmpSizeCheck(int32_t width, int32_t height);
 
 // Writes image (image order) to path. Returns 1 when the whole file reached the disk, else
 // 0: also when a buffered write fails only as the file is closed, and for a picture that
-// BmpCanHold refuses. A regular file that could not be written whole is removed. A pipe, a
+// BmpSizeCheck refuses. A regular file that could not be written whole is removed. A pipe, a
 // terminal or a device, which cannot be sought back in, gets the same bytes built in memory.
 int SaveBmp(const char* path, const Image* image);
 

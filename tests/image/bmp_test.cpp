@@ -52,8 +52,8 @@ TEST(SaveBmp, FileCutShortIsRemovedAndTheSizeLimitIsExact) {
     EXPECT_EQ(SaveBmp("missing/out.bmp", &image), 0);
     EXPECT_EQ(folder.Names(), std::vector<std::string>{});
     // Rows of 65535 pixels take 196,608 bytes: 21,844 of them fit in 32 bits with the headers.
-    EXPECT_TRUE(BmpCanHold(65535, 21844));
-    EXPECT_FALSE(BmpCanHold(65535, 21846));
+    EXPECT_EQ(BmpSizeCheck(65535, 21844), nullptr);
+    EXPECT_STREQ(BmpSizeCheck(65535, 21846), "a picture of 65535 x 21846 is too large for BMP");
 }
 
 TEST(TakeScreenshot, FailsAtOnceInAFolderThatHasGone) {

@@ -2,7 +2,6 @@
 // true-colour load or through the indexed load with its palette applied; or a photo in and the
 // TGA file the demo reads out, fitted as the scene or as the spot.
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -17,18 +16,15 @@
 
 namespace {
 
-// How a refusal of FitsBmp ends, which tells it from the reader's own reasons: it is the output
-// that cannot be written, not the input that cannot be read.
-constexpr char TooLargeForBmp[] = " is too large for BMP";
+// Whether the BMP's size check refused the last load: then the output cannot be written, where
+// every other refusal is the input's that cannot be read. The load's check takes no context.
+thread_local bool refusedForBmp = false;
 
 // Refuses, before the load takes any pixel memory, a picture whose BMP could not be written.
 const char* FitsBmp(int32_t width, int32_t height) {
-    return BmpCanHold(width, height) ? nullptr : SetReason("a picture of %d x %d%s", width, height, TooLargeForBmp);
-}
-
-bool RefusedForBmp(const char* reason) {
-    const size_t length = std::strlen(reason), ending = sizeof TooLargeForBmp - 1;
-    return length >= ending && std::strcmp(reason + length - ending, TooLargeForBmp) == 0;
+    const char* refusal = BmpSizeCheck(width, height);
+    refusedForBmp = refusal != nullptr;
+    return refusal;
 }
 
 // The indexed load keeps the palette in display order (blue in the low byte); a BMP is
@@ -51,9 +47,10 @@ Image* LoadIndexedAsTrueColour(const char* path, TgaSizeCheck fits) {
 
 int ConvertTga(const FormArguments& arguments, Image* (*load)(const char* path, TgaSizeCheck fits)) {
     if (OutputIsInput(arguments.output, arguments.input)) return 1;
+    refusedForBmp = false;
     Image* image = load(arguments.input, FitsBmp);
     if (image == nullptr) {
-        if (RefusedForBmp(LastReason())) {
+        if (refusedForBmp) {
             ReportUnwritable(arguments.output, LastReason());
         } else {
             ReportUnreadable(arguments.input, LastReason());
