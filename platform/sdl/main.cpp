@@ -12,28 +12,24 @@
 #include "platform/sdl/working_folder.h"
 #include "tools/output/output_file.h"
 
+// What --help says after the usage and the options.
+constexpr char About[] =
+    "A coloured light spot follows the mouse over a scene. Esc quits, F12 saves a screenshot,\n"
+    "Alt+Enter switches between full screen and a window.\n"
+    "It reads spot.tga and scr.tga from the current folder, where it also writes DirectX.log\n"
+    "and the screenshots. Started from a folder without them, an installed varnelo works in\n"
+    "the varnelo folder of your pictures folder (~/Pictures/varnelo), which it fills with\n"
+    "its own pictures the first time. See varnelo(6).\n";
+
 int main(int argc, char** argv) {
+    const auto printUsage = [](std::FILE* stream) { std::fputs(StartUsage, stream); };
+    const int answered = AnswerHelpOrVersion(argc, argv, "varnelo", printUsage, std::string(OptionsHelp) + About);
+    if (answered >= 0) return answered;
+    // --help or --version after other options is a misuse, which the reading words.
     const StartReading start = ReadStartOptions(std::vector<std::string>(argv + 1, argv + argc));
-    switch (start.request) {
-        case StartRequest::Help:
-            std::printf(
-                "%s%s"
-                "A coloured light spot follows the mouse over a scene. Esc quits, F12 saves a screenshot,\n"
-                "Alt+Enter switches between full screen and a window.\n"
-                "It reads spot.tga and scr.tga from the current folder, where it also writes DirectX.log\n"
-                "and the screenshots. Started from a folder without them, an installed varnelo works in\n"
-                "the varnelo folder of your pictures folder (~/Pictures/varnelo), which it fills with\n"
-                "its own pictures the first time. See varnelo(6).\n",
-                StartUsage, OptionsHelp);
-            return Printed("varnelo");
-        case StartRequest::Version:
-            std::puts("varnelo " VARNELO_VERSION);
-            return Printed("varnelo");
-        case StartRequest::Misuse:
-            std::fprintf(stderr, "varnelo: %s\n%s", start.complaint.c_str(), StartUsage);
-            return 2;
-        case StartRequest::Run:
-            break;
+    if (start.request != StartRequest::Run) {
+        std::fprintf(stderr, "varnelo: %s\n%s", start.complaint.c_str(), StartUsage);
+        return 2;
     }
     screen::ChooseStart(start.options.window, start.options.shape);
     if (!EnterWorkingFolder()) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <system_error>
 
+#include "image/reason.h"
 #include "platform/screen.h"
 #include "tools/output/output_file.h"
 
@@ -141,21 +142,21 @@ bool LinkNotOffered(int error) { return error == EPERM || error == ENOSYS || err
 bool PlacePicture(const fs::path& from, const fs::path& to) {
     const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return Refuse(from, std::strerror(errno));
-    const std::string failure = WriteThenMove(
+    const char* failure = WriteThenMove(
         to.string(),
         [&](const std::string& part) {
             // Only a start that died with this process number can have left one.
             unlink(part.c_str());
-            return CopyInto(in, part) ? std::string() : std::strerror(errno);
+            return CopyInto(in, part) ? nullptr : SetReason("%s", std::strerror(errno));
         },
-        [&](const std::string& part) {
-            if (renameat2(AT_FDCWD, part.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0 || errno == EEXIST) return std::string();
-            if (RenameNotOffered(errno) && (link(part.c_str(), to.c_str()) == 0 || errno == EEXIST)) return std::string();
-            if (LinkNotOffered(errno) && (CopyInto(in, to) || errno == EEXIST)) return std::string();
-            return std::string(std::strerror(errno));
+        [&](const std::string& part) -> const char* {
+            if (renameat2(AT_FDCWD, part.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0 || errno == EEXIST) return nullptr;
+            if (RenameNotOffered(errno) && (link(part.c_str(), to.c_str()) == 0 || errno == EEXIST)) return nullptr;
+            if (LinkNotOffered(errno) && (CopyInto(in, to) || errno == EEXIST)) return nullptr;
+            return SetReason("%s", std::strerror(errno));
         });
     close(in);
-    return failure.empty() || Refuse(to, failure);
+    return failure == nullptr || Refuse(to, failure);
 }
 
 }  // namespace

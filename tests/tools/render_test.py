@@ -268,7 +268,7 @@ class Render(unittest.TestCase):
                 ("--help", 0, "usage: varnelo-pictures FOLDER\n", ""), ("--version", 0, "varnelo-pictures 1.", ""),
                 ("", 2, "", "usage: varnelo-pictures"), ("--frobnicate", 2, "", me + "unknown option --frobnicate" + usage),
                 ("a b", 2, "", me + "unexpected argument b" + usage), ("''", 2, "", me + "empty folder name" + usage),
-                ("--icons ''", 2, "", me + "empty folder name" + usage),
+                ("--icons ''", 2, "", me + "empty folder name" + usage), ("--version a", 2, "", me + "--version takes no argument such as a" + usage),
                 ("/absent", 1, "", me + "cannot write /absent/spot.tga: No such file or directory\n"),
                 ("--tga w.tga width=70000", 2, "", me + "width=70000" + field + "65535\n"), ("--tga w.tga depth=", 2, "", me + "depth=" + field + "255\n"),
                 ("--tga w.tga width=1 height=abc", 2, "", me + "height=abc" + field + "65535\n"), ("--tga w.tga size=1", 2, "", me + "unknown field size=1\n"),

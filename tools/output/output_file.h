@@ -2,6 +2,7 @@
 // file that was there, and what they print on standard output.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -9,22 +10,26 @@
 // the file is whole, or why not, as the picture writers do. A regular file (or none yet) is written under a temporary name in
 // the same folder and moved into place only when whole, keeping the old file's permissions; a
 // device, a terminal or a pipe is written directly, through the name as given; a link is written
-// through to the file at the end of its links, which is made if missing. Returns "" or why it
-// failed; a failed write leaves the old file as it was and no temporary file behind.
-std::string WriteOutputFile(const std::string& path, const std::function<const char*(const std::string& to)>& write);
+// through to the file at the end of its links, which is made if missing. Answers as `write`
+// does, with its reason recorded (image/reason.h); a failed write leaves the old file as it was
+// and no temporary file behind.
+const char* WriteOutputFile(const std::string& path, const std::function<const char*(const std::string& to)>& write);
 
 // Makes `target` whole or not at all, the core of every output that replaces or adds a file:
 // `write` writes a hidden name of this process's own in the same folder, which `move` then puts
-// in the target's place; each answers "" or why not. Leaves no temporary file behind.
-std::string WriteThenMove(const std::string& target, const std::function<std::string(const std::string& temporary)>& write,
-                          const std::function<std::string(const std::string& temporary)>& move);
+// in the target's place; each answers null or why not. Leaves no temporary file behind.
+const char* WriteThenMove(const std::string& target, const std::function<const char*(const std::string& temporary)>& write,
+                          const std::function<const char*(const std::string& temporary)>& move);
 
-// What --help and --version print reached its reader only if standard output took it whole: 0,
-// or 1 after one line on stderr, headed by the program's name, that says why not.
-int Printed(const char* program);
+// The answer to a command line of --help or --version alone: -1 for any other, else the exit
+// code. 0 once the help (the usage, then `helpAfterUsage`) or "PROGRAM VERSION" reached standard
+// output whole, 1 after a line on stderr saying why it did not; 2 for either word with more words,
+// after a line saying so and the usage on stderr.
+int AnswerHelpOrVersion(int argc, char** argv, const char* program, void (*printUsage)(std::FILE* stream),
+                        const std::string& helpAfterUsage = "");
 
 // The system's side, one file for each (output_file_posix.cpp, output_file_windows.cpp): puts the
-// temporary file in the place of the target, replacing what was there, "" or why not; and a tag
+// temporary file in the place of the target, replacing what was there, null or why not; and a tag
 // for temporary names that no other process running now has.
-std::string MoveIntoPlace(const std::string& temporary, const std::string& target);
+const char* MoveIntoPlace(const std::string& temporary, const std::string& target);
 std::string ProcessTag();

@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <cstring>
 
-std::string MoveIntoPlace(const std::string& temporary, const std::string& target) {
-    return std::rename(temporary.c_str(), target.c_str()) == 0 ? std::string() : std::strerror(errno);
+#include "image/reason.h"
+
+const char* MoveIntoPlace(const std::string& temporary, const std::string& target) {
+    return std::rename(temporary.c_str(), target.c_str()) == 0 ? nullptr : SetReason("%s", std::strerror(errno));
 }
 
 std::string ProcessTag() { return std::to_string(getpid()); }

@@ -18,9 +18,9 @@ namespace {
 
 // Writes one output file, saying on stderr which one could not be written and why.
 bool WriteOutput(const std::string& path, const std::vector<uint8_t>& bytes) {
-    const std::string failure = WriteOutputFile(path, [&bytes](const std::string& to) { return WriteFileBytes(to.c_str(), bytes); });
-    if (failure.empty()) return true;
-    std::fprintf(stderr, "varnelo-pictures: cannot write %s: %s\n", path.c_str(), failure.c_str());
+    const char* failure = WriteOutputFile(path, [&bytes](const std::string& to) { return WriteFileBytes(to.c_str(), bytes); });
+    if (failure == nullptr) return true;
+    std::fprintf(stderr, "varnelo-pictures: cannot write %s: %s\n", path.c_str(), failure);
     return false;
 }
 
@@ -97,6 +97,8 @@ int UsageError(const std::string& problem) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const auto printUsage = [](std::FILE* stream) { std::fputs(Usage, stream); };
+    if (const int answered = AnswerHelpOrVersion(argc, argv, "varnelo-pictures", printUsage); answered >= 0) return answered;
     std::deque<std::string> words(argv + 1, argv + argc);
     if (words.empty()) return std::fputs(Usage, stderr), 2;
     // The words are taken in order: the form, the file or folder it names (for the bundled
@@ -110,8 +112,6 @@ int main(int argc, char** argv) {
     if (!words.empty() && form != "--tga") return UsageError("unexpected argument " + words.front());
     // An empty name would write into the current folder, or into / when the name is joined to a file's.
     if (target.empty()) return UsageError(form == "--tga" ? "empty file name" : "empty folder name");
-    if (form == "--help") return std::fputs(Usage, stdout), Printed("varnelo-pictures");
-    if (form == "--version") return std::puts("varnelo-pictures " VARNELO_VERSION), Printed("varnelo-pictures");
     if (form == "--tga") return WriteTgaFromFields(target, words);
     if (form == "--icons") return WriteIcons(target);
     // A folder named like an option is refused rather than created; ./-name reaches it.

@@ -123,18 +123,8 @@ const char* FormArguments::ValueOr(const char* option, const char* absent) const
 }
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        PrintUsage(stdout);
-        return Printed("varnelo-render");
-    }
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::puts("varnelo-render " VARNELO_VERSION);
-        return Printed("varnelo-render");
-    }
+    if (const int answered = AnswerHelpOrVersion(argc, argv, "varnelo-render", PrintUsage); answered >= 0) return answered;
     if (argc == 1) return PrintUsage(stderr), 2;
-    if (argc > 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0)) {
-        return UsageError("%s takes no argument such as %s", argv[1], argv[2]);
-    }
     const Form* form = ChooseForm(argc, argv);
     if (form == nullptr) return 2;
     FormArguments arguments{nullptr, nullptr, argc, argv};

@@ -27,9 +27,9 @@ bool OutputIsInput(const char* outputPath, const char* inputPath) {
 }
 
 int WriteOutputOrReport(const char* path, const std::function<const char*(const std::string& to)>& write) {
-    const std::string failure = WriteOutputFile(path, write);
-    if (failure.empty()) return 0;
-    ReportUnwritable(path, failure.c_str());
+    const char* failure = WriteOutputFile(path, write);
+    if (failure == nullptr) return 0;
+    ReportUnwritable(path, failure);
     return 1;
 }
 
