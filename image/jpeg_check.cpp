@@ -8,9 +8,11 @@
 #include <cstring>
 #include <utility>
 
+#include "image/reason.h"
+
 namespace {
 
-constexpr const char* Damaged = "a JPEG that could not be decoded, as if damaged or cut short";
+constexpr const char* Damaged = "a JPEG" UNDECODABLE_REASON;
 constexpr int NoMarker = 0xFF;  // as the decoder says "none": no marker has this code
 constexpr int StartOfImage = 0xD8, EndOfImage = 0xD9, StartOfScan = 0xDA, NumberOfLines = 0xDC;
 constexpr int FastBits = 9;  // the decoder looks codes up by their first 9 bits

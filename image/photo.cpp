@@ -18,6 +18,7 @@
 
 #include "image/jpeg_check.h"
 #include "image/orientation.h"
+#include "image/photo_header.h"
 #include "image/pictures.h"
 #include "image/reason.h"
 
@@ -31,47 +32,20 @@ Image* Fail(const std::string& reason) {
 // The most columns or rows stb_image takes.
 constexpr int64_t MaxSide = int64_t{1} << 24;
 
-uint32_t Be32(const uint8_t* at) { return uint32_t{at[0]} << 24 | uint32_t{at[1]} << 16 | uint32_t{at[2]} << 8 | at[3]; }
 uint32_t Le32(const uint8_t* at) { return uint32_t{at[3]} << 24 | uint32_t{at[2]} << 16 | uint32_t{at[1]} << 8 | at[0]; }
-uint32_t Le16(const uint8_t* at) { return uint32_t{at[1]} << 8 | at[0]; }
 
-// The format a file's first bytes name, whether or not the rest is whole.
+// The format the decoder takes that a file's first bytes name; null for WebP too, which it refuses.
 const char* FormatOf(const uint8_t* data, size_t size) {
-    const auto starts = [data, size](const char* magic) {
-        return size >= std::strlen(magic) && std::memcmp(data, magic, std::strlen(magic)) == 0;
-    };
-    if (starts("\x89PNG")) return "PNG";
-    if (starts("\xFF\xD8")) return "JPEG";
-    if (starts("GIF8")) return "GIF";
-    if (starts("BM")) return "BMP";
-    return nullptr;
+    const char* format = PhotoFormat(data, size);
+    return format != nullptr && std::strcmp(format, "WebP") != 0 ? format : nullptr;
 }
 
 // Why the first bytes alone refuse a file: empty, or no format the decoder takes.
 const char* FirstBytesRefusal(const uint8_t* data, size_t size) {
     if (size == 0) return "empty file";
-    if (size >= 12 && std::memcmp(data, "RIFF", 4) == 0 && std::memcmp(data + 8, "WEBP", 4) == 0) {
-        return "a WebP picture is not supported: save it as PNG or JPEG";
-    }
-    return FormatOf(data, size) == nullptr ? "not a PNG, JPEG, GIF, BMP or TGA picture" : nullptr;
-}
-
-// The size a header states, read as the decoder reads it (a BMP's rows may run top down, which a
-// negative height says); false where the bytes end before it.
-bool StatedSize(const char* format, const uint8_t* data, size_t size, int64_t& width, int64_t& height) {
-    if (std::strcmp(format, "JPEG") == 0) return JpegFrameSize(data, size, width, height);
-    if (std::strcmp(format, "PNG") == 0 && size >= 24) {
-        width = Be32(data + 16), height = Be32(data + 20);
-    } else if (std::strcmp(format, "GIF") == 0 && size >= 10) {
-        width = Le16(data + 6), height = Le16(data + 8);
-    } else if (std::strcmp(format, "BMP") == 0 && size >= 26 && Le32(data + 14) == 12) {
-        width = Le16(data + 18), height = Le16(data + 20);
-    } else if (std::strcmp(format, "BMP") == 0 && size >= 26) {
-        width = static_cast<int32_t>(Le32(data + 18)), height = std::llabs(static_cast<int32_t>(Le32(data + 22)));
-    } else {
-        return false;
-    }
-    return true;
+    if (FormatOf(data, size) != nullptr) return nullptr;
+    return PhotoFormat(data, size) != nullptr ? "a WebP picture is not supported: save it as PNG or JPEG"
+                                              : "not a PNG, JPEG, GIF, BMP or TGA picture";
 }
 
 // Why a stated size is refused: more pixels than taken, or a side longer than the decoder's.
@@ -131,7 +105,7 @@ bool RefusedAtStart(const char* path, const uint8_t* data, size_t size) {
     std::error_code error;
     if (const char* refusal = FirstBytesRefusal(data, size)) {
         Fail(refusal);
-    } else if (StatedSize(FormatOf(data, size), data, size, width, height) && !SizeRefusal(width, height, MaxPicturePixels).empty()) {
+    } else if (StatedPhotoSize(FormatOf(data, size), data, size, width, height) && !SizeRefusal(width, height, MaxPicturePixels).empty()) {
         Fail(SizeRefusal(width, height, MaxPicturePixels));
     } else if (const auto fileSize = std::filesystem::file_size(path, error); !error && fileSize > uintmax_t{INT_MAX}) {
         Fail(LargerThanTaken(data));
@@ -146,11 +120,11 @@ bool RefusedAtStart(const char* path, const uint8_t* data, size_t size) {
 Image* LoadPhotoFromMemory(const uint8_t* data, size_t size, int64_t maxPixels) {
     if (const char* refusal = FirstBytesRefusal(data, size)) return Fail(refusal);
     const char* format = FormatOf(data, size);
-    const std::string damaged = std::string("a ") + format + " that could not be decoded, as if damaged or cut short";
+    const std::string damaged = std::string("a ") + format + UNDECODABLE_REASON;
     if (size > INT_MAX) return Fail(LargerThanTaken(data));
     // The size first: the JPEG check reads the whole file, which a stated size over the cap saves.
     int64_t width = 0, height = 0;
-    const bool stated = StatedSize(format, data, size, width, height);
+    const bool stated = StatedPhotoSize(format, data, size, width, height);
     if (std::string tooLarge = SizeRefusal(width, height, maxPixels); stated && !tooLarge.empty()) return Fail(tooLarge);
     if (const char* unsupported = Unsupported(format, data, size)) return Fail(unsupported);
     if (!stated || width <= 0 || height <= 0) return Fail(damaged);  // no header, or one of no rows or columns

@@ -7,3 +7,7 @@
 
 // The reason the last failure on this thread recorded; valid until the next one.
 const char* LastReason();
+
+// What every reader says, after "a FORMAT", of a file of a format it takes that it could not decode:
+// a literal, so that a reader of one format has its whole sentence at compile time.
+#define UNDECODABLE_REASON " that could not be decoded, as if damaged or cut short"

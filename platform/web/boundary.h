@@ -40,10 +40,6 @@ struct PagePointer {
     int32_t pixelY;
 };
 
-// The most pixels a picture may have, as the programs refuse one (page_fitting.cpp holds it to
-// theirs): the page refuses a larger one before the browser spends its memory on decoding it.
-enum { VARNELO_MAX_PICTURE_PIXELS = 50000000 };
-
 // The two pictures the program reads, as the page writes them into its file system.
 #define VARNELO_SPOT_FILE "spot.tga"
 #define VARNELO_SCENE_FILE "scr.tga"

@@ -1,6 +1,6 @@
 // The program's own rules for a photo in the page, run on an instance that never starts: which
-// way is up, found before the browser decodes it, and the fitting, to which the page hands the
-// decoded photo a band of rows at a time, taking the TGA file it makes.
+// way is up and whether it is refused, found before the browser decodes it, and the fitting, to
+// which the page hands the decoded photo a band of rows at a time, taking the TGA file it makes.
 #include <emscripten.h>
 
 #include <cstddef>
@@ -9,9 +9,10 @@
 
 #include "image/fit.h"
 #include "image/orientation.h"
+#include "image/photo_header.h"
 #include "image/pictures.h"
+#include "image/reason.h"
 #include "image/tga_writer.h"
-#include "platform/web/boundary.h"
 
 namespace {
 
@@ -29,7 +30,19 @@ extern "C" {
 // browser decodes the stored rows as stored, whether or not it would turn them itself.
 EMSCRIPTEN_KEEPALIVE int32_t varnelo_clear_orientation(uint8_t* photo, size_t size) { return ClearOrientation(photo, size); }
 
-static_assert(VARNELO_MAX_PICTURE_PIXELS == MaxPicturePixels, "the page refuses pictures by the programs' cap");
+// Why the page refuses the photo, in the programs' words, or null: before the browser decodes it
+// (width 0), the size its header states over the programs' cap, so that the browser spends no
+// memory on it; once decoded, the size it decoded to over the cap; where the browser could not
+// decode it (width -1), the damage, for a format known here (for another the page names the
+// formats it reads).
+EMSCRIPTEN_KEEPALIVE const char* varnelo_photo_refusal(const uint8_t* photo, size_t size, int32_t width, int32_t height) {
+    const char* format = PhotoFormat(photo, size);
+    if (width < 0) return format != nullptr ? SetReason("a %s" UNDECODABLE_REASON, format) : nullptr;
+    int64_t columns = width, rows = height;
+    if (width == 0 && (format == nullptr || !StatedPhotoSize(format, photo, size, columns, rows))) return nullptr;
+    if (columns <= 0 || rows <= MaxPicturePixels / columns) return nullptr;
+    return SetReason("%s", TooManyPixels(columns, rows).c_str());
+}
 
 // Starts fitting a width x height picture as the scene (spot 0) or as the spot; null for a size
 // the rule takes not.

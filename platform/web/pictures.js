@@ -34,46 +34,32 @@ export function fitting(program, width, height, spot) {
   };
 }
 
-// The format and size a picture's header states, so that a picture too large is refused before
-// the browser spends its memory on it; null for a format not known here.
-function header(b) {
-  const le16 = (i) => b[i] | b[i + 1] << 8, be16 = (i) => b[i] << 8 | b[i + 1];
-  const le32 = (i) => (le16(i) | le16(i + 2) * 65536) >>> 0, be32 = (i) => be16(i) * 65536 + be16(i + 2);
-  const text = (i, n) => String.fromCharCode(...b.subarray(i, i + n));
-  const stated = (format, width, height) => ({ format, width, height });
-  if (text(1, 3) === 'PNG') return stated('PNG', be32(16), be32(20));
-  if (text(0, 4) === 'GIF8') return stated('GIF', le16(6), le16(8));
-  if (text(0, 2) === 'BM') return le32(14) === 12 ? stated('BMP', le16(18), le16(20)) : stated('BMP', le32(18), Math.abs(le32(22) | 0));
-  if (text(0, 4) === 'RIFF' && text(8, 4) === 'WEBP') {
-    const chunk = text(12, 4);
-    if (chunk === 'VP8 ') return stated('WebP', le16(26) & 0x3fff, le16(28) & 0x3fff);
-    if (chunk === 'VP8L') return stated('WebP', (le16(21) & 0x3fff) + 1, ((le32(21) >>> 14) & 0x3fff) + 1);
-    return stated('WebP', (le32(24) & 0xffffff) + 1, (le32(27) & 0xffffff) + 1);
+// `call(at, length)` on a copy of the photo's bytes in `program`'s heap.
+function inHeap(program, bytes, call) {
+  const at = program._malloc(bytes.length);
+  if (!at) throw new Error('out of memory');
+  program.HEAPU8.set(bytes, at);
+  try {
+    return call(at, bytes.length);
+  } finally {
+    program._free(at);
   }
-  if (b[0] === 0xff && b[1] === 0xd8) {
-    // The frame header follows any number of other segments, Exif and colour profiles among them.
-    for (let i = 2; i + 9 < b.length;) {
-      if (b[i] !== 0xff) break;
-      const marker = b[i + 1];
-      if (marker === 0xff) { ++i; continue; }
-      if (marker >= 0xc0 && marker <= 0xcf && ![0xc4, 0xc8, 0xcc].includes(marker)) return stated('JPEG', be16(i + 7), be16(i + 5));
-      i += 2 + be16(i + 2);
-    }
-    return stated('JPEG', 0, 0);
-  }
-  return null;
 }
 
 // The orientation a JPEG's Exif block or a PNG's eXIf chunk gives, found by `program`'s own reader
 // as the desktop programs find it, and set to 1 in `bytes`.
-function clearOrientation(program, bytes) {
-  const at = program._malloc(bytes.length);
-  if (!at) throw new Error('out of memory');
-  program.HEAPU8.set(bytes, at);
-  const value = program._varnelo_clear_orientation(at, bytes.length);
-  bytes.set(program.HEAPU8.subarray(at, at + bytes.length));
-  program._free(at);
+const clearOrientation = (program, bytes) => inHeap(program, bytes, (at, length) => {
+  const value = program._varnelo_clear_orientation(at, length);
+  bytes.set(program.HEAPU8.subarray(at, at + length));
   return value;
+});
+
+// `program`'s sentence refusing the photo, or null: from its bytes before the browser decodes it
+// (0 x 0) or where it could not (-1 x -1), or from the size it decoded to (varnelo_photo_refusal).
+function refusal(name, program, bytes, width, height) {
+  const refuse = (at, length) => program._varnelo_photo_refusal(at, length, width, height);
+  const reason = bytes ? inHeap(program, bytes, refuse) : refuse(0, 0);
+  return reason ? new Refused(`Your ${name} is ${program.UTF8ToString(reason)}. ${goesOn}`) : null;
 }
 
 // How each Exif orientation turns a w x h picture upright, as a canvas transform (a, b, c, d,
@@ -89,10 +75,8 @@ function upright(value, w, h) {
 // the page turns a photo where the desktop does, in every browser alike.
 async function decoded(name, bytes, program) {
   if (bytes.length === 0) throw new Refused(`Your ${name} is empty. ${goesOn}`);
-  const stated = header(bytes);
-  const most = VARNELO_MAX_PICTURE_PIXELS, tooLarge = (width, height) => width * height > most &&
-    new Refused(`Your ${name} is ${width} × ${height} pixels, more than the ${most / 1e6} million pixels this page takes; pick a smaller picture. ${goesOn}`);
-  if (stated && tooLarge(stated.width, stated.height)) throw tooLarge(stated.width, stated.height);
+  const tooLarge = refusal(name, program, bytes, 0, 0);
+  if (tooLarge) throw tooLarge;
   if (typeof createImageBitmap !== 'function') {
     throw new Refused(`Your ${name} cannot be taken: this browser decodes no pictures for a page (Safari does from version 15 on). ${goesOn}`);
   }
@@ -101,13 +85,14 @@ async function decoded(name, bytes, program) {
   try {
     bitmap = await createImageBitmap(new Blob([stored]), { premultiplyAlpha: 'none', colorSpaceConversion: 'none' });
   } catch (error) {
-    throw new Refused(stated ? `Your ${name} is a ${stated.format} that could not be decoded, as if damaged or cut short. ${goesOn}`
-      : `Your ${name} is no picture this browser can read (PNG, JPEG, WebP, GIF, BMP or TGA). ${goesOn}`);
+    throw refusal(name, program, bytes, -1, -1)
+      ?? new Refused(`Your ${name} is no picture this browser can read (PNG, JPEG, WebP, GIF, BMP or TGA). ${goesOn}`);
   }
   const [width, height] = turn >= 5 ? [bitmap.height, bitmap.width] : [bitmap.width, bitmap.height];
-  if (tooLarge(width, height)) {
+  const decodedTooLarge = refusal(name, program, null, width, height);
+  if (decodedTooLarge) {
     bitmap.close();
-    throw tooLarge(width, height);
+    throw decodedTooLarge;
   }
   return { bitmap, width, height, transform: upright(turn, bitmap.width, bitmap.height) };
 }

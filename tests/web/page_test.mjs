@@ -218,7 +218,9 @@ test('a file the page cannot take gets a sentence, out of full screen, and the d
   await page.waitForFunction(() => document.fullscreenElement, { timeout: Patience });
   for (const [file, said] of [['no-picture.png', /no-picture\.png is no picture this browser can read/],
     ['corrupt.jpg', /corrupt\.jpg is a JPEG that could not be decoded/], ['empty.jpg', /empty\.jpg is empty/],
-    ['huge.png', /huge\.png is 8000 × 7000 pixels, more than the 50 million pixels this page takes/],
+    ['huge.png', /huge\.png is 8000 x 7000 pixels, more than the 50 million taken\. The demo goes on/],
+    ...['lossless', 'lossy', 'extended'].map((kind) => [`huge-${kind}.webp`, /huge-\w+\.webp is 8000 x 7000 pixels/]),
+    ['cut.webp', /cut\.webp is a WebP that could not be decoded, as if damaged or cut short\./],
     ['notes.tga', /notes\.tga cannot be read: file ends inside the image ID/]]) {
     await pick('#pictures', file);
     assert.match(await (await page.waitForSelector('#message:not([hidden])')).evaluate((message) => message.textContent), said);

@@ -43,12 +43,18 @@ jpeg = open(at('blocks.jpg'), 'rb').read()
 large, large_colours = blocks(8000, 6000, 25)
 large.save(at('large.png'), compress_level=1)
 Image.new('1', (8000, 7000)).save(at('huge.png'))
+same.save(at('same.webp'))
 made = {'blocks.fit': tga(320, 200, bgr(colours)), 'same.fit': tga(320, 200, bgr(same)),
         'phone.fit': scene(ImageOps.exif_transpose(Image.open(at('phone.jpg')))),
         'large.fit': tga(320, 200, bgr(large_colours.crop((0, 20, 320, 220)))),
         # What the page must refuse.
         'no-picture.png': b'This is a note, not a picture.\n', 'corrupt.jpg': jpeg[:jpeg.index(b'\xff\xda')], 'empty.jpg': b'',
+        'cut.webp': open(at('same.webp'), 'rb').read()[:40],
         'notes.tga': b'This is a note, not a picture.\n', 'zero.tga': tga(0, 5, b''), 'vast.tga': tga(65535, 65535, b'')}
+# A WebP of each kind of header, cut after it: the size it states alone refuses it.
+for kind, mode, lossless in [('lossless', '1', True), ('lossy', '1', False), ('extended', 'RGBA', False)]:
+    Image.new(mode, (8000, 7000)).save(at(f'huge-{kind}.webp'), lossless=lossless)
+    made[f'huge-{kind}.webp'] = open(at(f'huge-{kind}.webp'), 'rb').read()[:40]
 for name, image, rule in [('tall', blocks(401, 877, 1)[0], scene), ('small', blocks(97, 61, 1)[0], scene),
                           ('Spot-photo', blocks(500, 420, 1)[0], light), ('glow', blocks(60, 40, 1)[0], light),
                           ('alpha', Image.merge('RGBA', [*blocks(333, 211, 1)[0].split(), Image.frombytes('L', (333, 211), bytes(
