@@ -48,14 +48,13 @@ const char* FirstBytesRefusal(const uint8_t* data, size_t size) {
                                               : "not a PNG, JPEG, GIF, BMP or TGA picture";
 }
 
-// Why a stated size is refused: more pixels than taken, or a side longer than the decoder's.
-std::string SizeRefusal(int64_t width, int64_t height, int64_t maxPixels) {
-    if (width > 0 && height > maxPixels / width) return TooManyPixels(width, height, maxPixels);
-    if (width > MaxSide || height > MaxSide) {
-        return std::to_string(width) + " x " + std::to_string(height) + " pixels, a side longer than the " +
-               std::to_string(MaxSide) + " taken";
-    }
-    return {};
+// Why a stated size is refused, recorded: more pixels than taken, or a side longer than the
+// decoder's; null for neither.
+const char* SizeRefusal(int64_t width, int64_t height, int64_t maxPixels) {
+    if (const char* over = OverPictureCap(width, height, maxPixels)) return over;
+    if (width <= MaxSide && height <= MaxSide) return nullptr;
+    return SetReason("%s x %s pixels, a side longer than the %s taken", std::to_string(width).c_str(),
+                     std::to_string(height).c_str(), std::to_string(MaxSide).c_str());
 }
 
 // What the decoder does not take, said by name rather than as damage.
@@ -105,8 +104,8 @@ bool RefusedAtStart(const char* path, const uint8_t* data, size_t size) {
     std::error_code error;
     if (const char* refusal = FirstBytesRefusal(data, size)) {
         Fail(refusal);
-    } else if (StatedPhotoSize(FormatOf(data, size), data, size, width, height) && !SizeRefusal(width, height, MaxPicturePixels).empty()) {
-        Fail(SizeRefusal(width, height, MaxPicturePixels));
+    } else if (StatedPhotoSize(FormatOf(data, size), data, size, width, height) && SizeRefusal(width, height, MaxPicturePixels)) {
+        // recorded by SizeRefusal
     } else if (const auto fileSize = std::filesystem::file_size(path, error); !error && fileSize > uintmax_t{INT_MAX}) {
         Fail(LargerThanTaken(data));
     } else {
@@ -125,7 +124,7 @@ Image* LoadPhotoFromMemory(const uint8_t* data, size_t size, int64_t maxPixels) 
     // The size first: the JPEG check reads the whole file, which a stated size over the cap saves.
     int64_t width = 0, height = 0;
     const bool stated = StatedPhotoSize(format, data, size, width, height);
-    if (std::string tooLarge = SizeRefusal(width, height, maxPixels); stated && !tooLarge.empty()) return Fail(tooLarge);
+    if (stated && SizeRefusal(width, height, maxPixels) != nullptr) return nullptr;
     if (const char* unsupported = Unsupported(format, data, size)) return Fail(unsupported);
     if (!stated || width <= 0 || height <= 0) return Fail(damaged);  // no header, or one of no rows or columns
     if (std::strcmp(format, "PNG") == 0 && PngChunkOverruns(data, size)) return Fail(damaged);

@@ -11,8 +11,9 @@
 // a header of 18 bytes can state 4.3 billion.
 inline constexpr int64_t MaxPicturePixels = 50'000'000;
 
-// "W x H pixels, more than the 50 million taken": why a picture over the cap is refused.
-std::string TooManyPixels(int64_t width, int64_t height, int64_t maxPixels = MaxPicturePixels);
+// Null for a picture within the cap (or of no columns, which its reader refuses), else why it is
+// refused, "W x H pixels, more than the 50 million taken", recorded as the reason (image/reason.h).
+const char* OverPictureCap(int64_t width, int64_t height, int64_t maxPixels = MaxPicturePixels);
 
 // A TGA picture read as LoadTga reads it, refused before its pixels are taken when its header
 // states more than MaxPicturePixels; null with the reason recorded (LastReason, image/reason.h).

@@ -40,8 +40,7 @@ EMSCRIPTEN_KEEPALIVE const char* varnelo_photo_refusal(const uint8_t* photo, siz
     if (width < 0) return format != nullptr ? SetReason("a %s" UNDECODABLE_REASON, format) : nullptr;
     int64_t columns = width, rows = height;
     if (width == 0 && (format == nullptr || !StatedPhotoSize(format, photo, size, columns, rows))) return nullptr;
-    if (columns <= 0 || rows <= MaxPicturePixels / columns) return nullptr;
-    return SetReason("%s", TooManyPixels(columns, rows).c_str());
+    return OverPictureCap(columns, rows);
 }
 
 // Starts fitting a width x height picture as the scene (spot 0) or as the spot; null for a size

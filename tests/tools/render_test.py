@@ -150,6 +150,8 @@ class Render(unittest.TestCase):
                              (["--scene", "flat.tga", "--spot", SCENE, "--at", "1,2"], "no pixels to fit"),
                              (["--spot", "huge.tga", "--scene", SCENE, "--at", "1,2"], "65535 x 65535 pixels, more than the 50 million taken")]:
             self.assertFails(args + ["-o", "out.bmp"], 1, "varnelo-render: cannot read %s: %s" % (args[1], reason))
+        tga("cap.tga", type=3, width=10000, height=5000, depth=8)  # 50 million pixels exactly are taken, rows cut short or not
+        self.assertEqual(run(["--spot", "cap.tga", "--scene", SCENE, "--at", "1,2", "-o", "cap.bmp"], self.dir).stderr, "")
         huge, mine = "a picture of 65535 x 65535 is too large for BMP", "it is the input picture"
         for args, output, reason in [
                 (["--picture", SCENE], "full.bmp", "No space left on device"),
