@@ -330,6 +330,14 @@ INSTANTIATE_TEST_SUITE_P(, AppSwitching, ::testing::Values(
               FRAMED_AT("0, 40, 640, 400") COVERING FRAMED_AT("0, 40, 640, 400"), "hidden shown shown "},
     Switching{"Refused", "", [] { recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED}); }, [] {}, {75, 402},
               {FRAME "ShowCursor ", COVER "ShowCursor "}, COVERING FRAMED_AT("0, 40, 640, 400") COVERING, "hidden shown hidden "},
+    // A window's page refused: all it had is given back, and full screen is taken again.
+    Switching{"NoPageForTheWindow", "", [] { recorder::Script("CreateSurface", {DD_OK, DD_OK, DD_OK, DD_OK, DDERR_OUTOFMEMORY}); }, [] {},
+              {75, 402}, {LEAVE FRAME "DirectDraw.CreateSurface DirectDraw.CreateClipper Clipper.SetHWnd Primary.SetClipper DirectDraw.CreateSurface "
+                          "Primary.Release Clipper.Release " COVER "DirectDraw.SetCooperativeLevel DirectDraw.SetDisplayMode "
+                          "DirectDraw.CreateSurface Primary.GetAttachedSurface DirectDraw.CreateSurface DirectDraw.CreateSurface ",
+                          "Primary.Release Offscreen3.Release Offscreen4.Release DirectDraw.RestoreDisplayMode DirectDraw.SetCooperativeLevel "
+                          FRAME WINDOW_SURFACES "ShowCursor "},
+              FRAMED_AT("0, 40, 640, 400") COVERING FRAMED_AT("0, 40, 640, 400"), "hidden hidden shown "},
     Switching{"Window", "--window --aspect 4:3", [] {}, [] {}, {75, 435},
               {COVER "ShowCursor ", FRAME "ShowCursor "}, FRAMED_AT("0, 0, 640, 480") COVERING FRAMED_AT("0, 0, 640, 480"),
               "shown hidden shown "}),
