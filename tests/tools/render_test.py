@@ -129,6 +129,7 @@ class Render(unittest.TestCase):
                            ("tables.jpg", jpeg[:-2] + tables + jpeg[-2:]), ("note.txt", b"Hello, this is no picture\n"),
                            ("arith.jpg", jpeg[:sof + 1] + b"\xc9" + jpeg[sof + 2:]), ("12bit.jpg", jpeg[:sof + 4] + b"\x0c" + jpeg[sof + 5:]),
                            ("photo.webp", b"RIFF\0\0\0\0WEBPVP8 " + bytes(30)), ("rle.bmp", b"BM" + bytes(12) + struct.pack("<IiiHHI", 40, 4, 4, 1, 8, 1) + bytes(40)),
+                           ("os2.bmp", b"BM" + bytes(12) + struct.pack("<IHHHH", 12, 65535, 800, 1, 24) + bytes(40)),
                            ("wide.png", b"\x89PNG\r\n\x1a\n\0\0\0\rIHDR" + struct.pack(">II", 16777217, 1) + bytes(30)),
                            ("lying.png", png.getvalue()[:33] + struct.pack(">I", 0x3FFFFFFF) + b"IDAT" + bytes(40))]:  # 1 GiB claimed
             self.write(name, data)
@@ -142,6 +143,7 @@ class Render(unittest.TestCase):
                              ("noscan.jpg", damaged % "JPEG"), ("arith.jpg", "an arithmetic-coded JPEG is not supported"),
                              ("12bit.jpg", "a 12-bit JPEG is not supported"), ("/dev/zero", "not a PNG, JPEG, GIF, BMP or TGA picture"),
                              ("photo.webp", "a WebP picture is not supported: save it as PNG or JPEG"), ("rle.bmp", "a run-length BMP is not supported"),
+                             ("os2.bmp", "65535 x 800 pixels, more than the 50 million taken"),
                              ("wide.png", "16777217 x 1 pixels, a side longer than the 16777216 taken"), ("lying.png", damaged % "PNG")]:
             forms = (["--picture", name], ["--indexed", name], ["--spot", name, "--at", "1,2"]) if name.endswith(".tga") else ()
             for args in forms + (["--fit-scene", name], ["--fit-light", name]):
