@@ -9,10 +9,12 @@ import picture_kinds
 segment = lambda marker, body: struct.pack(">BBH", 0xFF, marker, len(body) + 2) + body  # noqa: E731
 
 
-def crafted(width=8, height=8, dc=15, step=1, frame=0xC0, bits=8, sampling=(0x11,), low=0, tables=0, scan=b"", restart=0, before=b""):
+def crafted(width=8, height=8, dc=15, step=1, frame=0xC0, bits=8, sampling=(0x11,), low=0, tables=0, scan=b"", restart=0, before=b"",
+            band=None, scanned=None):  # band: the scan's first and last coefficient; scanned: how many components it names
     ids = range(1, len(sampling) + 1)
     sof = struct.pack(">BHHB", bits, height, width, len(ids)) + b"".join(bytes([i, s, 0]) for i, s in zip(ids, sampling))
-    sos = segment(0xDA, bytes([len(ids)]) + b"".join(bytes([i, tables]) for i in ids) + bytes([0, 63 * (frame != 0xC2), low]))
+    ids = ids[:scanned]
+    sos = segment(0xDA, bytes([len(ids)]) + b"".join(bytes([i, tables]) for i in ids) + bytes(band or (0, 63 * (frame != 0xC2))) + bytes([low]))
     dqt = b"\x10" + struct.pack(">H", step) * 64 if step > 255 else b"\0" + bytes([step]) * 64
     dht = b"\0\1" + bytes(15) + bytes([dc]) + b"\x10\1" + bytes(15) + b"\0"  # a DC and an AC table of one 1-bit code
     return (b"\xFF\xD8" + before + segment(0xDB, dqt) + segment(frame, sof) + segment(0xC4, dht) + segment(0xDD, struct.pack(">H", restart))
@@ -30,6 +32,9 @@ CRAFTED = {
     "damaged.65535x65535.dc-past-an-int": crafted(65535, 65535, sampling=FOUR), "ok.65535x65535.dc-still": crafted(65535, 65535, 0, sampling=FOUR),
     "damaged.none.table-of-300-codes": crafted(before=segment(0xC4, b"\1" + bytes(8) + b"\xC8\x64" + bytes(306))), "12-bit.8x8.sof0": crafted(bits=12),
     "16-bit.8x8.sof1": crafted(frame=0xC1, bits=16), "arithmetic-coded.none.dac": crafted(before=segment(0xCC, b"")),
+    "damaged.8x8.sampled-3-to-2": crafted(sampling=(0x31, 0x21, 0x11)), "damaged.8x8.scan-of-no-component": crafted(scanned=0),
+    "damaged.8x8.progressive-ac-of-two": crafted(frame=0xC2, sampling=(0x11,) * 3, band=(1, 63), scanned=2),
+    "damaged.8x8.progressive-dc-with-ac": crafted(frame=0xC2, band=(0, 63)), "damaged.8x8.ac-code-undefined": crafted(scan=b"\0\0\x80"),
 }
 CRAFTED.update({"%s.8x8.sof%d" % (kind, n): crafted(frame=0xC0 + n) for kind, numbers in (
     ("lossless", (3, 7, 11, 15)), ("hierarchical", (5, 6)), ("arithmetic-coded", (9, 10, 13, 14))) for n in numbers})
