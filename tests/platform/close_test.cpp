@@ -23,9 +23,9 @@ memory_screen::State& Screen() { return memory_screen::Get(); }
 void AnswerLikeSdl(int request) { signal(request, AnswerLikeSdl), (void)!write(STDERR_FILENO, "quit queued\n", 12); }
 // A program in a child, sent close requests while it waits, SDL's answer first: a loop that runs takes one and ends with 0.
 TEST(CoreWindow, ACloseRequestEndsTheProgramWhereverItIsStuck) {
-    enum Stuck { Nowhere, InTheWait, InTheClosing };
+    enum Stuck { Nowhere, InTheWait, InTheClosing, IgnoringInterrupts };  // the last as under nohup or in a shell's background
     const struct { Stuck stuck; std::vector<int> requests; int code; std::string said; double afterS; } cases[] = {
-        {Nowhere, {SIGINT}, 0, "", 0},
+        {Nowhere, {SIGINT}, 0, "", 0}, {IgnoringInterrupts, {SIGINT, SIGTERM}, 0, "", 0},
         {InTheWait, {SIGTERM}, 1, "varnelo: ended on a close request it could not act on within 2 s\n", 1.5},
         {InTheWait, {SIGTERM, SIGTERM}, 1, "varnelo: ended on a second close request\n", 0},
         {InTheClosing, {SIGTERM}, 1, "varnelo: ended on a close request, as closing took longer than 2 s\n", 1.5}};
@@ -35,7 +35,7 @@ TEST(CoreWindow, ACloseRequestEndsTheProgramWhereverItIsStuck) {
         const pid_t child = fork();
         if (child == 0) {
             dup2(told[1], STDERR_FILENO);
-            signal(SIGINT, AnswerLikeSdl), signal(SIGTERM, AnswerLikeSdl);
+            signal(SIGINT, test.stuck == IgnoringInterrupts ? SIG_IGN : AnswerLikeSdl), signal(SIGTERM, AnswerLikeSdl);
             OpenTestWindow(DefWindowProcA);
             // Each wait says it waits; a stuck one lets signals in only then, so that a second request follows the first.
             sigset_t all, letIn;
