@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include "platform/core/close_requests.h"
 #include "platform/memory/screen.h"
 #include "tests/platform/test_window.h"
 
@@ -37,6 +38,7 @@ TEST(CoreWindow, ACloseRequestEndsTheProgramWhereverItIsStuck) {
             dup2(told[1], STDERR_FILENO);
             signal(SIGINT, test.stuck == IgnoringInterrupts ? SIG_IGN : AnswerLikeSdl), signal(SIGTERM, AnswerLikeSdl);
             OpenTestWindow(DefWindowProcA);
+            if (test.stuck == IgnoringInterrupts) close_requests::Watch();  // once more, as for a second window
             // Each wait says it waits; a stuck one lets signals in only then, so that a second request follows the first.
             sigset_t all, letIn;
             sigfillset(&all), sigprocmask(test.stuck == InTheWait ? SIG_BLOCK : SIG_UNBLOCK, &all, &letIn);

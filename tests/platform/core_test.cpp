@@ -76,7 +76,7 @@ TEST_F(CoreTest, TicksKeepTheirGridAndAStallGivesOneTick) {
     for (const auto& [stallMs, tickAtMs] : steps) {
         Screen().nowMs += stallMs;
         const MSG message = Next();
-        EXPECT_EQ(std::pair(message.message, message.wParam), std::pair(UINT{WM_TIMER}, WPARAM{1}));
+        EXPECT_EQ(std::tuple(message.message, message.wParam, message.time), std::tuple(UINT{WM_TIMER}, WPARAM{1}, DWORD(Screen().nowMs)));
         EXPECT_EQ(Screen().nowMs - start, tickAtMs) << "after a stall of " << stallMs << " ms";
     }
 }
@@ -163,6 +163,8 @@ TEST_F(CoreTest, WindowCursorAndTimerCallsAnswerOnTheWindowAndFailWithoutIt) {
     EXPECT_EQ(RegisterClassExA(&noProcedure), 0) << "a name taken already";
     EXPECT_EQ(CreateWindowExA(0, nullptr, "", 0, 0, 0, 320, 200, nullptr, nullptr, nullptr, nullptr), nullptr) << "no class named";
     EXPECT_EQ(GetMessageA(nullptr, nullptr, 0, 0), -1);
+    const MSG stray{nullptr, WM_TIMER, 1, 0, 0, {0, 0}};
+    EXPECT_EQ(DispatchMessageA(&stray), 0) << "a message for no window of ours goes nowhere";
     EXPECT_EQ(std::pair(MessageBoxA(nullptr, "why", nullptr, MB_OK), Screen().told), std::pair(1, std::string("Error: why\n"))) << "IDOK";
 }
 
