@@ -132,8 +132,9 @@ TEST_F(SdlScreenTest, AnExposeRepaintsTheLastFrame) {
     EXPECT_EQ(colourAt(surface->w / 2, surface->h / 2), 0u) << "before any frame: black";
     const std::vector<uint32_t> frame(size_t{Width} * 240, 0x00336699);
     screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), Width, 240, Width * 4);
-    // After 320 x 240, which fills the display, a mode of 32 x 20 fills 960 x 600 from row 60: the band below is black.
-    screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), 32, 20, 32 * 4);
+    // After 320 x 240, which fills the display, 320 x 200 fills 960 x 600 from row 60: the band below is black.
+    screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), Width, Height, Width * 4);
+    screen::Present(nullptr, Width, Height, Width * 4);  // no frame to show: nothing changes
     for (int x = 0; x < surface->w; ++x) ASSERT_EQ(colourAt(x, 660), 0u) << "lit pixel in row 660 at " << x;
     SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 255, 255, 255));
     Deliver({Event(SDL_WINDOWEVENT, 0, SDL_WINDOWEVENT_EXPOSED)});
