@@ -46,7 +46,7 @@ StartReading ReadStartOptions(const std::vector<std::string>& arguments) {
             reading.options.shape.aspect = value == "4:3" ? letterbox::Aspect::FourThree : letterbox::Aspect::Square;
             aspectGiven = true;
         } else if (option == "--help" || option == "--version") {
-            return Misuse(option + " takes no argument such as " + arguments[0]);
+            return Misuse(option + " goes alone, not after " + arguments[0]);
         } else {
             return Misuse((option.rfind('-', 0) == 0 ? "unknown option " : "unexpected argument ") + option);
         }

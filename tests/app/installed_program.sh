@@ -27,7 +27,7 @@ done <<EOF
 --fullscreen;;2;err;$usage
 --fullscreen;;2;err;varnelo: unknown option --fullscreen
 --help extra;;2;err;varnelo: --help takes no argument such as extra
---whole --version;;2;err;varnelo: --version takes no argument such as --whole
+--whole --version;;2;err;varnelo: --version goes alone, not after --whole
 picture.tga;;2;err;varnelo: unexpected argument picture.tga
 --whole --window --whole;;2;err;varnelo: --whole given twice
 --window --aspect square --window;;2;err;varnelo: --window given twice
