@@ -51,8 +51,7 @@ template <typename T, typename = std::enable_if_t<std::is_integral_v<T>>> std::s
 }
 std::string Text(const MSG* message) { return Text(message->message) + ", " + Text(message->wParam); }
 std::string Text(const RECT* rect) {
-    if (rect == nullptr) return "null";
-    return Text(rect->left) + "," + Text(rect->top) + "," + Text(rect->right) + "," + Text(rect->bottom);
+    return rect == nullptr ? "null" : Text(rect->left) + "," + Text(rect->top) + "," + Text(rect->right) + "," + Text(rect->bottom);
 }
 std::string Text(RECT*) { return "rect"; }  // an out parameter of a Win32 call, not yet filled
 
@@ -141,8 +140,7 @@ HRESULT Surface::SetClipper(LPDIRECTDRAWCLIPPER clipper) {
 }
 
 LPDIRECTDRAWSURFACE7 Adopt(LPDIRECTDRAWSURFACE7 real, std::string name) {
-    surfaces.push_back(std::make_unique<Surface>(real, std::move(name)));
-    return surfaces.back().get();
+    return surfaces.emplace_back(std::make_unique<Surface>(real, std::move(name))).get();
 }
 
 HRESULT Surface::GetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE7* surface) {
@@ -176,34 +174,27 @@ struct DirectDraw final : IDirectDraw7 {
     }
     HRESULT CreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER* clipper, IUnknown* outer) override {
         const HRESULT result = Pass("DirectDraw", "CreateClipper", [&] { return real->CreateClipper(flags, clipper, outer); }, flags, outer);
-        if (result == DD_OK) {
-            clippers.push_back(std::make_unique<Clipper>(*clipper));
-            *clipper = clippers.back().get();
-        }
+        if (result == DD_OK) *clipper = clippers.emplace_back(std::make_unique<Clipper>(*clipper)).get();
         return result;
     }
 };
 std::unique_ptr<DirectDraw> directDraw;
 
-// A Win32 call: recorded, then failed with 0 if scripted, else made by the core.
+// A Win32 call: recorded, then failed with 0 if scripted, else made by the core. WINMM answers error codes, so
+// a scripted failure of one answers the code given.
 template <typename Result, typename... Params, typename... Args>
 Result Call(const char* name, Result (*real)(Params...), Args... args) {
     Record(name, args...);
     if constexpr (std::is_void_v<Result>) {
         real(args...);
     } else {
-        if (Due(name) != DD_OK) return Result{};
+        const HRESULT scripted = Due(name);
+        if constexpr (std::is_same_v<Result, MMRESULT>) if (scripted != DD_OK) return static_cast<MMRESULT>(scripted);
+        if (scripted != DD_OK) return Result{};
         const Result result = real(args...);
         if constexpr (std::is_same_v<Result, HWND>) state.window = result;
         return result;
     }
-}
-
-// A WINMM call: its answers are error codes, so a scripted failure answers the code given.
-MMRESULT CallWinmm(const char* name, MMRESULT (*real)(UINT), UINT period) {
-    Record(name, period);
-    const HRESULT scripted = Due(name);
-    return scripted != DD_OK ? static_cast<MMRESULT>(scripted) : real(period);
 }
 
 }  // namespace
@@ -286,9 +277,8 @@ WRAP(BOOL, GetClientRect, (HWND a, LPRECT b), a, b)
 WRAP(BOOL, ClientToScreen, (HWND a, LPPOINT b), a, b)
 WRAP(BOOL, AdjustWindowRectEx, (LPRECT a, DWORD b, BOOL c, DWORD d), a, b, c, d)
 WRAP(HCURSOR, SetCursor, (HCURSOR a), a)
-MMRESULT __real_timeBeginPeriod(UINT), __real_timeEndPeriod(UINT);
-MMRESULT __wrap_timeBeginPeriod(UINT a) { return recorder::CallWinmm("timeBeginPeriod", __real_timeBeginPeriod, a); }
-MMRESULT __wrap_timeEndPeriod(UINT a) { return recorder::CallWinmm("timeEndPeriod", __real_timeEndPeriod, a); }
+WRAP(MMRESULT, timeBeginPeriod, (UINT a), a)
+WRAP(MMRESULT, timeEndPeriod, (UINT a), a)
 WRAP(HWND, CreateWindowExA, (DWORD a, LPCSTR b, LPCSTR c, DWORD d, int e, int f, int g, int h, HWND i, HMENU j, HINSTANCE k, LPVOID l),
      a, b, c, d, e, f, g, h, i, j, k, l)
 HRESULT __real_DirectDrawCreateEx(GUID*, LPVOID*, REFIID, IUnknown*);
