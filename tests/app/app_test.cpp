@@ -77,9 +77,8 @@ TEST_F(AppTest, StartsUpInOrderRunsTheLoopAndEndsWithEscape) {
 struct EarlyReturn {
     const char* name;
     void (*arrange)();
-    bool windowMade;
     const char* told;
-    long logLines;
+    long logLines;  // set up before any picture was read, the log is complete; without a window there is none
 };
 
 #define NO_PICTURE(why) "cannot show the picture: " why " (DirectX.log says why)"
@@ -88,15 +87,13 @@ class AppEarlyReturn : public AppTest, public ::testing::WithParamInterface<Earl
 
 TEST_P(AppEarlyReturn, TellsWhyAndFailsBeforeTheTimerStarts) {
     GetParam().arrange();
-    const bool windowMade = GetParam().windowMade;
     EXPECT_EQ(Run("TE"), 1);
     EXPECT_EQ(memory_screen::Get().told, "varnelo: " + std::string(GetParam().told) + "\n");
-    EXPECT_EQ(Calls().back(), "MessageBoxA(" + std::string(windowMade ? "window" : "null") + ", \"" + GetParam().told +
+    EXPECT_EQ(Calls().back(), "MessageBoxA(" + std::string(GetParam().logLines != 0 ? "window" : "null") + ", \"" + GetParam().told +
                                   "\", \"varnelo\", 16)");
     for (const char* none : {"time", "SetTimer", "GetMessageA", "Offscreen2.Lock"}) EXPECT_EQ(Calls(none), std::vector<std::string>{});
     EXPECT_EQ(Held(), "");
     EXPECT_TRUE(memory_screen::Get().pointerShown);
-    // Set up before any picture was read, the log is complete; without a window there is none.
     const std::string log = ReadFileText("DirectX.log");
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), GetParam().logLines);
 }
@@ -104,28 +101,26 @@ TEST_P(AppEarlyReturn, TellsWhyAndFailsBeforeTheTimerStarts) {
 INSTANTIATE_TEST_SUITE_P(
     , AppEarlyReturn,
     ::testing::Values(
-        EarlyReturn{"NoSpot", [] { fs::remove("spot.tga"); }, true, "cannot read spot.tga: No such file or directory", 17},
-        EarlyReturn{"NoScene", [] { fs::remove("scr.tga"); }, true, "cannot read scr.tga: No such file or directory", 17},
-        EarlyReturn{"SpotNotAPicture", [] { std::ofstream("spot.tga") << "not a picture"; }, true, "cannot read spot.tga: not a TGA file", 17},
-        EarlyReturn{"SceneOfNoPixels", [] { WriteFileBytes("scr.tga", TgaHeaderBytes({0, 0, 2, 0, 5, 0, 0, 24, 0})); }, true, "cannot read scr.tga: no pixels to fit", 17},
-        EarlyReturn{"SpotOfBillionsOfPixels", [] { WriteFileBytes("spot.tga", TgaHeaderBytes({0, 0, 2, 65535, 65535, 0, 0, 24, 0})); }, true,
+        EarlyReturn{"NoSpot", [] { fs::remove("spot.tga"); }, "cannot read spot.tga: No such file or directory", 17},
+        EarlyReturn{"NoScene", [] { fs::remove("scr.tga"); }, "cannot read scr.tga: No such file or directory", 17},
+        EarlyReturn{"SpotNotAPicture", [] { std::ofstream("spot.tga") << "not a picture"; }, "cannot read spot.tga: not a TGA file", 17},
+        EarlyReturn{"SceneOfNoPixels", [] { WriteFileBytes("scr.tga", TgaHeaderBytes({0, 0, 2, 0, 5, 0, 0, 24, 0})); }, "cannot read scr.tga: no pixels to fit", 17},
+        EarlyReturn{"SpotOfBillionsOfPixels", [] { WriteFileBytes("spot.tga", TgaHeaderBytes({0, 0, 2, 65535, 65535, 0, 0, 24, 0})); },
                     "cannot read spot.tga: 65535 x 65535 pixels, more than the 50 million taken", 17},
-        EarlyReturn{"ClassRefused", [] { recorder::Script("RegisterClassExA", {DDERR_GENERIC}); }, false, "cannot register the window class", 0},
-        EarlyReturn{"NoDisplay", [] { memory_screen::Get().noDisplay = true; }, false, "cannot create the window", 0},
-        EarlyReturn{"NoDirectDraw", [] { recorder::Script("DirectDrawCreateEx", {DDERR_GENERIC}); }, true,
-                    NO_PICTURE("DirectDraw could not be started"), 4},
-        EarlyReturn{"NothingDrawsInTheWindow", [] { memory_screen::Get().noDrawing = true; }, true,
-                    NO_PICTURE("DirectDraw could not be started"), 4},
+        EarlyReturn{"ClassRefused", [] { recorder::Script("RegisterClassExA", {DDERR_GENERIC}); }, "cannot register the window class", 0},
+        EarlyReturn{"NoDisplay", [] { memory_screen::Get().noDisplay = true; }, "cannot create the window", 0},
+        EarlyReturn{"NoDirectDraw", [] { recorder::Script("DirectDrawCreateEx", {DDERR_GENERIC}); }, NO_PICTURE("DirectDraw could not be started"), 4},
+        EarlyReturn{"NothingDrawsInTheWindow", [] { memory_screen::Get().noDrawing = true; }, NO_PICTURE("DirectDraw could not be started"), 4},
         EarlyReturn{"NoWindowEither", [] {
             recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
             recorder::Script("CreateClipper", {DDERR_OUTOFMEMORY});
-        }, true, NO_PICTURE("the display refused both full screen and a window"), 15},
+        }, NO_PICTURE("the display refused both full screen and a window"), 15},
         EarlyReturn{"NoPagesInFullScreen", [] { recorder::Script("CreateSurface", {DD_OK, DD_OK, DDERR_OUTOFMEMORY}); },
-                    true, NO_PICTURE("the display gave full screen but no pages for the frames"), 17},
+                    NO_PICTURE("the display gave full screen but no pages for the frames"), 17},
         EarlyReturn{"NoPagesInAWindow", [] {
             recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
             recorder::Script("CreateSurface", {DD_OK, DDERR_OUTOFMEMORY});
-        }, true, NO_PICTURE("the display gave a window but no pages for the frames"), 22}),
+        }, NO_PICTURE("the display gave a window but no pages for the frames"), 22}),
     CaseName<EarlyReturn>);
 
 // A scene of another size shows fitted, each made from one 320 x 200 picture so that any sane fitting's result is
