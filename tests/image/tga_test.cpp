@@ -86,10 +86,8 @@ const LoadCase LoadCases[] = {
      Pixels(6, 9)},
     {"HostileRawPacketPastImageEnd", {.imageType = 10, .width = 2, .descriptor = Top}, {{0x7F}, Bytes(384, 7)},
      {0x070707, 0x070707}},
-    {"HostileRawPacketPastFileEnd", {.imageType = 10, .width = 8, .height = 8, .descriptor = Top},
-     {{0x7F, 0, 0, 1, 0, 0}}, {1}},
-    {"HostileHugeWithTwentyBytes", {.width = 65535, .height = 65535, .descriptor = Top}, {Bytes(20, 1)},
-     Pixels(6, 0x010101)},
+    {"HostileRawPacketPastFileEnd", {.imageType = 10, .width = 8, .height = 8, .descriptor = Top}, {{0x7F, 0, 0, 1, 0, 0}}, {1}},
+    {"HostileHugeWithTwentyBytes", {.width = 65535, .height = 65535, .descriptor = Top}, {Bytes(20, 1)}, Pixels(6, 0x010101)},
     {"HostileZeroWidthWithRleData", {.imageType = 10, .width = 0, .height = 5}, {{0xFF, 1, 2, 3, 0x7F}}, {}},
 };
 
@@ -169,16 +167,11 @@ struct RefusedCase {
 
 std::vector<RefusedCase> RefusedCases() {
     std::vector<RefusedCase> cases = {
-        {"MapEntrySize8", TgaFile({.colourMapType = 1, .imageType = 1, .colourMapLength = 2, .colourMapEntrySize = 8},
-                                  {{1, 2, 0}}), "colour map entry size 8 not supported"},
-        {"MapEntrySize240",
-         TgaFile({.colourMapType = 1, .imageType = 1, .colourMapLength = 1, .colourMapEntrySize = 240}, {Bytes(31, 1)}),
-         "colour map entry size 240 not supported"},
+        {"MapEntrySize8", TgaFile(Mapped(1, 2, 8), {{1, 2, 0}}), "colour map entry size 8 not supported"},
+        {"MapEntrySize240", TgaFile(Mapped(1, 1, 240), {Bytes(31, 1)}), "colour map entry size 240 not supported"},
         {"CutInsideHeader", {0, 0, 3, 0, 0, 0, 0, 0, 0, 0}, "file ends inside the header"},
-        {"CutInsideId", TgaFile({.idLength = 255, .imageType = 3}, {Bytes(100, 0xEE)}),
-         "file ends inside the image ID"},
-        {"CutInsideMap", TgaFile({.colourMapType = 1, .imageType = 1, .colourMapLength = 10, .colourMapEntrySize = 24},
-                                 {Bytes(20, 1)}), "file ends inside the colour map"},
+        {"CutInsideId", TgaFile({.idLength = 255, .imageType = 3}, {Bytes(100, 0xEE)}), "file ends inside the image ID"},
+        {"CutInsideMap", TgaFile(Mapped(1, 10), {Bytes(20, 1)}), "file ends inside the colour map"},
         {"Empty", {}, "empty file"},
         {"Text", Bytes(std::begin("not a picture at all"), std::end("not a picture at all")), "not a TGA file"},
         {"MapTypeBeyondOne", TgaFile({.colourMapType = 2, .imageType = 4}, {{0, 0, 0, 0}}), "not a TGA file"},
