@@ -74,15 +74,12 @@ TEST(TakeScreenshot, TakesTheFirstFreeNameAndNeverOverwrites) {
     ASSERT_EQ(TakeScreenshot(frame.data()), 1);  // the gap is filled again
     const std::vector<std::string> names = folder.Names();
     ASSERT_EQ(names.size(), 18u);
-    EXPECT_EQ(names[0], "Screenshot 0.bmp");
-    EXPECT_EQ(names[2], "Screenshot 2.bmp");
-    EXPECT_EQ(names[10], "Screenshot a.bmp");
-    EXPECT_EQ(names[17], "Screenshot11.bmp");
+    EXPECT_EQ((std::vector{names[0], names[2], names[10], names[17]}),
+              (std::vector<std::string>{"Screenshot 0.bmp", "Screenshot 2.bmp", "Screenshot a.bmp", "Screenshot11.bmp"}));
     EXPECT_TRUE(fs::is_directory("Screenshot 1.bmp"));
     EXPECT_EQ(fs::file_size("Screenshot11.bmp"), 192054u);
 
-    fs::create_directory("Screenshotfffffffe.bmp");
-    fs::create_directory("Screenshotffffffff.bmp");
+    for (const char* name : {"Screenshotfffffffe.bmp", "Screenshotffffffff.bmp"}) fs::create_directory(name);
     EXPECT_EQ(TakeScreenshotFrom(frame.data(), 0xFFFFFFFE), 0);
     EXPECT_STREQ(LastReason(), "every screenshot name is taken");
     EXPECT_EQ(folder.Names().size(), 20u);

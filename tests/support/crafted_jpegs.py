@@ -35,6 +35,8 @@ CRAFTED = {
     "damaged.8x8.sampled-3-to-2": crafted(sampling=(0x31, 0x21, 0x11)), "damaged.8x8.scan-of-no-component": crafted(scanned=0),
     "damaged.8x8.progressive-ac-of-two": crafted(frame=0xC2, sampling=(0x11,) * 3, band=(1, 63), scanned=2),
     "damaged.8x8.progressive-dc-with-ac": crafted(frame=0xC2, band=(0, 63)), "damaged.8x8.ac-code-undefined": crafted(scan=b"\0\0\x80"),
+    "damaged.8x8.dc-up-times-step-past-a-short": crafted(step=2, scan=b"\x7F\xFF\0\0"), "damaged.58257x72.dc-past-an-int-in-part-blocks": crafted(58257, 72),
+    "damaged.8x8.a-scan-then-one-of-no-component": crafted(scan=segment(0xDA, b"\0\0\x3F\0")),
 }
 CRAFTED.update({"%s.8x8.sof%d" % (kind, n): crafted(frame=0xC0 + n) for kind, numbers in (
     ("lossless", (3, 7, 11, 15)), ("hierarchical", (5, 6)), ("arithmetic-coded", (9, 10, 13, 14))) for n in numbers})
