@@ -70,30 +70,31 @@ HRESULT Due(std::string_view name) {
     return result;
 }
 
-// Records a DirectDraw call and answers its script, or hands it on.
-template <typename Through, typename... Args>
-HRESULT Pass(const std::string& object, const char* method, Through through, const Args&... args) {
-    Record(object + "." + method, args...);
-    const HRESULT scripted = Due(method);
-    return scripted != DD_OK ? scripted : through();
-}
-
-// Records a Release and hands it on: the core frees what it made.
-template <typename Real> ULONG Released(const std::string& object, Real* real) {
-    Record(object + ".Release");
-    return real->Release();
-}
-
-struct Surface final : IDirectDrawSurface7 {
-    Surface(IDirectDrawSurface7* core, std::string called) : real(core), name(std::move(called)) {}
-    IDirectDrawSurface7* real;
+// One of the core's DirectDraw objects behind a name: each call recorded as "name.Method(args)", then answered as
+// scripted or handed on; a Release always goes through, as the core frees what it made.
+template <typename Interface> struct Proxy : Interface {
+    Proxy(Interface* core, std::string called) : real(core), name(std::move(called)) {}
+    Interface* real;
     std::string name;
+
+    ULONG Release() override {
+        Record(name + ".Release");
+        return real->Release();
+    }
+    template <typename Through, typename... Args> HRESULT Pass(const char* method, Through through, const Args&... args) {
+        Record(name + "." + method, args...);
+        const HRESULT scripted = Due(method);
+        return scripted != DD_OK ? scripted : through();
+    }
+};
+
+struct Surface final : Proxy<IDirectDrawSurface7> {
+    using Proxy::Proxy;
     std::vector<uint8_t> padded;
 
-    ULONG Release() override { return Released(name, real); }
     HRESULT GetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE7* surface) override;
     HRESULT Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE) override {
-        const HRESULT result = Pass(name, "Lock", [&] { return real->Lock(rect, desc, flags, nullptr); }, rect, desc->dwSize, flags);
+        const HRESULT result = Pass("Lock", [&] { return real->Lock(rect, desc, flags, nullptr); }, rect, desc->dwSize, flags);
         if (result != DD_OK) return result;
         desc->ddpfPixelFormat.dwRGBBitCount = state.locks.bitCount;
         if (state.locks.padding != 0) {
@@ -104,38 +105,36 @@ struct Surface final : IDirectDrawSurface7 {
         if (state.locks.nullPointer) desc->lpSurface = nullptr;
         return DD_OK;
     }
-    HRESULT Unlock(LPRECT rect) override { return Pass(name, "Unlock", [&] { return real->Unlock(rect); }, rect); }
+    HRESULT Unlock(LPRECT rect) override { return Pass("Unlock", [&] { return real->Unlock(rect); }, rect); }
     HRESULT BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 source, LPRECT rect, DWORD flags) override {
         auto* from = static_cast<Surface*>(source);
-        return Pass(name, "BltFast", [&] { return real->BltFast(x, y, from->real, rect, flags); }, x, y, from->name,
+        return Pass("BltFast", [&] { return real->BltFast(x, y, from->real, rect, flags); }, x, y, from->name,
                     static_cast<const RECT*>(rect), flags);
     }
     HRESULT Blt(LPRECT target, LPDIRECTDRAWSURFACE7 source, LPRECT rect, DWORD flags, LPDDBLTFX effects) override {
         auto* from = static_cast<Surface*>(source);
-        return Pass(name, "Blt", [&] { return real->Blt(target, from->real, rect, flags, effects); },
+        return Pass("Blt", [&] { return real->Blt(target, from->real, rect, flags, effects); },
                     static_cast<const RECT*>(target), from->name, static_cast<const RECT*>(rect), flags, effects);
     }
     HRESULT SetClipper(LPDIRECTDRAWCLIPPER clipper) override;
     HRESULT Flip(LPDIRECTDRAWSURFACE7 target, DWORD flags) override {
-        return Pass(name, "Flip", [&] { return real->Flip(nullptr, flags); }, target, flags);
+        return Pass("Flip", [&] { return real->Flip(nullptr, flags); }, target, flags);
     }
-    HRESULT Restore() override { return Pass(name, "Restore", [&] { return real->Restore(); }); }
+    HRESULT Restore() override { return Pass("Restore", [&] { return real->Restore(); }); }
 };
 std::vector<std::unique_ptr<Surface>> surfaces;
 
-struct Clipper final : IDirectDrawClipper {
-    explicit Clipper(IDirectDrawClipper* core) : real(core) {}
-    IDirectDrawClipper* real;
-    ULONG Release() override { return Released("Clipper", real); }
+struct Clipper final : Proxy<IDirectDrawClipper> {
+    using Proxy::Proxy;
     HRESULT SetHWnd(DWORD flags, HWND window) override {
-        return Pass("Clipper", "SetHWnd", [&] { return real->SetHWnd(flags, window); }, flags, window);
+        return Pass("SetHWnd", [&] { return real->SetHWnd(flags, window); }, flags, window);
     }
 };
 std::vector<std::unique_ptr<Clipper>> clippers;
 
 HRESULT Surface::SetClipper(LPDIRECTDRAWCLIPPER clipper) {
     auto* bound = static_cast<Clipper*>(clipper);
-    return Pass(name, "SetClipper", [&] { return real->SetClipper(bound != nullptr ? bound->real : nullptr); },
+    return Pass("SetClipper", [&] { return real->SetClipper(bound != nullptr ? bound->real : nullptr); },
                 std::string(bound != nullptr ? "Clipper" : "null"));
 }
 
@@ -144,37 +143,32 @@ LPDIRECTDRAWSURFACE7 Adopt(LPDIRECTDRAWSURFACE7 real, std::string name) {
 }
 
 HRESULT Surface::GetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE7* surface) {
-    const HRESULT result = Pass(name, "GetAttachedSurface", [&] { return real->GetAttachedSurface(caps, surface); },
+    const HRESULT result = Pass("GetAttachedSurface", [&] { return real->GetAttachedSurface(caps, surface); },
                                 caps->dwCaps, caps->dwCaps2, caps->dwCaps3, caps->dwCaps4);
     if (result == DD_OK) *surface = Adopt(*surface, "Back");
     return result;
 }
 
-struct DirectDraw final : IDirectDraw7 {
-    explicit DirectDraw(IDirectDraw7* core) : real(core) {}
-    IDirectDraw7* real;
-
-    ULONG Release() override { return Released("DirectDraw", real); }
+struct DirectDraw final : Proxy<IDirectDraw7> {
+    using Proxy::Proxy;
     HRESULT SetCooperativeLevel(HWND window, DWORD flags) override {
-        return Pass("DirectDraw", "SetCooperativeLevel", [&] { return real->SetCooperativeLevel(window, flags); }, window, flags);
+        return Pass("SetCooperativeLevel", [&] { return real->SetCooperativeLevel(window, flags); }, window, flags);
     }
     HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bits, DWORD refresh, DWORD flags) override {
-        return Pass("DirectDraw", "SetDisplayMode", [&] { return real->SetDisplayMode(width, height, bits, refresh, flags); },
+        return Pass("SetDisplayMode", [&] { return real->SetDisplayMode(width, height, bits, refresh, flags); },
                     width, height, bits, refresh, flags);
     }
     HRESULT CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* surface, IUnknown* outer) override {
-        const HRESULT result = Pass("DirectDraw", "CreateSurface", [&] { return real->CreateSurface(desc, surface, outer); },
+        const HRESULT result = Pass("CreateSurface", [&] { return real->CreateSurface(desc, surface, outer); },
                                     desc->dwFlags, desc->ddsCaps.dwCaps, desc->dwBackBufferCount, desc->dwWidth, desc->dwHeight, outer);
         const bool primary = desc->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE;
         if (result == DD_OK) *surface = Adopt(*surface, primary ? "Primary" : "Offscreen" + std::to_string(++state.pages));
         return result;
     }
-    HRESULT RestoreDisplayMode() override {
-        return Pass("DirectDraw", "RestoreDisplayMode", [&] { return real->RestoreDisplayMode(); });
-    }
+    HRESULT RestoreDisplayMode() override { return Pass("RestoreDisplayMode", [&] { return real->RestoreDisplayMode(); }); }
     HRESULT CreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER* clipper, IUnknown* outer) override {
-        const HRESULT result = Pass("DirectDraw", "CreateClipper", [&] { return real->CreateClipper(flags, clipper, outer); }, flags, outer);
-        if (result == DD_OK) *clipper = clippers.emplace_back(std::make_unique<Clipper>(*clipper)).get();
+        const HRESULT result = Pass("CreateClipper", [&] { return real->CreateClipper(flags, clipper, outer); }, flags, outer);
+        if (result == DD_OK) *clipper = clippers.emplace_back(std::make_unique<Clipper>(*clipper, "Clipper")).get();
         return result;
     }
 };
@@ -288,7 +282,7 @@ HRESULT __wrap_DirectDrawCreateEx(GUID* driver, LPVOID* object, REFIID iid, IUnk
     HRESULT result = recorder::Due("DirectDrawCreateEx");
     if (result == DD_OK) result = __real_DirectDrawCreateEx(driver, object, iid, outer);
     if (result == DD_OK) {
-        recorder::directDraw = std::make_unique<recorder::DirectDraw>(static_cast<IDirectDraw7*>(*object));
+        recorder::directDraw = std::make_unique<recorder::DirectDraw>(static_cast<IDirectDraw7*>(*object), "DirectDraw");
         *object = static_cast<IDirectDraw7*>(recorder::directDraw.get());
     }
     return result;
