@@ -22,7 +22,7 @@ def crafted(width=8, height=8, dc=15, step=1, frame=0xC0, bits=8, sampling=(0x11
 
 
 # Scans read as zero bits move each block's DC value by 1 - 2^dc; 29128 x 144 is the most blocks whose DC value, -32767 each, is an int.
-FOUR, RESTARTS = (0x22, 0x11, 0x11, 0x11), b"".join(bytes([0xFF, 0xD0 + i % 8]) for i in range(18))
+FOUR, RESTARTS, DC_UP_32767 = (0x22, 0x11, 0x11, 0x11), b"".join(bytes([0xFF, 0xD0 + i % 8]) for i in range(18)), b"\x7F\xFF\0\0"
 CRAFTED = {
     "ok.29128x144.dc-just-an-int": crafted(29128, 144), "damaged.29128x145.dc-past-an-int": crafted(29128, 145),
     "ok.29128x145.restarts": crafted(29128, 145, restart=3641, scan=RESTARTS), "damaged.8x8.dc-size-16": crafted(dc=16),
@@ -35,8 +35,10 @@ CRAFTED = {
     "damaged.8x8.sampled-3-to-2": crafted(sampling=(0x31, 0x21, 0x11)), "damaged.8x8.scan-of-no-component": crafted(scanned=0),
     "damaged.8x8.progressive-ac-of-two": crafted(frame=0xC2, sampling=(0x11,) * 3, band=(1, 63), scanned=2),
     "damaged.8x8.progressive-dc-with-ac": crafted(frame=0xC2, band=(0, 63)), "damaged.8x8.ac-code-undefined": crafted(scan=b"\0\0\x80"),
-    "damaged.8x8.dc-up-times-step-past-a-short": crafted(step=2, scan=b"\x7F\xFF\0\0"), "damaged.58257x72.dc-past-an-int-in-part-blocks": crafted(58257, 72),
-    "damaged.8x8.a-scan-then-one-of-no-component": crafted(scan=segment(0xDA, b"\0\0\x3F\0")),
+    "damaged.8x8.dc-up-times-step-past-a-short": crafted(step=2, scan=DC_UP_32767), "damaged.58257x72.dc-past-an-int-in-part-blocks": crafted(58257, 72),
+    "damaged.8x8.a-scan-then-one-of-no-component": crafted(scan=segment(0xDA, b"\0\0\x3F\0")), "ok.8x8.dc-up-times-step-0": crafted(step=0, scan=DC_UP_32767),
+    "ok.8x8.dc-times-a-step-short-of-minus-2": crafted(step=65534), "damaged.none.table-of-class-2": crafted(before=segment(0xC4, b"\x20\1" + bytes(16))),
+    "damaged.8x8.ac-code-of-a-table-since-redefined": crafted(dc=0, scan=b"\x60", before=segment(0xC4, b"\x10\2" + bytes(15) + b"\0\1")),
 }
 CRAFTED.update({"%s.8x8.sof%d" % (kind, n): crafted(frame=0xC0 + n) for kind, numbers in (
     ("lossless", (3, 7, 11, 15)), ("hierarchical", (5, 6)), ("arithmetic-coded", (9, 10, 13, 14))) for n in numbers})

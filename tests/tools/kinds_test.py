@@ -1,17 +1,11 @@
 """varnelo-render over every kind of picture each format has, made on the spot, fitted as the independent model fits them:
 TGAs as the reader reads them, the rest as Pillow decodes them, upright. Usage: kinds_test.py VARNELO_RENDER [TEST...]"""
-import io
-import os
-import subprocess
-import sys
-import tempfile
-import unittest
+import io, os, subprocess, sys, tempfile, unittest
 
 from PIL import Image, ImageOps
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-import fitting  # noqa: E402
-import picture_kinds  # noqa: E402
+import fitting, picture_kinds  # noqa: E402
 
 RENDER = os.path.abspath(sys.argv[1])
 # Levels stb_image may stray from Pillow: JPEG decoders each round their own way; 5- and 6-bit BMP channels widen by
