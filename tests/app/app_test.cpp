@@ -111,16 +111,12 @@ INSTANTIATE_TEST_SUITE_P(
         EarlyReturn{"NoDisplay", [] { memory_screen::Get().noDisplay = true; }, "cannot create the window", 0},
         EarlyReturn{"NoDirectDraw", [] { recorder::Script("DirectDrawCreateEx", {DDERR_GENERIC}); }, NO_PICTURE("DirectDraw could not be started"), 4},
         EarlyReturn{"NothingDrawsInTheWindow", [] { memory_screen::Get().noDrawing = true; }, NO_PICTURE("DirectDraw could not be started"), 4},
-        EarlyReturn{"NoWindowEither", [] {
-            recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
-            recorder::Script("CreateClipper", {DDERR_OUTOFMEMORY});
-        }, NO_PICTURE("the display refused both full screen and a window"), 15},
+        EarlyReturn{"NoWindowEither", [] { recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED}), recorder::Script("CreateClipper", {DDERR_OUTOFMEMORY}); },
+                    NO_PICTURE("the display refused both full screen and a window"), 15},
         EarlyReturn{"NoPagesInFullScreen", [] { recorder::Script("CreateSurface", {DD_OK, DD_OK, DDERR_OUTOFMEMORY}); },
                     NO_PICTURE("the display gave full screen but no pages for the frames"), 17},
-        EarlyReturn{"NoPagesInAWindow", [] {
-            recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED});
-            recorder::Script("CreateSurface", {DD_OK, DDERR_OUTOFMEMORY});
-        }, NO_PICTURE("the display gave a window but no pages for the frames"), 22}),
+        EarlyReturn{"NoPagesInAWindow", [] { recorder::Script("SetDisplayMode", {DDERR_UNSUPPORTED}), recorder::Script("CreateSurface", {DD_OK, DDERR_OUTOFMEMORY}); },
+                    NO_PICTURE("the display gave a window but no pages for the frames"), 22}),
     CaseName<EarlyReturn>);
 
 // A scene of another size shows fitted, each made from one 320 x 200 picture so that any sane fitting's result is
@@ -193,10 +189,7 @@ TEST_F(AppTest, ScreenshotHoldsTheFrameTheTickPresented) {
 
 TEST_F(AppTest, ScreenshotIsTakenOnATickWhoseLockFailed) {
     recorder::Key(VK_F12);
-    recorder::Tick([] {
-        recorder::Script("Lock", {DDERR_SURFACELOST});
-        Pointer(250, 20);
-    });
+    recorder::Tick([] { recorder::Script("Lock", {DDERR_SURFACELOST}), Pointer(250, 20); });
     EXPECT_EQ(Run("E"), 0);
     for (const char* none : {"Back.BltFast", "Primary.Flip"}) EXPECT_EQ(Calls(none), std::vector<std::string>{});
     EXPECT_EQ(ReadFileText("Screenshot 0.bmp"), ExpectedScreenshot(250, 20));
@@ -204,10 +197,7 @@ TEST_F(AppTest, ScreenshotIsTakenOnATickWhoseLockFailed) {
 
 TEST_F(AppTest, FailedPointerReadKeepsTheLastKnownPosition) {
     recorder::Tick([] { Pointer(40, 150); });
-    recorder::Tick([] {
-        recorder::Script("GetCursorPos", {DDERR_GENERIC});
-        Pointer(300, 10);
-    });
+    recorder::Tick([] { recorder::Script("GetCursorPos", {DDERR_GENERIC}), Pointer(300, 10); });
     EXPECT_EQ(Run("E"), 0);
     EXPECT_EQ(Calls("GetCursorPos").size(), 2u);
     EXPECT_EQ(memory_screen::Get().shown32, Composed(40, 150));
@@ -281,10 +271,7 @@ TEST_P(AppSwitching, AltEnterTwiceTradesFullScreenAndAWindow) {
     for (int turn = 0; turn < 2; ++turn) {
         recorder::AltKey(VK_RETURN);
         recorder::Key(VK_F12);
-        recorder::Tick([&] {
-            bWindowed != 0 ? Pointer(run.windowed.x, run.windowed.y) : Pointer(37, 181);
-            look();
-        });
+        recorder::Tick([&] { bWindowed != 0 ? Pointer(run.windowed.x, run.windowed.y) : Pointer(37, 181), look(); });
         recorder::Tick(turn == 0 ? run.beforeSecond : nullptr);
     }
     EXPECT_EQ(Run("E", run.options), 0);
