@@ -121,8 +121,7 @@ test('the canvas equals the offline frame inside, on every edge and beyond the c
 
 test('F12 downloads the exact offline frame, and so does the screenshot button without moving the light', async () => {
   await pointAndCompare(...at(250, 40), 250, 40);
-  await page.keyboard.press('F12');
-  await downloaded('Screenshot 0.bmp', offlineFrame(250, 40));
+  await page.keyboard.press('F12').then(() => downloaded('Screenshot 0.bmp', offlineFrame(250, 40)));
   await page.click('#shoot');
   await downloaded('Screenshot 1.bmp', offlineFrame(250, 40));
 });
@@ -356,8 +355,7 @@ test('an older browser (no SIMD, OffscreenCanvas, imageOrientation or full scree
     for (let i = 0; i < presses; ++i) await page.keyboard.press(key);
     if (shift) await page.keyboard.up('Shift');
   }
-  await page.keyboard.press('F12');
-  await downloaded('Screenshot 0.bmp', offlineFrame(0, 68));
+  await page.keyboard.press('F12').then(() => downloaded('Screenshot 0.bmp', offlineFrame(0, 68)));
   for (const [file, fitted, tolerance] of [['large.png', 'large.fit', 0], ['phone.jpg', 'phone.fit', 3]]) {
     await restarted(() => pick('#pictures', file));
     assert.ok(near(await kept('scr.tga'), fs.readFileSync(made(fitted)), tolerance), `${file}: not as the rule fits it`);
@@ -376,8 +374,8 @@ function build(name, changed = {}) {
   return dir;
 }
 const wasm = fs.readFileSync(path.join(pageDir, 'varnelo.wasm'));
-const live = build('live'), retitled = build('retitled', {
-  'index.html': fs.readFileSync(path.join(pageDir, 'index.html'), 'utf8').replace('</title>', ' retitled</title>') });
+const titled = (words) => ({ 'index.html': fs.readFileSync(path.join(pageDir, 'index.html'), 'utf8').replace('</title>', ` ${words}</title>`) });
+const live = build('live'), retitled = build('retitled', titled('retitled'));
 // Has the browser check the server's sw.js: what became of the build it found (with `takeOver`, it takes over at once).
 const update = (takeOver = false) => page.evaluate(async (takeOver) => {
   const registration = await navigator.serviceWorker.getRegistration(), { serviceWorker } = navigator;
@@ -424,8 +422,7 @@ test('a page open while another takes a new build starts again, and takes pictur
 });
 
 test('a page that failed before its first frame takes the fixed build at the next reload', async () => {
-  fs.cpSync(build('fixed', { 'index.html': fs.readFileSync(path.join(pageDir, 'index.html'), 'utf8').replace('</title>', ' fixed</title>') }),
-    live, { recursive: true });
+  fs.cpSync(build('fixed', titled('fixed')), live, { recursive: true });
   await page.reload();
   await page.waitForFunction(() => document.title.endsWith(' fixed') && window.framedAt, { timeout: 15000 });
 });
