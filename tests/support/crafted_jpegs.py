@@ -39,6 +39,7 @@ CRAFTED = {
     "damaged.8x8.a-scan-then-one-of-no-component": crafted(scan=segment(0xDA, b"\0\0\x3F\0")), "ok.8x8.dc-up-times-step-0": crafted(step=0, scan=DC_UP_32767),
     "ok.8x8.dc-times-a-step-short-of-minus-2": crafted(step=65534), "damaged.none.table-of-class-2": crafted(before=segment(0xC4, b"\x20\1" + bytes(16))),
     "damaged.8x8.ac-code-of-a-table-since-redefined": crafted(dc=0, scan=b"\x60", before=segment(0xC4, b"\x10\2" + bytes(15) + b"\0\1")),
+    "damaged.8x8.a-scan-then-one-of-an-undefined-table": crafted(scan=segment(0xDA, b"\1\1\x10\0\x3F\0")),
 }
 CRAFTED.update({"%s.8x8.sof%d" % (kind, n): crafted(frame=0xC0 + n) for kind, numbers in (
     ("lossless", (3, 7, 11, 15)), ("hierarchical", (5, 6)), ("arithmetic-coded", (9, 10, 13, 14))) for n in numbers})
