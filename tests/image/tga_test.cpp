@@ -119,9 +119,7 @@ TEST_P(Load, GivesThePixelsOfTheFile) {
     if (why == "out of memory" || (why == "too large to hold in memory" && sizeof(size_t) == 4)) return;
     ASSERT_NE(image, nullptr) << LastReason();
     EXPECT_EQ(std::pair(image->width, image->height), (std::pair<int32_t, int32_t>(c.layout.width, c.layout.height)));
-    for (size_t i : PixelsToCheck(count)) {
-        ASSERT_EQ(image->pixels[i], i < c.pixels.size() ? c.pixels[i] : 0) << "pixel " << i;
-    }
+    for (size_t i : PixelsToCheck(count)) ASSERT_EQ(image->pixels[i], i < c.pixels.size() ? c.pixels[i] : 0) << "pixel " << i;
     FreeImage(image);
     if ((c.layout.imageType & 7) == 2) return;
     SoilTheStack();
