@@ -9,14 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
+#include "image/new_file.h"
 #include "image/reason.h"
 
 namespace {
@@ -33,31 +26,6 @@ int Fail(const char* reason) {
 
 uint64_t StrideOf(int32_t width) {
     return (static_cast<uint64_t>(width) * 3 + 3) / 4 * 4;
-}
-
-// Creates name only if nothing exists under it yet, so that a file made by someone else in
-// the meantime is never truncated.
-FILE* CreateNew(const char* name) {
-#ifdef _WIN32
-    const int descriptor = _open(name, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-    FILE* file = descriptor < 0 ? nullptr : _fdopen(descriptor, "wb");
-    if (descriptor >= 0 && file == nullptr) _close(descriptor);
-#else
-    const int descriptor = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    FILE* file = descriptor < 0 ? nullptr : fdopen(descriptor, "wb");
-    if (descriptor >= 0 && file == nullptr) close(descriptor);
-#endif
-    return file;
-}
-
-bool IsRegularFile(FILE* file) {
-#ifdef _WIN32
-    struct _stat64 status;
-    return _fstat64(_fileno(file), &status) == 0 && (status.st_mode & _S_IFMT) == _S_IFREG;
-#else
-    struct stat status;
-    return fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
-#endif
 }
 
 void Put16(uint8_t* at, uint32_t value) {
@@ -195,7 +163,7 @@ int SaveUnderFreeName(const Image& image, uint32_t first) {
     char name[32];
     for (uint64_t n = first; n <= LastScreenshotNumber; ++n) {
         std::snprintf(name, sizeof name, "Screenshot%2x.bmp", static_cast<unsigned>(n));
-        FILE* file = CreateNew(name);
+        FILE* file = CreateNewFile(name);
         if (file == nullptr) {
             const int error = errno;
             // Some systems answer a directory under the name with another error than "exists".
