@@ -40,6 +40,9 @@ void LogStart();
 void LogLine(const char* text);
 // The Czech text (Windows-1250) for a result code; never null.
 const char* DDErrorText(HRESULT code);
+// The byte that stands for a character in Windows-1250, the code page of those texts; throws
+// where the code page has none, as it does when a text is converted at compile time.
+char Windows1250Byte(char32_t character);
 
 // Module-wide display state, owned by the set-up and presentation code.
 extern LPDIRECTDRAW7 lpDD;

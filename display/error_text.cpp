@@ -185,6 +185,8 @@ constexpr const char* kUnknownErrorText = u8"Neidentifikovatelná chyba !"_cp125
 
 }  // namespace
 
+char Windows1250Byte(char32_t character) { return Cp1250Byte(character); }
+
 const char* DDErrorText(HRESULT code) {
     const auto key = static_cast<uint32_t>(code);
     for (const ErrorText& entry : kErrorTexts) {

@@ -432,4 +432,18 @@ TEST(ErrorText, EachCodeHasItsTextAndEveryOtherTheDefault) {
     }
 }
 
+// The conversion the texts are built with, against iconv's code page: each byte from the character it stands for.
+TEST(ErrorText, Windows1250IsTheSystemsCodePage) {
+    iconv_t toUtf32 = iconv_open("UTF-32LE", "CP1250");
+    for (int byte = 1; byte < 256; ++byte) {
+        char32_t character = 0;
+        char in = static_cast<char>(byte), *from = &in, *to = reinterpret_cast<char*>(&character);
+        size_t inLeft = 1, outLeft = sizeof character;
+        if (iconv(toUtf32, &from, &inLeft, &to, &outLeft) != 0) continue;  // a byte the code page leaves out
+        EXPECT_EQ(Windows1250Byte(character), in) << std::hex << byte;
+    }
+    iconv_close(toUtf32);
+    for (uint32_t lacking : {0x80u, 0x81u, 0xFFu, 0x20ADu}) EXPECT_THROW(Windows1250Byte(lacking), const char*) << std::hex << lacking;
+}
+
 }  // namespace
