@@ -101,6 +101,25 @@ constexpr Size WindowArea(int64_t width, int64_t height, Shape shape, int64_t n)
     return {width * n, height * PixelTall(shape.aspect) * n / PixelWide(shape.aspect)};
 }
 
+// Where a window for width x height pixels in the shape goes on a work area (where windows may
+// go on a display), its frame `border` thick on each side: the client area at the largest n
+// whose window fits (n = 1 where none does), the window centred, and one larger than the work
+// area kept at its top left, so that its title bar can be taken. In the work area's coordinates.
+struct Border {
+    int64_t left = 0, top = 0, right = 0, bottom = 0;
+};
+constexpr Box WindowOnWorkArea(Box work, int64_t width, int64_t height, Shape shape, Border border) {
+    const int64_t roomWidth = work.width - border.left - border.right, roomHeight = work.height - border.top - border.bottom;
+    Size client = WindowArea(width, height, shape, 1);
+    for (int64_t n = 2; width > 0 && height > 0; ++n) {
+        const Size larger = WindowArea(width, height, shape, n);
+        if (larger.width > roomWidth || larger.height > roomHeight) break;
+        client = larger;
+    }
+    return {work.left + border.left + std::max<int64_t>(0, (roomWidth - client.width) / 2),
+            work.top + border.top + std::max<int64_t>(0, (roomHeight - client.height) / 2), client.width, client.height};
+}
+
 // Along one side: the pixel of `pixels` under an area position, a position off the box counting
 // as on its nearest edge. The box side must not be empty.
 constexpr int64_t PixelAt(int64_t position, int64_t boxStart, int64_t boxSide, int64_t pixels) {

@@ -116,7 +116,7 @@ int ToWindow(int pixel, int windowSide, int pixelSide) {
 // The window's size in coordinates (the pointer's) and in pixels, and where a mode of width x
 // height shows in those pixels.
 struct Measure {
-    int width = 0, height = 0, pixelWidth = 0, pixelHeight = 0;
+    int width{}, height{}, pixelWidth{}, pixelHeight{};
     Fit fit;
 };
 Measure MeasureWindow(int width, int height) {
@@ -178,7 +178,7 @@ bool TextureFor(int width, int height) {
 // The renderer's picture is drawn whole every time (its buffers keep nothing one can rely on),
 // so a frame whose rows are all unchanged, in an output of the same size, is not drawn at all.
 void PaintRenderer(int firstRow, int endRow) {
-    int outputWidth = 0, outputHeight = 0;
+    int outputWidth{}, outputHeight{};
     if (SDL_GetRendererOutputSize(state.renderer, &outputWidth, &outputHeight) != 0) return;
     const int width = state.lastWidth, height = state.lastHeight;
     const Fit fit = FitMode(outputWidth, outputHeight, width, height);
@@ -270,17 +270,25 @@ bool DrawsIntoMemory() { return DriverIs("offscreen") || DriverIs("dummy"); }
 // server; a Wayland client is told of the pointer only while it is over one of its surfaces.
 bool SeesPointerEverywhere() { return DriverIs("x11"); }
 
-// A change of the window's size arrives asynchronously, and the pointer is measured in the new
-// size at once (the cursor is placed right after set-up): waits for it a little.
-void AwaitSize(int width, int height) {
-    const Uint64 deadline = SDL_GetTicks64() + 1000;
-    int shownWidth = 0, shownHeight = 0;
-    do {
+// What the display server does for a request arrives asynchronously: pumps its events until
+// `done` holds, for at most the time given.
+template <typename Done>
+void PumpUntil(Uint64 milliseconds, Done done) {
+    for (const Uint64 deadline = SDL_GetTicks64() + milliseconds; SDL_GetTicks64() < deadline;) {
         SDL_PumpEvents();
-        SDL_GetWindowSize(state.window, &shownWidth, &shownHeight);
-        if (shownWidth == width && shownHeight == height) break;
+        if (done()) return;
         SDL_Delay(2);
-    } while (SDL_GetTicks64() < deadline);
+    }
+}
+
+// The pointer is measured in the window's new size at once (the cursor is placed right after
+// set-up): waits for that size a little.
+void AwaitSize(int width, int height) {
+    PumpUntil(1000, [=] {
+        int shownWidth{}, shownHeight{};
+        SDL_GetWindowSize(state.window, &shownWidth, &shownHeight);
+        return shownWidth == width && shownHeight == height;
+    });
 }
 
 void CoverDisplay() {
@@ -309,34 +317,23 @@ void FrameSize(int& width, int& height) {
 
 // A window manager says how thick its frame is only once it has framed the window; without one
 // nothing ever comes, so it is waited for briefly.
-void BorderSizes(int& top, int& left, int& bottom, int& right) {
-    const Uint64 deadline = SDL_GetTicks64() + 100;
-    while (SDL_GetWindowBordersSize(state.window, &top, &left, &bottom, &right) == 0 && top + left + bottom + right == 0 &&
-           SDL_GetTicks64() < deadline) {
-        SDL_PumpEvents();
-        SDL_Delay(2);
-    }
+letterbox::Border BorderSizes() {
+    int top{}, left{}, bottom{}, right{};
+    PumpUntil(100, [&] {
+        return SDL_GetWindowBordersSize(state.window, &top, &left, &bottom, &right) != 0 || top + left + bottom + right != 0;
+    });
+    return {left, top, right, bottom};
 }
 
-// The window's client area: the frame in its shape at the largest whole multiple whose window,
-// frame included, fits where windows may go on the display (once where none does), centred
-// there, its title bar kept on the display.
+// The window's client area, placed where windows may go on the display.
 SDL_Rect WindowPlace() {
-    int width = 0, height = 0, top = 0, left = 0, bottom = 0, right = 0;
+    int width{}, height{};
     FrameSize(width, height);
-    BorderSizes(top, left, bottom, right);
     SDL_Rect usable{};
     SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(state.window), &usable);
-    const letterbox::Shape shape = chosenStart.shape;
-    letterbox::Size client = letterbox::WindowArea(width, height, shape, 1);
-    for (int64_t n = 2;; ++n) {
-        const letterbox::Size larger = letterbox::WindowArea(width, height, shape, n);
-        if (larger.width + left + right > usable.w || larger.height + top + bottom > usable.h) break;
-        client = larger;
-    }
-    const auto w = static_cast<int>(client.width), h = static_cast<int>(client.height);
-    return SDL_Rect{usable.x + left + std::max(0, (usable.w - left - right - w) / 2),
-                    usable.y + top + std::max(0, (usable.h - top - bottom - h) / 2), w, h};
+    const letterbox::Box client =
+        letterbox::WindowOnWorkArea({usable.x, usable.y, usable.w, usable.h}, width, height, chosenStart.shape, BorderSizes());
+    return SDL_Rect{static_cast<int>(client.left), static_cast<int>(client.top), static_cast<int>(client.width), static_cast<int>(client.height)};
 }
 
 // Titled, framed, resizable and maximisable; resizable only once placed, so that whoever sees
@@ -417,10 +414,7 @@ void Close() {
     if (state.window != nullptr) {
         // What SDL 3 still has to tell the window manager about the window goes before it does.
         SDL_HideWindow(state.window);
-        for (int round = 0; round < 10; ++round) {
-            SDL_PumpEvents();
-            SDL_Delay(2);
-        }
+        PumpUntil(20, [] { return false; });
         SDL_DestroyWindow(state.window);
     }
     const bool videoTried = state.videoTried;
@@ -472,11 +466,7 @@ void LeaveFullScreen() {
     state.exclusive = false;
     if (state.inWindow) return;
     SDL_SetWindowFullscreen(state.window, 0);
-    const Uint64 deadline = SDL_GetTicks64() + 500;
-    while ((SDL_GetWindowFlags(state.window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0 && SDL_GetTicks64() < deadline) {
-        SDL_PumpEvents();
-        SDL_Delay(2);
-    }
+    PumpUntil(500, [] { return (SDL_GetWindowFlags(state.window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == 0; });
 }
 
 void DesktopSize(int& width, int& height) {
@@ -517,7 +507,7 @@ bool PointerInMode(int width, int height, int& x, int& y) {
         // is a cache that a pointer warped by another program does not refresh.
         if (!state.heldAfterMove) SDL_GetMouseState(&state.heldX, &state.heldY);
     } else if (SeesPointerEverywhere()) {
-        int windowX = 0, windowY = 0;
+        int windowX{}, windowY{};
         SDL_GetGlobalMouseState(&state.heldX, &state.heldY);
         SDL_GetWindowPosition(state.window, &windowX, &windowY);
         state.heldX -= windowX;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 namespace {
@@ -73,6 +74,22 @@ TEST(LetterboxTest, WholeScaleKeepsNearestTheShape) {
                 << ShapeNames[shape] << " n " << n << ": " << filled.width << " x " << filled.height << " in " << window.width << " x " << window.height;
         }
     }
+}
+
+// A window goes at the largest size whose frame fits the work area, centred; where none fits, once, at its top left.
+TEST(LetterboxTest, AWindowGoesWhereItsFrameFits) {
+    const struct { Box work; letterbox::Border border; int shape; Box client; } cases[] = {
+        {{100, 50, 1920, 1080}, {4, 30, 6, 8}, 1, {259, 101, 1600, 1000}},
+        {{0, 0, 1610, 1038}, {4, 30, 6, 8}, 1, {4, 30, 1600, 1000}},  // exactly 5 times
+        {{0, 0, 1000, 1080}, {}, 3, {20, 140, 960, 800}},  // 3 columns by 4 rows: the width limits
+        {{10, 20, 300, 150}, {2, 20, 2, 2}, 0, {12, 40, 320, 200}},
+    };
+    for (const auto& [work, border, shape, client] : cases) {
+        const Box got = letterbox::WindowOnWorkArea(work, 320, 200, Shapes[shape], border);
+        EXPECT_EQ((std::array{got.left, got.top, got.width, got.height}), (std::array{client.left, client.top, client.width, client.height}))
+            << ShapeNames[shape] << " on " << work.width << " x " << work.height;
+    }
+    EXPECT_EQ(letterbox::WindowOnWorkArea({0, 0, 640, 400}, 0, 0, Shapes[1], {}).width, 0) << "no frame, no window";
 }
 
 }  // namespace
