@@ -212,7 +212,7 @@ public:
         // On the desktop the mode is the desktop's, whatever mode was asked for.
         screen::LeaveFullScreen();
         modeWidth_ = modeHeight_ = 0;
-        int width = 0, height = 0;
+        int width{}, height{};
         screen::DesktopSize(width, height);
         desktop::SetModeSize(width, height);
         return DD_OK;
@@ -297,7 +297,7 @@ private:
     // something is copied onto it.
     HRESULT CreateDesktopPrimary(LPDIRECTDRAWSURFACE7* surface) {
         if (!levelSet_) return DDERR_NOCOOPERATIVELEVELSET;
-        int width = 0, height = 0;
+        int width{}, height{};
         desktop::ModeSize(width, height);
         *surface = Track(new Surface(this, Surface::Kind::Primary, static_cast<DWORD>(width), static_cast<DWORD>(height)));
         return DD_OK;
@@ -329,7 +329,7 @@ private:
 
     bool levelSet_ = false;
     bool exclusive_ = false;
-    DWORD modeWidth_ = 0, modeHeight_ = 0;
+    DWORD modeWidth_{}, modeHeight_{};  // no mode set while the width is 0
     std::vector<Surface*> surfaces_;
 };
 

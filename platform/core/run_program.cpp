@@ -5,13 +5,11 @@
 #include "platform/screen.h"
 
 namespace {
-// What a program started from a shell gets on Windows (SW_SHOWDEFAULT).
-constexpr int ShowDefault = 10;
 char EmptyCommandLine[] = "";
 }  // namespace
 
 int standins::RunProgram() {
-    const int exitCode = WinMain(ProgramInstance(), nullptr, EmptyCommandLine, ShowDefault);
+    const int exitCode = WinMain(ProgramInstance(), nullptr, EmptyCommandLine, SW_SHOWDEFAULT);
     ShutDown();
     screen::Finish(exitCode);
     return exitCode;

@@ -83,7 +83,7 @@ constexpr LONG MinimisedCorner = -32000;
 
 // The pointer, in the pixels of the display mode, clamped to it.
 bool ReadPointer(POINT& point) {
-    int width = 0, height = 0, x = 0, y = 0;
+    int width{}, height{}, x{}, y{};
     desktop::ModeSize(width, height);
     if (width <= 0 || height <= 0 || !screen::PointerInMode(width, height, x, y)) return false;
     point.x = std::clamp(x, 0, width - 1);
@@ -213,7 +213,7 @@ UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC time
 }
 
 BOOL WINAPI SetCursorPos(int x, int y) {
-    int width = 0, height = 0;
+    int width{}, height{};
     desktop::ModeSize(width, height);
     if (!screen::IsOpen() || width <= 0 || height <= 0) return FALSE;
     screen::MovePointerInMode(width, height, std::clamp(x, 0, width - 1), std::clamp(y, 0, height - 1));
@@ -246,7 +246,7 @@ HMONITOR WINAPI MonitorFromWindow(HWND window, DWORD) { return IsOurWindow(windo
 
 BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info) {
     if (monitor != &MonitorObject || info == nullptr || info->cbSize != sizeof(MONITORINFO)) return FALSE;
-    int width = 0, height = 0;
+    int width{}, height{};
     screen::DesktopSize(width, height);
     info->rcMonitor = info->rcWork = RECT{0, 0, width, height};
     info->dwFlags = MONITORINFOF_PRIMARY;

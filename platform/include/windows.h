@@ -121,6 +121,9 @@ struct WNDCLASSEXA {
 #define WS_VISIBLE 0x10000000L
 #define WS_POPUP 0x80000000L
 #define WS_OVERLAPPEDWINDOW 0x00CF0000L
+
+// What a program started from a shell is told to show its window as.
+#define SW_SHOWDEFAULT 10
 #define CW_USEDEFAULT ((int)0x80000000)
 #define GWL_STYLE (-16)
 #define HWND_TOP ((HWND)0)

@@ -276,6 +276,9 @@ TEST_F(CoreTest, TheFlipChainIsLostWhileTheDisplayIsAwayUntilRestored) {
     EXPECT_EQ((std::pair{primary_->Restore(), page_->Restore()}), std::pair(DD_OK, DD_OK));
     EXPECT_EQ(back_->BltFast(0, 0, page_, nullptr, 0), DD_OK);
     EXPECT_EQ(primary_->Flip(nullptr, 0), DD_OK);
+    // The back buffer goes with its primary alone: let go of, even twice, it stays whole.
+    EXPECT_EQ((std::pair{back_->Release(), back_->Release()}), std::pair(ULONG{0}, ULONG{0}));
+    EXPECT_EQ((std::pair{back_->BltFast(0, 0, page_, nullptr, 0), primary_->Flip(nullptr, 0)}), std::pair(DD_OK, DD_OK));
 }
 
 // The desktop's primary: copies are stretched, refused past its edge, clipped to the window, and go nowhere minimised.
