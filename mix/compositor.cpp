@@ -27,9 +27,8 @@ struct SpotRect {
 };
 
 bool ClipSpot(int32_t x, int32_t y, SpotRect& rect) {
-    if (Spot == nullptr || Spot->pixels == nullptr || Spot->width <= 0 || Spot->height <= 0) {
-        return false;
-    }
+    // A spot of no columns or rows, or of a negative size, clips to nothing below.
+    if (Spot == nullptr || Spot->pixels == nullptr) return false;
     const int64_t left = int64_t{x} - Spot->width / 2;
     const int64_t top = int64_t{y} - Spot->height / 2;
     const int64_t firstColumn = std::max<int64_t>(left, 0);
