@@ -52,7 +52,7 @@ Pixels ModelFrame(const Image* spot, const Image* scene, int64_t x, int64_t y, b
 
 // Empty when the frames agree, else the first pixel where they differ: a message short enough to read.
 std::string FirstDifference(const Pixels& frame, const Pixels& model) {
-    const size_t at = size_t(std::mismatch(frame.begin(), frame.end(), model.begin()).first - frame.begin());
+    const size_t at = size_t(std::mismatch(model.begin(), model.end(), frame.begin()).first - model.begin());
     if (at == FramePixels) return "";
     return testing::PrintToString(std::vector<size_t>{at % Width, at / Width}) + " is " + std::to_string(frame[at]) +
            ", not " + std::to_string(model[at]);
@@ -60,9 +60,12 @@ std::string FirstDifference(const Pixels& frame, const Pixels& model) {
 
 class Compositor : public testing::Test {
 protected:
-    Pixels frame = Pixels(FramePixels, 0xDEADBEEF);
+    Pixels frame = Pixels(FramePixels + 1, 0xDEADBEEF);  // and one pixel past the frame, which nothing may touch
     void SetUp() override { FrameBuffer = frame.data(); }
-    void TearDown() override { FrameBuffer = nullptr, Spot = nullptr, Scene = nullptr; }
+    void TearDown() override {
+        EXPECT_EQ(frame.back(), 0xDEADBEEF) << "written past the frame";
+        FrameBuffer = nullptr, Spot = nullptr, Scene = nullptr;
+    }
 };
 
 TEST_F(Compositor, MultipliesEveryValuePairInEveryChannel) {
@@ -109,10 +112,10 @@ TEST_F(Compositor, FramesMatchTheModelWhereverTheSpotFalls) {
         Scene = p.sceneWidth == -1 ? nullptr : &scene.image;
         SCOPED_TRACE(testing::Message() << "spot " << p.spotWidth << "x" << p.spotHeight << " at " << p.x << ","
                                         << p.y << " over " << p.sceneWidth << "x" << p.sceneHeight);
-        std::fill(frame.begin(), frame.end(), 0xDEADBEEF);
+        std::fill_n(frame.begin(), FramePixels, 0xDEADBEEF);
         ComposeFrame(p.x, p.y);
         EXPECT_EQ(FirstDifference(frame, ModelFrame(Spot, Scene, p.x, p.y)), "");
-        std::fill(frame.begin(), frame.end(), 0xDEADBEEF);
+        std::fill_n(frame.begin(), FramePixels, 0xDEADBEEF);
         ClearFrame();
         DrawSpot(p.x, p.y);
         EXPECT_EQ(FirstDifference(frame, ModelFrame(Spot, Scene, p.x, p.y, false)), "") << "stamped";
@@ -123,7 +126,7 @@ TEST_F(Compositor, FramesMatchTheModelWhereverTheSpotFalls) {
 
 TEST_F(Compositor, SwapRedBlueTradesTheOuterChannelsAndClearsAlpha) {
     std::mt19937 random(4);
-    for (uint32_t& pixel : frame) pixel = uint32_t(random()) | 0xFF000000u;
+    std::generate_n(frame.begin(), FramePixels, [&] { return uint32_t(random()) | 0xFF000000u; });
     const Pixels before = frame;
     SwapRedBlue();
     for (size_t i = 0; i < FramePixels; ++i) {
