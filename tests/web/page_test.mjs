@@ -122,8 +122,7 @@ test('the canvas equals the offline frame inside, on every edge and beyond the c
 test('F12 downloads the exact offline frame, and so does the screenshot button without moving the light', async () => {
   await pointAndCompare(...at(250, 40), 250, 40);
   await page.keyboard.press('F12').then(() => downloaded('Screenshot 0.bmp', offlineFrame(250, 40)));
-  await page.click('#shoot');
-  await downloaded('Screenshot 1.bmp', offlineFrame(250, 40));
+  await page.click('#shoot').then(() => downloaded('Screenshot 1.bmp', offlineFrame(250, 40)));
 });
 
 test('Alt+Enter and the button show the stage full screen, each shape where the rule places it, the pointer and F12 as before; Esc there leaves full screen, not the demo', async () => {
@@ -321,10 +320,8 @@ test('on a phone, upright and sideways, a finger steers the light, the buttons w
     await pointAndCompare(null, null, 310, 150);
     assert.equal(await page.evaluate(() => location.hash), '#drag', `${width} x ${height}: the drag left the page`);
   }
-  await page.tap('#shoot');
-  await downloaded('Screenshot 0.bmp', offlineFrame(310, 150));
-  await page.tap('#end');
-  await ended();
+  await page.tap('#shoot').then(() => downloaded('Screenshot 0.bmp', offlineFrame(310, 150)));
+  await page.tap('#end').then(ended);
   // A photo stored on its side lights up upright, and stays after a reload.
   await restarted(() => pick('#pictures', 'phone.jpg'));
   scene = made('phone.fit');
@@ -411,8 +408,7 @@ test('a page open while another takes a new build starts again, and takes pictur
   fs.cpSync(build('misfit', { 'varnelo.wasm': wasm.subarray(0, 8), 'pictures.js': 'export const use = () => {};',
     'controls.js': 'export const attach = () => ({});' }), live, { recursive: true });
   assert.equal(await update(true), 'installed', 'the worker of the build another page takes');
-  await page.click('#end');
-  await ended();
+  await page.click('#end').then(ended);
   await page.evaluate(() => { window.framedAt = undefined; });
   await page.click('#again');
   assert.equal(await outcome(page), 'frames', 'Start again after the other page took the new build');
