@@ -60,7 +60,7 @@ class Render(unittest.TestCase):
     def write(self, name, data):
         pathlib.Path(self.path(name)).write_bytes(data)
 
-    def assertRefused(self, args, line, **options):  # exit status 1, and nothing but the line on stderr
+    def assertRefused(self, args, line, **options):  # exit status 1, nothing on stdout, the one line on stderr
         result = run(args, self.dir, **options)
         self.assertEqual((result.returncode, result.stdout, result.stderr), (1, "", "varnelo-render: " + line + "\n"), args)
 
