@@ -12,6 +12,7 @@ namespace scaling {
 // Where the mode's pixels show in an area of the window's pixels.
 struct Fit {
     int x = 0, y = 0, w = 0, h = 0;
+    bool operator==(const Fit&) const = default;
 };
 
 // For each target column of a fit, its mode column: made when the fit's width changes, kept

@@ -37,6 +37,16 @@ enum class Drawing {
     Nothing,
 };
 
+// What the last frame was drawn into, and where in it: the next is drawn whole where any of it
+// has changed.
+struct Painted {
+    const SDL_Surface* surface = nullptr;  // the window surface; the renderer has none
+    int width = 0, height = 0;  // of the surface or the renderer's output, in pixels
+    Fit fit;
+    int frameWidth = 0, frameHeight = 0;  // the mode's, which the scaling's column table is made for
+    bool operator==(const Painted&) const = default;
+};
+
 struct State {
     SDL_Window* window = nullptr;
     int openedWidth = 0, openedHeight = 0;  // the client size the program asked for
@@ -54,9 +64,7 @@ struct State {
     // costs nothing more.
     std::vector<uint8_t> lastFrame;
     int lastWidth = 0, lastHeight = 0;
-    SDL_Surface* paintedSurface = nullptr;
-    int paintedWidth = 0, paintedHeight = 0;  // of the surface or the renderer's output, in pixels
-    Fit paintedFit;
+    Painted painted;
     scaling::ColumnTable sourceColumn;
 
     // Where the pointer counts as being while SDL cannot say (a Wayland client learns of the
@@ -95,7 +103,6 @@ Fit FitMode(int areaWidth, int areaHeight, int width, int height) {
                static_cast<int>(box.height)};
 }
 
-bool SameFit(const Fit& a, const Fit& b) { return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h; }
 
 // The window's size in its real pixels, which a scaled Wayland output makes larger than its size
 // in window coordinates (the pointer's); X11 knows no such difference.
@@ -135,8 +142,8 @@ void PaintSurface(int firstRow, int endRow) {
     SDL_Surface* target = SDL_GetWindowSurface(state.window);
     if (target == nullptr) return;  // for now: minimised, or in the middle of a resize
     const Fit fit = FitMode(target->w, target->h, width, height);
-    const bool whole = target != state.paintedSurface || target->w != state.paintedWidth ||
-                       target->h != state.paintedHeight || !SameFit(fit, state.paintedFit) || state.framesDrawnWhole > 0;
+    const Painted now{target, target->w, target->h, fit, width, height};
+    const bool whole = now != state.painted || state.framesDrawnWhole > 0;
     if (state.framesDrawnWhole > 0) --state.framesDrawnWhole;
     if (whole) {
         // The bars around a letterboxed mode stay black; they are drawn only on a change.
@@ -159,10 +166,7 @@ void PaintSurface(int firstRow, int endRow) {
     } else if (band.h > 0 && firstRow < endRow) {
         SDL_UpdateWindowSurfaceRects(state.window, &band, 1);
     }
-    state.paintedSurface = target;
-    state.paintedWidth = target->w;
-    state.paintedHeight = target->h;
-    state.paintedFit = fit;
+    state.painted = now;
 }
 
 // A texture of the mode's size for the renderer to scale, sampled at the nearest pixel.
@@ -182,9 +186,8 @@ void PaintRenderer(int firstRow, int endRow) {
     if (SDL_GetRendererOutputSize(state.renderer, &outputWidth, &outputHeight) != 0) return;
     const int width = state.lastWidth, height = state.lastHeight;
     const Fit fit = FitMode(outputWidth, outputHeight, width, height);
-    const bool whole = outputWidth != state.paintedWidth || outputHeight != state.paintedHeight ||
-                       !SameFit(fit, state.paintedFit) || width != state.textureWidth || height != state.textureHeight ||
-                       state.framesDrawnWhole > 0;
+    const Painted now{nullptr, outputWidth, outputHeight, fit, width, height};
+    const bool whole = now != state.painted || state.framesDrawnWhole > 0;
     if (state.framesDrawnWhole > 0) --state.framesDrawnWhole;
     if (!whole && firstRow >= endRow) return;
     if (!TextureFor(width, height)) return;
@@ -202,9 +205,7 @@ void PaintRenderer(int firstRow, int endRow) {
     const SDL_Rect to{fit.x, fit.y, fit.w, fit.h};
     SDL_RenderCopy(state.renderer, state.texture, nullptr, &to);
     SDL_RenderPresent(state.renderer);
-    state.paintedWidth = outputWidth;
-    state.paintedHeight = outputHeight;
-    state.paintedFit = fit;
+    state.painted = now;
 }
 
 void Paint(int firstRow, int endRow) {
@@ -437,14 +438,14 @@ void PaintBlack() {
     if (state.drawing == Drawing::Renderer) {
         SDL_RenderClear(state.renderer);
         SDL_RenderPresent(state.renderer);
-        state.paintedWidth = 0;  // the next frame is drawn whole
+        state.painted = Painted{};  // the next frame is drawn whole
         return;
     }
     SDL_Surface* target = state.drawing == Drawing::WindowSurface ? SDL_GetWindowSurface(state.window) : nullptr;
     if (target == nullptr) return;
     SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
     SDL_UpdateWindowSurface(state.window);
-    state.paintedSurface = nullptr;
+    state.painted = Painted{};
 }
 
 bool CanDraw() {
