@@ -48,7 +48,7 @@ size_t ScenePixels() {
         return 0;
     }
     const uint64_t count = uint64_t(Scene->width) * uint64_t(Scene->height);
-    return count < FramePixels ? static_cast<size_t>(count) : FramePixels;
+    return static_cast<size_t>(std::min<uint64_t>(count, FramePixels));
 }
 
 void SwapOuterChannels(uint32_t* __restrict pixels, size_t count) {
