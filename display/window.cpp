@@ -92,30 +92,18 @@ void FrameWindow(HWND hwnd) {
     if (!MonitorOf(hwnd, monitorInfo)) {
         return;
     }
-    const RECT& work = monitorInfo.rcWork;
-    const LONG workWidth = work.right - work.left;
-    const LONG workHeight = work.bottom - work.top;
-    // The window around n times the frame, as the border and title bar make it.
-    const auto around = [](int64_t n, RECT& window) {
-        const letterbox::Size client = letterbox::WindowArea(DisplayWidth, DisplayHeight, frameShape, n);
-        window = RECT{0, 0, static_cast<LONG>(client.width), static_cast<LONG>(client.height)};
-        return AdjustWindowRectEx(&window, WS_OVERLAPPEDWINDOW, FALSE, 0) != FALSE;
-    };
-    const auto fits = [&](const RECT& window) {
-        return window.right - window.left <= workWidth && window.bottom - window.top <= workHeight;
-    };
-    RECT window, larger;
-    if (!around(1, window)) {
+    // The border and title bar around a client area, as Windows makes them for this style.
+    RECT border{0, 0, 0, 0};
+    if (!AdjustWindowRectEx(&border, WS_OVERLAPPEDWINDOW, FALSE, 0)) {
         return;
     }
-    for (int64_t n = 2; fits(window) && around(n, larger) && fits(larger); ++n) {
-        window = larger;
-    }
-    const LONG width = window.right - window.left;
-    const LONG height = window.bottom - window.top;
-    // A window larger than the work area keeps its title bar on it, where it can be taken.
-    const LONG left = work.left + std::max<LONG>(0, (workWidth - width) / 2);
-    const LONG top = work.top + std::max<LONG>(0, (workHeight - height) / 2);
+    const RECT& work = monitorInfo.rcWork;
+    const letterbox::Box client = letterbox::WindowOnWorkArea({work.left, work.top, work.right - work.left, work.bottom - work.top},
+                                                              DisplayWidth, DisplayHeight, frameShape,
+                                                              {-border.left, -border.top, border.right, border.bottom});
+    const auto left = static_cast<LONG>(client.left + border.left), top = static_cast<LONG>(client.top + border.top);
+    const auto width = static_cast<LONG>(client.width + border.right - border.left);
+    const auto height = static_cast<LONG>(client.height + border.bottom - border.top);
     SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(WS_OVERLAPPEDWINDOW | WS_VISIBLE));
     // Not topmost: an exclusive mode left behind may have made it so.
     SetWindowPos(hwnd, HWND_NOTOPMOST, left, top, width, height, SWP_FRAMECHANGED | SWP_SHOWWINDOW);

@@ -294,7 +294,7 @@ TEST_P(AppSwitching, AltEnterTwiceTradesFullScreenAndAWindow) {
 }
 
 #define LEAVE "Primary.Release Offscreen1.Release Offscreen2.Release DirectDraw.RestoreDisplayMode DirectDraw.SetCooperativeLevel "
-#define FRAME "MonitorFromWindow GetMonitorInfoA AdjustWindowRectEx AdjustWindowRectEx AdjustWindowRectEx SetWindowLongA SetWindowPos "
+#define FRAME "MonitorFromWindow GetMonitorInfoA AdjustWindowRectEx SetWindowLongA SetWindowPos "
 #define COVER "MonitorFromWindow GetMonitorInfoA SetWindowLongA SetWindowPos "
 #define WINDOW_SURFACES "DirectDraw.CreateSurface DirectDraw.CreateClipper Clipper.SetHWnd Primary.SetClipper DirectDraw.CreateSurface DirectDraw.CreateSurface "
 #define RELEASE_WINDOW "Primary.Release Offscreen3.Release Offscreen4.Release Clipper.Release "
