@@ -30,16 +30,18 @@ CRAFTED = {
     "damaged.16x8.dc-times-step-past-an-int": crafted(16, 8, step=65535), "damaged.8x8.dc-times-step-past-a-short": crafted(step=2),
     "damaged.24x24.progressive-dc-past-an-int": crafted(24, 24, frame=0xC2, low=13), "damaged.8x8.dc-table-undefined": crafted(tables=0x10, scan=b"\x7F"),
     "damaged.65535x65535.dc-past-an-int": crafted(65535, 65535, sampling=FOUR), "ok.65535x65535.dc-still": crafted(65535, 65535, 0, sampling=FOUR),
-    "damaged.none.table-of-300-codes": crafted(before=segment(0xC4, b"\1" + bytes(8) + b"\xC8\x64" + bytes(306))), "12-bit.8x8.sof0": crafted(bits=12),
+    "damaged.none.table-of-257-codes": crafted(before=segment(0xC4, b"\1" + bytes(8) + b"\xFF\2" + bytes(263))), "12-bit.8x8.sof0": crafted(bits=12),
     "16-bit.8x8.sof1": crafted(frame=0xC1, bits=16), "arithmetic-coded.none.dac": crafted(before=segment(0xCC, b"")),
     "damaged.8x8.sampled-3-to-2": crafted(sampling=(0x31, 0x21, 0x11)), "damaged.8x8.scan-of-no-component": crafted(scanned=0),
     "damaged.8x8.progressive-ac-of-two": crafted(frame=0xC2, sampling=(0x11,) * 3, band=(1, 63), scanned=2),
     "damaged.8x8.progressive-dc-with-ac": crafted(frame=0xC2, band=(0, 63)), "damaged.8x8.ac-code-undefined": crafted(scan=b"\0\0\x80"),
-    "damaged.8x8.dc-up-times-step-past-a-short": crafted(step=2, scan=DC_UP_32767), "damaged.58257x72.dc-past-an-int-in-part-blocks": crafted(58257, 72),
-    "damaged.8x8.a-scan-then-one-of-no-component": crafted(scan=segment(0xDA, b"\0\0\x3F\0")), "ok.8x8.dc-up-times-step-0": crafted(step=0, scan=DC_UP_32767),
-    "ok.8x8.dc-times-a-step-short-of-minus-2": crafted(step=65534), "damaged.none.table-of-class-2": crafted(before=segment(0xC4, b"\x20\1" + bytes(16))),
     "damaged.8x8.ac-code-of-a-table-since-redefined": crafted(dc=0, scan=b"\x60", before=segment(0xC4, b"\x10\2" + bytes(15) + b"\0\1")),
+    "damaged.8x8.a-scan-to-spare-then-one-of-no-component": crafted(scan=bytes(8) + segment(0xDA, b"\0\0\x3F\0")), "damaged.0x8.width-0": crafted(0, 8),
     "damaged.8x8.a-scan-then-one-of-an-undefined-table": crafted(scan=segment(0xDA, b"\1\1\x10\0\x3F\0")),
+    "damaged.none.table-of-class-2": crafted(before=segment(0xC4, b"\x20\1" + bytes(16))), "ok.8x8.dc-times-a-step-short-of-minus-2": crafted(step=65534),
+    "damaged.none.precision-2-dqt": crafted(before=segment(0xDB, b"\x20" + bytes(128))), "ok.8x8.dc-times-step-0": crafted(step=0, scan=DC_UP_32767),
+    "damaged.16x8.dc-times-a-step-short-of-minus-32768": crafted(16, 8, step=32768), "damaged.58257x72.dc-past-an-int-in-part-blocks": crafted(58257, 72),
+    "damaged.8x8.dc-up-times-step-past-a-short": crafted(step=2, scan=DC_UP_32767),
 }
 CRAFTED.update({"%s.8x8.sof%d" % (kind, n): crafted(frame=0xC0 + n) for kind, numbers in (
     ("lossless", (3, 7, 11, 15)), ("hierarchical", (5, 6)), ("arithmetic-coded", (9, 10, 13, 14))) for n in numbers})

@@ -1,11 +1,6 @@
 """Pictures of every kind each format has, made on the spot: TGAs byte by byte beside the pixels the reader makes
 of them; PNG, BMP, GIF and JPEG by Pillow, ImageMagick and jpegtran, for Pillow's decode to judge."""
-import itertools
-import os
-import pathlib
-import random
-import struct
-import subprocess
+import itertools, os, pathlib, random, struct, subprocess
 
 from PIL import Image
 
