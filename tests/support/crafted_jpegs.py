@@ -42,6 +42,7 @@ CRAFTED = {
     "damaged.none.precision-2-dqt": crafted(before=segment(0xDB, b"\x20" + bytes(128))), "ok.8x8.dc-times-step-0": crafted(step=0, scan=DC_UP_32767),
     "damaged.16x8.dc-times-a-step-short-of-minus-32768": crafted(16, 8, step=32768), "damaged.58257x72.dc-past-an-int-in-part-blocks": crafted(58257, 72),
     "damaged.8x8.dc-up-times-step-past-a-short": crafted(step=2, scan=DC_UP_32767),
+    "damaged.16x8.restart-after-24-bits-to-spare": crafted(16, 8, dc=6, restart=1, scan=b"\x40\0\0\0\xFF\xD0"),
 }
 CRAFTED.update({"%s.8x8.sof%d" % (kind, n): crafted(frame=0xC0 + n) for kind, numbers in (
     ("lossless", (3, 7, 11, 15)), ("hierarchical", (5, 6)), ("arithmetic-coded", (9, 10, 13, 14))) for n in numbers})
