@@ -115,7 +115,7 @@ size_t Gather(TgaStream* stream, size_t want) {
         if (got == 0) break;
         stream->end += got;
     }
-    return stream->end - stream->position;
+    return stream->end;  // all from the block's start
 }
 
 // Copies count bytes to destination. Returns false, with `ended` set, when the source holds

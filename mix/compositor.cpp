@@ -74,8 +74,9 @@ void MixInto(uint32_t* __restrict frame, const uint32_t* __restrict spot, const 
     SwapOuterChannels(frame, count);
 }
 
+// begin is never past end: every caller ends at or after the pixels it has written.
 void Blacken(size_t begin, size_t end) {
-    if (end > begin) std::memset(FrameBuffer + begin, 0, (end - begin) * sizeof(uint32_t));
+    std::fill(FrameBuffer + begin, FrameBuffer + end, 0u);
 }
 
 }  // namespace
