@@ -72,7 +72,7 @@ const char* WriteThenMove(const std::string& target, const std::function<const c
     const fs::path path(target);
     // Hidden, and of this process alone. (Appended piece by piece: GCC 12 warns wrongly on a + chain.)
     std::string name(1, '.');
-    name.append(path.filename().string()).append(1, '.').append(ProcessTag()).append(".part");
+    name.append(path.filename().string()).append(".").append(ProcessTag()).append(".part");
     const std::string temporary = (path.parent_path() / name).string();
     const char* failure = write(temporary);
     if (failure == nullptr) failure = move(temporary);

@@ -51,12 +51,12 @@ int Render(const char* spotPath, const char* scenePath, const char* outputPath, 
 }  // namespace
 
 const char* PositionProblem(const char* text) {
-    int32_t x = 0, y = 0;
+    int32_t x{}, y{};
     return ParsePosition(text, x, y);
 }
 
 int RenderFrame(const FormArguments& arguments) {
-    int32_t x = 0, y = 0;
+    int32_t x{}, y{};
     ParsePosition(arguments.input, x, y);  // checked by the form's row before
     const int result = Render(arguments.ValueOr("--spot", "spot.tga"), arguments.ValueOr("--scene", "scr.tga"),
                               arguments.output, x, y);
