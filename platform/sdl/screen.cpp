@@ -483,17 +483,17 @@ void DesktopSize(int& width, int& height) {
 void Present(const uint8_t* pixels, int width, int height, int pitch) {
     if (state.window == nullptr || pixels == nullptr || width <= 0 || height <= 0) return;
     const size_t rowBytes = static_cast<size_t>(width) * 4;
-    const bool sameSize = width == state.lastWidth && height == state.lastHeight;
     state.lastFrame.resize(rowBytes * static_cast<size_t>(height));
     state.lastWidth = width;
     state.lastHeight = height;
     // Only the rows that changed since the last frame are scaled and sent: a spot that
-    // stands still costs a comparison, a moving one the band it covers.
+    // stands still costs a comparison, a moving one the band it covers. (A frame of another
+    // size is drawn whole, whatever its rows.)
     int firstChanged = height, endChanged = 0;
     for (int row = 0; row < height; ++row) {
         const uint8_t* in = pixels + static_cast<size_t>(row) * static_cast<size_t>(pitch);
         uint8_t* kept = state.lastFrame.data() + rowBytes * static_cast<size_t>(row);
-        if (sameSize && std::memcmp(kept, in, rowBytes) == 0) continue;
+        if (std::memcmp(kept, in, rowBytes) == 0) continue;
         std::memcpy(kept, in, rowBytes);
         firstChanged = std::min(firstChanged, row);
         endChanged = row + 1;
