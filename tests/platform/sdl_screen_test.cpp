@@ -133,6 +133,9 @@ TEST_F(SdlScreenTest, AnExposeRepaintsTheLastFrame) {
     const std::vector<uint32_t> frame(size_t{Width} * 240, 0x00336699);
     // Past the frames drawn whole after a window change, only a change of fit may clear the bands.
     for (int frames = 0; frames < 30; ++frames) screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), Width, 240, Width * 4);
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 255, 255, 255));  // seen only if drawn again
+    screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), Width, 240, Width * 4);
+    EXPECT_EQ(colourAt(surface->w / 2, surface->h / 2), 0xFFFFFFu) << "an unchanged frame costs no drawing";
     // After 320 x 240, which fills the display, 320 x 200 fills 960 x 600 from row 60: the band below is black.
     screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), Width, Height, Width * 4);
     screen::Present(nullptr, Width, Height, Width * 4);  // no frame to show: nothing changes
