@@ -8,8 +8,9 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/varnelo-installed-XXXXXX") && trap 'rm -rf "$w
 cmake --install "$1" --prefix "$work/usr" >/dev/null || fail "cmake --install $1" || exit 1
 program=$work/usr/bin/varnelo bundled=$work/usr/share/varnelo failures=0
 
-# start FOLDER [ENV...]: runs the program in FOLDER, with $arguments if set, and no display (SDL's memory driver is refused).
-start() { (cd "$1" && exec env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_CONFIG_HOME "${@:2}" timeout -k 5 20 "$program" ${arguments:-} >out 2>err); }
+# start FOLDER [ENV...]: runs the program in FOLDER, with $arguments if set, no display (SDL's memory driver is refused)
+# and standard input closed, as some launchers leave it: the files it opens then start at descriptor 0.
+start() { (cd "$1" && exec env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_CONFIG_HOME "${@:2}" timeout -k 5 20 "$program" ${arguments:-} >out 2>err <&-); }
 check() { "$@" || { echo "FAIL: $*" >&2 && failures=$((failures + 1)); }; }
 said() { grep -qxF "$2" "$1" || { echo "    $1 holds: $(cat "$1")" >&2 && return 1; }; }
 
