@@ -36,20 +36,21 @@ class Render(unittest.TestCase):
     def setUp(self):
         folder = tempfile.TemporaryDirectory()
         self.addCleanup(folder.cleanup)
-        self.addCleanup(self.assertFullDeviceKept)
+        self.addCleanup(self.assertDevicesKept)
         self.dir = folder.name
 
-    def assertFullDeviceKept(self):
-        # Run as root, a writer that took /dev/full for a file would move its output over the device itself and
+    def assertDevicesKept(self):
+        # Run as root, a writer that took a device, or the link to one, for a file would move its output over it and
         # break every later run on this machine: put it back, and fail the case that did it.
-        if stat.S_ISCHR(os.lstat("/dev/full").st_mode):
-            return
-        if os.geteuid() == 0:
-            with contextlib.suppress(FileNotFoundError):
-                os.remove("/dev/full")
-            os.mknod("/dev/full", 0o666 | stat.S_IFCHR, os.makedev(1, 7))
-            os.chmod("/dev/full", 0o666)
-        self.fail("/dev/full is no longer the full device")
+        for name, make in (("/dev/full", lambda: (os.mknod("/dev/full", stat.S_IFCHR, os.makedev(1, 7)), os.chmod("/dev/full", 0o666))),
+                           ("/dev/stdout", lambda: os.symlink("/proc/self/fd/1", "/dev/stdout"))):
+            if os.path.islink(name) or os.path.exists(name) and stat.S_ISCHR(os.lstat(name).st_mode):
+                continue
+            if os.geteuid() == 0:
+                with contextlib.suppress(FileNotFoundError):
+                    os.remove(name)
+                make()
+            self.fail("%s is no longer what it was" % name)
 
     def path(self, name):
         return os.path.join(self.dir, name)
