@@ -246,7 +246,7 @@ class Render(unittest.TestCase):
     def test_bad_usage_exits_2_with_the_usage(self):
         numbers, at = "X,Y must be two whole numbers", "--at 1,2 -o a "
         for args, said in [
-                ("--bogus", "unknown option --bogus"), ("--at=1,2", "unknown option --at=1,2"),
+                ("--bogus", "unknown option --bogus"), ("--at=1,2", "unknown option --at=1,2"), ("-x", "unknown option -x"),
                 (at + "extra", "unexpected argument extra"), ("--help --version", "--help takes no argument such as --version"),
                 ("--at 1,2,3 -o a", "--at 1,2,3: " + numbers), ("--at 1x,2 -o a", "--at 1x,2: " + numbers),
                 ("--at +1,2 -o a", "--at +1,2: " + numbers), ("--at ,5 -o a", "--at ,5: " + numbers),
@@ -274,6 +274,7 @@ class Render(unittest.TestCase):
                 ("", 2, "", "usage: varnelo-pictures"), ("--frobnicate", 2, "", me + "unknown option --frobnicate" + usage),
                 ("a b", 2, "", me + "unexpected argument b" + usage), ("''", 2, "", me + "empty folder name" + usage),
                 ("--icons ''", 2, "", me + "empty folder name" + usage), ("--version a", 2, "", me + "--version takes no argument such as a" + usage),
+                ("--icons", 2, "", me + "--icons needs a folder" + usage), ("--tga", 2, "", me + "--tga needs a file name" + usage),
                 ("/absent", 1, "", me + "cannot write /absent/spot.tga: No such file or directory\n"),
                 ("--tga w.tga width=70000", 2, "", me + "width=70000" + field + "65535\n"), ("--tga w.tga depth=", 2, "", me + "depth=" + field + "255\n"),
                 ("--tga w.tga width=1 height=abc", 2, "", me + "height=abc" + field + "65535\n"), ("--tga w.tga size=1", 2, "", me + "unknown field size=1\n"),
