@@ -44,7 +44,7 @@ bool ClipSpot(int32_t x, int32_t y, SpotRect& rect) {
 // How many leading frame pixels have a scene pixel to pair with; the rest mix as black,
 // so a short scene is never read past its end.
 size_t ScenePixels() {
-    if (Scene == nullptr || Scene->pixels == nullptr || Scene->width <= 0 || Scene->height <= 0) {
+    if (Scene == nullptr || Scene->pixels == nullptr || Scene->width < 1 || Scene->height < 1) {
         return 0;
     }
     const uint64_t count = uint64_t(Scene->width) * uint64_t(Scene->height);
