@@ -195,6 +195,7 @@ TEST_F(CoreTest, LocksAreExclusiveAndTheFlipShowsWhatWasCopied) {
         {0, Height, flat, DD_OK}, {0, Height + 1, flat, DDERR_INVALIDPARAMS}, {0, 10, tall, DDERR_INVALIDPARAMS}};
     for (auto [x, y, part, result] : places) EXPECT_EQ(back_->BltFast(x, y, page_, &part, 0), result) << x << "," << y << " " << part.left;
     ASSERT_EQ((std::pair{back_->BltFast(0, 0, page_, nullptr, 0), back_->Lock(nullptr, &desc, 0, nullptr)}), std::pair(DD_OK, DD_OK));  // the whole page
+    EXPECT_EQ(desc.dwFlags & (DDSD_PITCH | DDSD_LPSURFACE), DWORD{DDSD_PITCH | DDSD_LPSURFACE}) << "a lock says its pitch and pixels are given";
     EXPECT_EQ(primary_->Flip(nullptr, 0), DDERR_SURFACEBUSY) << "back buffer locked";
     ASSERT_EQ((std::pair{back_->Unlock(nullptr), primary_->Flip(nullptr, 0)}), std::pair(DD_OK, DD_OK));
     EXPECT_EQ(Screen().shown32, frame);
@@ -227,7 +228,7 @@ TEST_F(CoreTest, SurfacesAreMadeOnlyFromSoundDescriptions) {
               (std::vector<HRESULT>{DDERR_INVALIDMODE, DDERR_INVALIDMODE, DDERR_INVALIDMODE, DD_OK})) << "16 bits, a row more, a column more, the demo's";
     desc.dwBackBufferCount = 2;
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DDERR_INVALIDPARAMS) << "one back buffer is on offer";
-    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP;
+    std::tie(desc.ddsCaps.dwCaps, desc.dwBackBufferCount) = std::tuple(DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP, 1u);
     EXPECT_EQ(directDraw_->CreateSurface(&desc, &primary_, nullptr), DDERR_INVALIDPARAMS) << "a flip chain is complex";
     desc = ChainDescription();
     ASSERT_EQ(directDraw_->RestoreDisplayMode(), DD_OK);
