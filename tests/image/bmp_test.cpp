@@ -26,6 +26,9 @@ TEST(SaveBmp, FileHoldsTheHeadersThenPaddedRowsBottomFirst) {
     const uint32_t pixels[] = {0xFF010203, 0xFF040506, 0xFF070809, 0x000A0B0C, 0x000D0E0F, 0x00101112};
     const Image image = {const_cast<uint32_t*>(pixels), 3, 2};
     ASSERT_EQ(SaveBmp("rows.bmp", &image), 1);
+    const Image negative = {const_cast<uint32_t*>(pixels), 3, -2};
+    EXPECT_EQ((std::pair{SaveBmp("none.bmp", nullptr), SaveBmp("negative.bmp", &negative)}), std::pair(0, 0));
+    EXPECT_STREQ(LastReason(), "no picture");
     EXPECT_EQ(ReadFileBytes("rows.bmp"),
               (Bytes{'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 3, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0,
                      0, 0, 0, 0, 24, 0, 0, 0, 96, 0, 0, 0, 96, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
