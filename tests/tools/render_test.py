@@ -282,6 +282,8 @@ class Render(unittest.TestCase):
             result = subprocess.run([PICTURES] + [word.strip("'") for word in args.split()], cwd=self.dir, capture_output=True, text=True, timeout=30)
             self.assertEqual((result.returncode, result.stdout[:len(out)], result.stderr[:len(err)]), (code, out, err), args)
         self.assertEqual(os.listdir(self.dir), [])
+        self.assertEqual(subprocess.run([PICTURES, "--tga", "m.tga", "type=1", "map=2", "entry=24"], cwd=self.dir).returncode, 0)
+        self.assertEqual(self.read("m.tga")[1:8], b"\1\1\0\0\2\0\x18", "a map of two 24-bit entries, as stated")
         for program in (RENDER, PICTURES):  # what cannot be written is not answered
             for option in ("--help", "--version"):
                 with open("/dev/full", "w") as full:
