@@ -98,6 +98,8 @@ TEST_F(SdlScreenTest, ThePointerIsHiddenAndMappedInModePixelsWhateverTheScale) {
         ASSERT_EQ(SetCursorPos(position.x, position.y), TRUE);
         ExpectPointerAt(position.x, position.y);
     }
+    screen::MovePointerInMode(Width, 0, 5, 5);  // a mode of no rows has no place to put the pointer
+    ExpectPointerAt(318, 1);
     // The mode fills 960 x 600 from row 60: in the bands above and below, the nearest edge.
     for (const auto& [windowY, frameY] : {std::pair(0, 0), std::pair(719, 199)}) {
         SDL_WarpMouseInWindow(Window(), 483, windowY);
