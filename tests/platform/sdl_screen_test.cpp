@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstring>
 #include <tuple>
 #include <vector>
@@ -135,9 +136,16 @@ TEST_F(SdlScreenTest, AnExposeRepaintsTheLastFrame) {
     const std::vector<uint32_t> frame(size_t{Width} * 240, 0x00336699);
     // Past the frames drawn whole after a window change, only a change of fit may clear the bands.
     for (int frames = 0; frames < 30; ++frames) screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), Width, 240, Width * 4);
+    const uint32_t drawn = colourAt(surface->w / 2, surface->h / 2);
     SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 255, 255, 255));  // seen only if drawn again
     screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), Width, 240, Width * 4);
     EXPECT_EQ(colourAt(surface->w / 2, surface->h / 2), 0xFFFFFFu) << "an unchanged frame costs no drawing";
+    // Nor any update: the display, as ImageMagick reads it from the X server, still shows the frame.
+    FILE* shown = popen("import -window root -crop 1x1+480+360 -depth 8 rgb:-", "r");
+    uint8_t rgb[3]{};
+    EXPECT_EQ(shown != nullptr ? std::fread(rgb, 1, 3, shown) : 0, 3u) << "the display read whole";
+    if (shown != nullptr) pclose(shown);
+    EXPECT_EQ(uint32_t{rgb[0]} << 16 | uint32_t{rgb[1]} << 8 | rgb[2], drawn) << "the display's middle";
     // After 320 x 240, which fills the display, 320 x 200 fills 960 x 600 from row 60: the band below is black.
     screen::Present(reinterpret_cast<const uint8_t*>(frame.data()), Width, Height, Width * 4);
     screen::Present(nullptr, Width, Height, Width * 4);  // no frame to show: nothing changes
