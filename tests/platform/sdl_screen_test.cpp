@@ -115,6 +115,16 @@ TEST_F(SdlScreenTest, ThePointerIsHiddenAndMappedInModePixelsWhateverTheScale) {
     int desktopWidth = 0, desktopHeight = 0;
     screen::DesktopSize(desktopWidth, desktopHeight);
     EXPECT_EQ(std::pair(desktopWidth, desktopHeight), std::pair(960, 720)) << "the display's size";
+    // Its window closed, the screen moves no pointer: SDL would move it in whichever window has it.
+    standins::ShutDown();
+    SDL_Window* other = SDL_CreateWindow("other", 0, 0, 320, 200, SDL_WINDOW_SHOWN);
+    SDL_WarpMouseInWindow(other, 50, 50);
+    for (int tries = 0; tries < 400 && SDL_GetMouseFocus() != other; ++tries) SDL_Delay(5), SDL_PumpEvents();
+    screen::MovePointerInMode(Width, Height, 300, 190);
+    int pointerX{}, pointerY{};
+    SDL_GetGlobalMouseState(&pointerX, &pointerY);
+    EXPECT_EQ(std::pair(pointerX, pointerY), std::pair(50, 50)) << "the pointer over another window, in it";
+    SDL_DestroyWindow(other);
 }
 
 // Also run on a 16-bit display, whose window surface SDL converts into.
@@ -123,9 +133,8 @@ TEST_F(SdlScreenTest, AnExposeRepaintsTheLastFrame) {
     ASSERT_NE(window, nullptr);
     SDL_Surface* surface = SDL_GetWindowSurface(window);
     const auto colourAt = [surface](int x, int y) {
-        Uint32 pixel = 0;
-        const int bytes = surface->format->BytesPerPixel;
-        std::memcpy(&pixel, static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch + x * bytes, size_t(bytes));
+        Uint32 pixel = 0, bytes = surface->format->BytesPerPixel;
+        std::memcpy(&pixel, static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch + x * bytes, bytes);
         Uint8 red = 0, green = 0, blue = 0;
         SDL_GetRGB(pixel, surface->format, &red, &green, &blue);
         return uint32_t{red} << 16 | uint32_t{green} << 8 | blue;
