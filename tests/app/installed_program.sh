@@ -49,9 +49,8 @@ check said "$work/empty/out" "varnelo: working in $pictures"
 check test "$(cat "$pictures/spot.tga")" = mine
 check cmp "$pictures/scr.tga" "$bundled/scr.tga"
 check test "$(ls "$work/empty" | paste -sd' ')" = "err out"
-# On a display (SDL's memory one, named) the demo runs in that folder: its log is there, once a close request ends it.
-start "$work/empty" HOME="$home" XDG_CONFIG_HOME="$home/config" SDL_VIDEODRIVER=dummy & shown=$!
-check wait_for 20 test -s "$pictures/DirectX.log" ; kill $shown && wait $shown
+# On a display (SDL's memory one, named) the demo sets up in that folder, its log there, and ends at the user's spot.tga.
+start "$work/empty" HOME="$home" XDG_CONFIG_HOME="$home/config" SDL_VIDEODRIVER=dummy
 check cmp "$pictures/DirectX.log" <(expected_log) && check test "$(ls "$work/empty" | paste -sd' ')" = "err out"
 
 # The folder xdg-user-dir names, for each form of record; where its second expansion (eval echo) changes
